@@ -1,0 +1,19 @@
+// The application object: InitInstance opens the program's modal dialogs one
+// after the other; the message loop then only collects the quit request.
+#pragma once
+
+#include "Splash.h"
+#include "framework/Exception.h"
+#include "framework/WinApp.h"
+
+class CSetupApp : public Win32xx::CWinApp {
+protected:
+    BOOL InitInstance() override;
+
+    // The modal dialogs of a run, in their order. A framework exception that
+    // leaves it is reported by InitInstance.
+    virtual void RunDialogs();
+
+private:
+    Splash m_splash;
+};

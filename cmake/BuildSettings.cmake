@@ -1,0 +1,44 @@
+# Build-time settings of the program, checked here and handed to the code
+# through a generated header.
+
+set(SETUP_RESOURCE_ARCHIVE_URL "http://127.0.0.1:47800/resources.zip" CACHE STRING
+    "Built-in address of the resource archive (lower case only)")
+set(SETUP_CONNECTIVITY_CHECK_URL "" CACHE STRING
+    "Address that the download task's connectivity check probes (empty: the archive address)")
+
+if(SETUP_RESOURCE_ARCHIVE_URL STREQUAL "")
+    message(FATAL_ERROR "SETUP_RESOURCE_ARCHIVE_URL must not be empty.")
+endif()
+if(SETUP_RESOURCE_ARCHIVE_URL MATCHES "[A-Z]")
+    message(FATAL_ERROR
+        "SETUP_RESOURCE_ARCHIVE_URL '${SETUP_RESOURCE_ARCHIVE_URL}' holds an upper-case letter. "
+        "The program stores the address scrambled in upper case and restores it in lower case, "
+        "so an upper-case letter cannot be carried: use a lower-case address.")
+endif()
+
+set(connectivity_url "${SETUP_CONNECTIVITY_CHECK_URL}")
+if(connectivity_url STREQUAL "")
+    set(connectivity_url "${SETUP_RESOURCE_ARCHIVE_URL}")
+endif()
+
+# Escapes a value for a C wide string literal.
+function(setup_c_literal value out)
+    string(REPLACE "\\" "\\\\" value "${value}")
+    string(REPLACE "\"" "\\\"" value "${value}")
+    set(${out} "${value}" PARENT_SCOPE)
+endfunction()
+
+# The archive address is stored as its upper-case characters interleaved with
+# asterisks, so that it does not appear as plain text in the executable.
+string(TOUPPER "${SETUP_RESOURCE_ARCHIVE_URL}" upper_url)
+string(LENGTH "${upper_url}" url_length)
+set(scrambled_url "")
+math(EXPR last_index "${url_length} - 1")
+foreach(index RANGE ${last_index})
+    string(SUBSTRING "${upper_url}" ${index} 1 character)
+    string(APPEND scrambled_url "${character}*")
+endforeach()
+
+setup_c_literal("${scrambled_url}" SETUP_SCRAMBLED_ARCHIVE_URL_LITERAL)
+setup_c_literal("${connectivity_url}" SETUP_CONNECTIVITY_CHECK_URL_LITERAL)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/BuildSettings.h.in ${CMAKE_BINARY_DIR}/generated/BuildSettings.h @ONLY)

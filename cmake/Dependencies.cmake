@@ -1,0 +1,40 @@
+# Third-party code: zlib from the MinGW package, SQLite and minizip built from
+# Debian's source packages (fetched into a git-ignored cache at configure time),
+# RapidJSON headers, GoogleTest from Debian's source.
+
+set(SETUP_DEPS_CACHE "${CMAKE_SOURCE_DIR}/.deps" CACHE PATH "Cache of fetched third-party sources")
+execute_process(
+    COMMAND bash "${CMAKE_SOURCE_DIR}/tools/deps/fetch-sources.sh" "${SETUP_DEPS_CACHE}"
+    RESULT_VARIABLE fetch_result)
+if(NOT fetch_result EQUAL 0)
+    message(FATAL_ERROR "Fetching the SQLite and minizip sources failed (see above). "
+                        "Run tools/setup-machine.sh first on a new machine.")
+endif()
+
+find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
+add_library(zlib STATIC IMPORTED GLOBAL)
+set_target_properties(zlib PROPERTIES IMPORTED_LOCATION "${ZLIB_STATIC}")
+
+add_library(sqlite3 STATIC "${SETUP_DEPS_CACHE}/sqlite3/sqlite3.c")
+target_include_directories(sqlite3 SYSTEM PUBLIC "${SETUP_DEPS_CACHE}/sqlite3")
+target_compile_definitions(sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION SQLITE_DQS=0 SQLITE_DEFAULT_MEMSTATUS=0)
+target_compile_options(sqlite3 PRIVATE -w)
+
+add_library(minizip STATIC "${SETUP_DEPS_CACHE}/minizip/unzip.c" "${SETUP_DEPS_CACHE}/minizip/ioapi.c"
+                           "${SETUP_DEPS_CACHE}/minizip/iowin32.c")
+target_include_directories(minizip SYSTEM PUBLIC "${SETUP_DEPS_CACHE}/minizip")
+target_compile_options(minizip PRIVATE -w)
+target_link_libraries(minizip PUBLIC zlib)
+
+# RapidJSON is header-only. Its Debian headers sit in /usr/include, which must
+# not be on a cross compiler's include path, so only its own folder is exposed.
+file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/rapidjson-include")
+file(CREATE_LINK /usr/include/rapidjson "${CMAKE_BINARY_DIR}/rapidjson-include/rapidjson" SYMBOLIC)
+add_library(rapidjson INTERFACE)
+target_include_directories(rapidjson SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/rapidjson-include")
+
+if(BUILD_TESTING)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+endif()

@@ -1,0 +1,89 @@
+#include "Dialog.h"
+
+#include "Exception.h"
+
+namespace Win32xx {
+
+CDialog::~CDialog()
+{
+    if (IsWindow() && m_modal)
+        ::EndDialog(GetHwnd(), 0);
+}
+
+INT_PTR CDialog::DoModal(HWND owner)
+{
+    m_modal = true;
+    const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
+                                             StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    m_modal = false;
+    SetHwnd(nullptr);
+    if (result == -1)
+        throw CResourceException(L"Failed to create dialog", ::GetLastError());
+    return result;
+}
+
+void CDialog::EndDialog(INT_PTR result)
+{
+    if (!IsWindow())
+        return;
+    if (m_modal)
+        ::EndDialog(GetHwnd(), result);
+    else
+        Destroy();
+}
+
+INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DialogProcDefault(message, wParam, lParam);
+}
+
+INT_PTR CDialog::DialogProcDefault(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+        if (OnCommand(wParam, lParam))
+            return TRUE;
+        if (LOWORD(wParam) == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE:
+        // The close box ends the dialog with 0, without going through OnCancel.
+        EndDialog(0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CDialog::OnCommand(WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->SetHwnd(hwnd);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    }
+    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (!dialog)
+        return FALSE;
+    const INT_PTR result = dialog->DialogProc(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        dialog->SetHwnd(nullptr);
+    }
+    return result;
+}
+
+}  // namespace Win32xx

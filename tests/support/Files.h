@@ -1,0 +1,55 @@
+// Files and folders for tests: a fresh folder per test, whole-file reads, the
+// program's log parsed into records, and the paths of the build's programs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A new empty folder under the tester's temporary folder, removed with all
+// its content when the object goes.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& label = L"test");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const noexcept { return m_path; }
+    // The path of `name` inside the folder.
+    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+// The file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+void RemoveTree(const std::wstring& path);
+// The names (not paths) of the entries of a folder, sorted.
+std::vector<std::wstring> ListFolder(const std::wstring& path);
+
+// One record of the program's log.
+struct LogRecord {
+    std::string severity;  // "INFO", "ERROR", "FATAL", ...
+    unsigned long threadId = 0;
+    std::string function;  // "WinMain", "Resloader::DialogProc", ...
+    int line = 0;
+    std::string message;   // UTF-8; continuation lines joined with '\n'
+};
+
+// Parses the log at `path` (the byte order mark is skipped). A line that does
+// not start a record continues the previous record's message.
+std::vector<LogRecord> ReadLog(const std::wstring& path);
+
+// The full path of a program or file at the build root, beside the tester.
+std::wstring BuildPath(const std::wstring& name);
+
+std::string Narrow(const std::wstring& text);  // UTF-8
+std::wstring Widen(const std::string& text);   // from UTF-8
+
+}  // namespace testing_support

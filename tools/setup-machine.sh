@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and the demo need.
+# Safe to run again: when every package is already present it does nothing.
+set -euo pipefail
+
+PACKAGES=(
+    cmake ninja-build git python3 tcl                 # build tools; tcl generates the SQLite amalgamation
+    g++ gcc                                            # native build of the content tool and the amalgamation
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows cross compiler
+    libz-mingw-w64-dev rapidjson-dev googletest dpkg-dev
+    wine wine64 xvfb x11-apps imagemagick xauth         # the Wine bench and its screenshots
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}" >/dev/null

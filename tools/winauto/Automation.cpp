@@ -1,0 +1,156 @@
+#include "Automation.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace winauto {
+
+namespace {
+
+// Replies to cross-process queries: a hung program must not hang its tester.
+constexpr UINT kReplyTimeoutMs = 5000;
+
+// The static text control of a message box.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+struct FindRequest {
+    const std::wstring* caption;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    auto* request = reinterpret_cast<FindRequest*>(param);
+    if (!::IsWindowVisible(window))
+        return TRUE;
+    if (request->processId) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != request->processId)
+            return TRUE;
+    }
+    if (WindowText(window) != *request->caption)
+        return TRUE;
+    request->found = window;
+    return FALSE;
+}
+
+HWND FindVisibleWindow(const std::wstring& caption, DWORD processId)
+{
+    FindRequest request{&caption, processId, nullptr};
+    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kReplyTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs, DWORD processId)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindVisibleWindow(caption, processId)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+bool WaitForWindowGone(const std::wstring& caption, DWORD timeoutMs, DWORD processId)
+{
+    return WaitUntil([&] { return FindVisibleWindow(caption, processId) == nullptr; }, timeoutMs);
+}
+
+std::wstring WindowText(HWND window)
+{
+    const auto length = static_cast<size_t>(Query(window, WM_GETTEXTLENGTH));
+    std::vector<wchar_t> buffer(length + 1);
+    const auto copied =
+        static_cast<size_t>(Query(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+    return std::wstring(buffer.data(), std::min(copied, length));
+}
+
+std::wstring ControlText(HWND dialog, int controlId)
+{
+    return WindowText(::GetDlgItem(dialog, controlId));
+}
+
+bool IsControlVisible(HWND dialog, int controlId)
+{
+    const HWND control = ::GetDlgItem(dialog, controlId);
+    return control && (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
+}
+
+bool IsControlEnabled(HWND dialog, int controlId)
+{
+    const HWND control = ::GetDlgItem(dialog, controlId);
+    return control && ::IsWindowEnabled(control);
+}
+
+void Click(HWND dialog, int controlId)
+{
+    ::SendNotifyMessageW(::GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
+}
+
+void PressKey(HWND dialog, UINT virtualKey)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
+    const HWND target = ::GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : dialog;
+    ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageW(target, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+}
+
+void Close(HWND window)
+{
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+int ProgressPosition(HWND dialog, int controlId)
+{
+    return static_cast<int>(Query(::GetDlgItem(dialog, controlId), PBM_GETPOS));
+}
+
+int ProgressMaximum(HWND dialog, int controlId)
+{
+    return static_cast<int>(Query(::GetDlgItem(dialog, controlId), PBM_GETRANGE, FALSE, 0));
+}
+
+int ComboSelection(HWND dialog, int controlId)
+{
+    return static_cast<int>(Query(::GetDlgItem(dialog, controlId), CB_GETCURSEL));
+}
+
+int ComboCount(HWND dialog, int controlId)
+{
+    return static_cast<int>(Query(::GetDlgItem(dialog, controlId), CB_GETCOUNT));
+}
+
+std::wstring ComboItemText(HWND dialog, int controlId, int index)
+{
+    const HWND combo = ::GetDlgItem(dialog, controlId);
+    const LRESULT length = Query(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+    if (length < 0)
+        return L"";
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    Query(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+    return std::wstring(buffer.data());
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    return ControlText(box, kMessageBoxTextId);
+}
+
+LONG_PTR ExtendedStyle(HWND window)
+{
+    return ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+}
+
+}  // namespace winauto

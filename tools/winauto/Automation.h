@@ -1,0 +1,67 @@
+// Drives another process's windows as a user would: finds top-level windows by
+// caption and controls by id, reads their texts and states, clicks buttons,
+// presses keys and closes windows. Used by the GUI tests and by the demo.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace winauto {
+
+// The first visible top-level window whose caption is exactly `caption` (of
+// the given process, when processId is not 0), waiting up to timeoutMs for it
+// to appear. Null when none appeared.
+HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs, DWORD processId = 0);
+
+// Waits until no visible top-level window with that caption exists; false
+// when one is still there after timeoutMs.
+bool WaitForWindowGone(const std::wstring& caption, DWORD timeoutMs, DWORD processId = 0);
+
+// The caption of a top-level window, or the text of a control.
+std::wstring WindowText(HWND window);
+std::wstring ControlText(HWND dialog, int controlId);
+
+bool IsControlVisible(HWND dialog, int controlId);
+bool IsControlEnabled(HWND dialog, int controlId);
+
+// Clicks a button the way the mouse does (BM_CLICK), without waiting for the
+// program to handle it.
+void Click(HWND dialog, int controlId);
+
+// Presses and releases a key (for example VK_ESCAPE or VK_RETURN) on the
+// window that has the keyboard focus in the dialog's thread.
+void PressKey(HWND dialog, UINT virtualKey);
+
+// Asks a window to close, as its close box does.
+void Close(HWND window);
+
+// A progress bar's position and range; a combo box's selection and item text.
+int ProgressPosition(HWND dialog, int controlId);
+int ProgressMaximum(HWND dialog, int controlId);
+int ComboSelection(HWND dialog, int controlId);
+int ComboCount(HWND dialog, int controlId);
+std::wstring ComboItemText(HWND dialog, int controlId, int index);
+
+// The text of a message box (its static text control).
+std::wstring MessageBoxText(HWND box);
+
+// The window's extended style (WS_EX_LAYOUTRTL tells a mirrored layout).
+LONG_PTR ExtendedStyle(HWND window);
+
+// Waits until `condition` holds, polling every few milliseconds; false on
+// timeout.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (::GetTickCount64() >= deadline)
+            return false;
+        ::Sleep(20);
+    }
+}
+
+}  // namespace winauto

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The Wine bench: runs the project's Windows programs on this Linux machine.
+#
+#   bench.sh start DIR          make the prefix DIR/prefix if needed (no prompts),
+#                               start Xvfb when no DISPLAY is set, start one
+#                               persistent wineserver
+#   bench.sh exec DIR PROGRAM [ARGS...]
+#                               run a Windows program on the bench; its exit code
+#                               is passed on
+#   bench.sh env DIR            print the environment of the bench (for eval)
+#   bench.sh stop DIR           stop the wineserver and whatever Xvfb start began
+#
+# DIR keeps the bench's state; stop ends only what start began.
+set -euo pipefail
+
+command="${1:?usage: bench.sh start|exec|env|stop DIR ...}"
+bench="${2:?usage: bench.sh start|exec|env|stop DIR ...}"
+shift 2
+mkdir -p "$bench"
+bench="$(cd "$bench" && pwd)"
+
+export WINEPREFIX="$bench/prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installers: the program needs neither.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+bench_display() {
+    if [[ -f "$bench/display" ]]; then
+        cat "$bench/display"
+    else
+        echo "${DISPLAY:-}"
+    fi
+}
+
+free_display_number() {
+    local number
+    for number in $(seq 90 140); do
+        if [[ ! -e "/tmp/.X11-unix/X$number" && ! -e "/tmp/.X$number-lock" ]]; then
+            echo "$number"
+            return
+        fi
+    done
+    echo "bench: no free X display number" >&2
+    exit 1
+}
+
+start_xvfb() {
+    local number
+    number="$(free_display_number)"
+    # Detached from our output: a test runner waits for every holder of its pipes.
+    setsid Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$bench/xvfb.log" 2>&1 &
+    echo $! >"$bench/xvfb.pid"
+    for _ in $(seq 100); do
+        [[ -e "/tmp/.X11-unix/X$number" ]] && break
+        sleep 0.05
+    done
+    [[ -e "/tmp/.X11-unix/X$number" ]] || { echo "bench: Xvfb did not start" >&2; exit 1; }
+    echo ":$number" >"$bench/display"
+}
+
+make_prefix() {
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >"$bench/wineboot.log" 2>&1
+    # A crash must end the program, not wait for someone to close a dialog;
+    # undecorated windows draw their caption bar without a window manager.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.bench-ready"
+}
+
+case "$command" in
+start)
+    if [[ -z "${DISPLAY:-}" && ! -f "$bench/display" ]]; then
+        start_xvfb
+    fi
+    export DISPLAY="$(bench_display)"
+    # The wineserver must start under the display, before any program.
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    [[ -f "$WINEPREFIX/.bench-ready" ]] || make_prefix
+    # Start the session's own processes (services, desktop) now, detached:
+    # started by the first program instead, they would inherit its output
+    # pipes and hold them open after it ends.
+    wineboot </dev/null >/dev/null 2>&1
+    ;;
+exec)
+    export DISPLAY="$(bench_display)"
+    exec wine "$@"
+    ;;
+env)
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='$(bench_display)'"
+    ;;
+stop)
+    export DISPLAY="$(bench_display)"
+    wineserver -k 2>/dev/null || true
+    if [[ -f "$bench/xvfb.pid" ]]; then
+        kill "$(cat "$bench/xvfb.pid")" 2>/dev/null || true
+        rm -f "$bench/xvfb.pid" "$bench/display"
+    fi
+    ;;
+*)
+    echo "bench: unknown command $command" >&2
+    exit 2
+    ;;
+esac

@@ -54,6 +54,13 @@ INT_PTR CDialog::DialogProcDefault(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         return FALSE;
+    case WM_NOTIFY:
+        // Controls handle their own notifications.
+        if (CWnd* control = FromHandle(reinterpret_cast<NMHDR*>(lParam)->hwndFrom)) {
+            ::SetWindowLongPtrW(GetHwnd(), DWLP_MSGRESULT, control->OnNotifyReflect(wParam, lParam));
+            return TRUE;
+        }
+        return FALSE;
     case WM_CLOSE:
         // The close box ends the dialog with 0, without going through OnCancel.
         EndDialog(0);

@@ -8,7 +8,9 @@ namespace Win32xx {
 
 namespace {
 const wchar_t kDefaultClassName[] = L"Win32xx Window";
-}
+// The window property that points from a window to its object.
+const wchar_t kObjectProperty[] = L"Win32xx.CWnd";
+}  // namespace
 
 CWnd::~CWnd()
 {
@@ -48,11 +50,53 @@ HWND CWnd::Create(HWND parent)
     return hwnd;
 }
 
+void CWnd::AttachDlgItem(int id, HWND dialog)
+{
+    const HWND control = ::GetDlgItem(dialog, id);
+    if (!control)
+        throw CWinException(L"CWnd::AttachDlgItem  Failed to find the dialog item");
+    Bind(control);
+    m_previousProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWindowProc)));
+}
+
 void CWnd::Destroy()
 {
-    if (IsWindow())
+    if (IsWindow()) {
+        if (m_previousProc) {
+            // An attached control belongs to its dialog: give it back instead.
+            Unbind();
+            return;
+        }
         ::DestroyWindow(m_hwnd);
+    }
     m_hwnd = nullptr;
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd)
+{
+    return hwnd ? static_cast<CWnd*>(::GetPropW(hwnd, kObjectProperty)) : nullptr;
+}
+
+void CWnd::Bind(HWND hwnd)
+{
+    m_hwnd = hwnd;
+    ::SetPropW(hwnd, kObjectProperty, this);
+}
+
+void CWnd::Unbind()
+{
+    if (m_previousProc) {
+        ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+        m_previousProc = nullptr;
+    }
+    ::RemovePropW(m_hwnd, kObjectProperty);
+    m_hwnd = nullptr;
+}
+
+LRESULT CWnd::OnNotifyReflect(WPARAM, LPARAM)
+{
+    return 0;
 }
 
 CString CWnd::GetWindowText() const
@@ -67,24 +111,26 @@ void CWnd::PreCreate(CREATESTRUCTW&) {}
 
 LRESULT CWnd::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    return WndProcDefault(message, wParam, lParam);
+}
+
+LRESULT CWnd::WndProcDefault(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_previousProc)
+        return ::CallWindowProcW(m_previousProc, m_hwnd, message, wParam, lParam);
     return ::DefWindowProcW(m_hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* window = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        window->m_hwnd = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-    }
-    auto* window = reinterpret_cast<CWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE)
+        static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams)->Bind(hwnd);
+    CWnd* window = FromHandle(hwnd);
     if (!window)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     const LRESULT result = window->WndProc(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        window->m_hwnd = nullptr;
-    }
+    if (message == WM_NCDESTROY && window->m_hwnd == hwnd)
+        window->Unbind();
     return result;
 }
 

@@ -1,0 +1,260 @@
+#include "ResourceManager.h"
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wincrypt.h>
+
+#include <cstring>
+
+#include <sqlite3.h>
+
+#include "Macros.h"
+#include "app/Die.h"
+#include "framework/ComPtr.h"
+#include "framework/Utf8.h"
+#include "framework/logging/Logger.h"
+#include "wizard/controls/CJPEGStatic.h"
+
+const wchar_t NEUTRAL_LANGUAGE[] = L"0";
+
+namespace {
+
+const char kByNameSql[] =
+    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  "
+    "where V.LANG_CODE = ? and D.RES_NAME = ? and D.RES_TYPE = ? ; ";
+const char kByIdSql[] =
+    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  "
+    "where V.LANG_CODE = ? and D.RES_DEF_ID = ? and D.RES_TYPE = ? ; ";
+const char kBlobSql[] = "select DATA from BLOB where BLOB_ID = ? ;";
+const char kLanguagesSql[] = "SELECT LANG_CODE, LANG_NATIVE_NAME , ABREVIATION , LANG_ENGLISH_NAME, RTL FROM LANGUAGE;";
+constexpr int kStatementLengthLimit = 1024;
+
+constexpr int kProductNameId = 58;
+constexpr int kNextButtonId = 78;
+
+LangDefinition NeutralLanguage()
+{
+    return LangDefinition{NEUTRAL_LANGUAGE, L"", L"Neutral", L"", false};
+}
+
+// A text column as a wide string; NULL reads as empty.
+std::wstring TextColumn(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text ? Win32xx::Utf8ToWide(text, std::strlen(text)) : std::wstring();
+}
+
+// The text up to its first NUL character.
+Win32xx::CString UpToNul(const std::wstring& text)
+{
+    return Win32xx::CString(text.c_str());
+}
+
+// A stream over a movable memory block holding a copy of `data`; the stream
+// frees the block when released.
+Win32xx::CComPtr<IStream> StreamOver(const std::vector<unsigned char>& data)
+{
+    Win32xx::CComPtr<IStream> stream;
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, data.size());
+    if (!block)
+        return stream;
+    if (void* bytes = ::GlobalLock(block)) {
+        std::memcpy(bytes, data.data(), data.size());
+        ::GlobalUnlock(block);
+    }
+    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Receive())))
+        ::GlobalFree(block);
+    return stream;
+}
+
+}  // namespace
+
+ResourceManager::ResourceManager(const Win32xx::CString& databasePath)
+    : m_databasePath(databasePath), m_currentLanguage(NeutralLanguage())
+{
+    Open();
+}
+
+ResourceManager::~ResourceManager()
+{
+    for (sqlite3_stmt* statement : {m_byNameStatement, m_byIdStatement, m_languageStatement, m_blobStatement})
+        sqlite3_finalize(statement);
+    sqlite3_close(m_connection);
+}
+
+void ResourceManager::Open()
+{
+    LOG_INFO << "Resources aquired";
+    initDatabase();
+    ::CoInitialize(nullptr);
+}
+
+void ResourceManager::initDatabase()
+{
+    const std::string path = Win32xx::WideToUtf8(m_databasePath.str());
+    const int openResult =
+        sqlite3_open_v2(path.c_str(), &m_connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    ::OutputDebugStringW(m_databasePath.c_str());
+    if (openResult != SQLITE_OK) {
+        char message[512];
+        std::snprintf(message, sizeof message, "ERROR: sqlite error %d - %s\n", openResult, sqlite3_errmsg(m_connection));
+        LOG_FATAL << message;
+        Die();
+    }
+
+    for (const char* pragma : {"PRAGMA locking_mode = NORMAL", "PRAGMA quick_check", "PRAGMA synchronous = FULL;",
+                               "PRAGMA checkpoint_fullfsync = true;"})
+        sqlite3_exec(m_connection, pragma, nullptr, nullptr, nullptr);
+
+    checkPrepareError(sqlite3_prepare_v2(m_connection, kByNameSql, kStatementLengthLimit, &m_byNameStatement, nullptr));
+    checkPrepareError(sqlite3_prepare_v2(m_connection, kByIdSql, kStatementLengthLimit, &m_byIdStatement, nullptr));
+    checkPrepareError(sqlite3_prepare_v2(m_connection, kBlobSql, kStatementLengthLimit, &m_blobStatement, nullptr));
+    checkPrepareError(
+        sqlite3_prepare_v2(m_connection, kLanguagesSql, kStatementLengthLimit, &m_languageStatement, nullptr));
+    fetchLangsDefinition();
+}
+
+void ResourceManager::checkPrepareError(int code)
+{
+    if (code == SQLITE_OK)
+        return;
+    LOG_FATAL << "sql prepare error :" << sqlite3_errstr(code);
+    Die();
+}
+
+int ResourceManager::stepStatement(sqlite3* connection, sqlite3_stmt* statement, const char* label)
+{
+    const int result = sqlite3_step(statement);
+    if (result == SQLITE_OK || result == SQLITE_ROW || result == SQLITE_DONE)
+        return result;
+    char message[512];
+    std::snprintf(message, sizeof message, "SQLite error on '%s' result=%d error='%s'\n", label, result,
+                  sqlite3_errmsg(connection));
+    LOG_FATAL << message;
+    Die();
+    return result;
+}
+
+bool ResourceManager::fetchLangsDefinition()
+{
+    if (!m_languageStatement)
+        return false;
+    bool any = false;
+    while (stepStatement(m_connection, m_languageStatement, "fetchLangsDefinition") == SQLITE_ROW) {
+        LangDefinition language;
+        language.code = TextColumn(m_languageStatement, 0);
+        language.nativeName = TextColumn(m_languageStatement, 1);
+        language.abbreviation = TextColumn(m_languageStatement, 2);
+        language.englishName = TextColumn(m_languageStatement, 3);
+        language.rightToLeft = sqlite3_column_int(m_languageStatement, 4) == 1;
+        // The first row of a code wins.
+        m_languages.emplace(language.code, language);
+        any = true;
+    }
+    sqlite3_reset(m_languageStatement);
+    return any;
+}
+
+bool ResourceManager::fetchBlobId(const std::wstring& code, int id, int type, int& blobId)
+{
+    if (!m_byIdStatement)
+        return false;
+    sqlite3_bind_text16(m_byIdStatement, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(m_byIdStatement, 2, id);
+    sqlite3_bind_int(m_byIdStatement, 3, type);
+    const bool found = stepStatement(m_connection, m_byIdStatement, "fetchBlobId") == SQLITE_ROW;
+    if (found)
+        blobId = sqlite3_column_int(m_byIdStatement, 0);
+    sqlite3_reset(m_byIdStatement);
+    return found;
+}
+
+bool ResourceManager::fetchBlobData(int blobId, std::vector<unsigned char>& data)
+{
+    if (!m_blobStatement)
+        return false;
+    sqlite3_bind_int(m_blobStatement, 1, blobId);
+    const bool found = stepStatement(m_connection, m_blobStatement, "fetchBlobData") == SQLITE_ROW;
+    if (found) {
+        const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(m_blobStatement, 0));
+        const int count = sqlite3_column_bytes(m_blobStatement, 0);
+        data.assign(bytes, bytes + (bytes ? count : 0));
+    }
+    sqlite3_reset(m_blobStatement);
+    return found;
+}
+
+bool ResourceManager::fetchBlob(const std::wstring& code, int id, int type, std::vector<unsigned char>& data)
+{
+    // A value whose blob row is missing counts as not found in that language.
+    int blobId = 0;
+    if (fetchBlobId(code, id, type, blobId) && fetchBlobData(blobId, data))
+        return true;
+    if (code == NEUTRAL_LANGUAGE)
+        return false;
+    return fetchBlob(NEUTRAL_LANGUAGE, id, type, data);
+}
+
+std::wstring ResourceManager::getString(const std::wstring& code, int id)
+{
+    std::vector<unsigned char> data;
+    if (!fetchBlob(code, id, RESOURCE_TEXT, data))
+        return std::wstring();
+    return Win32xx::Utf8ToWide(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+Win32xx::CString ResourceManager::getLocalizedString(int id)
+{
+    Win32xx::CString text = UpToNul(getString(m_currentLanguage.code, id));
+    return expandMacros(text);
+}
+
+Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text)
+{
+    MacroValues values;
+    values.productName = UpToNul(getString(m_currentLanguage.code, kProductNameId)).str();
+    values.languageAbbreviation = m_currentLanguage.abbreviation;
+    values.languageCode = m_currentLanguage.code;
+    values.nextButton = UpToNul(getString(m_currentLanguage.code, kNextButtonId)).str();
+    return ExpandMacros(text, values);
+}
+
+bool ResourceManager::loadPicture(int id, CJPEGStatic& control)
+{
+    std::vector<unsigned char> data;
+    if (!fetchBlob(m_currentLanguage.code, id, RESOURCE_PICTURE, data))
+        return false;
+    Win32xx::CComPtr<IStream> stream = StreamOver(data);
+    if (!stream)
+        return false;
+    Win32xx::CComPtr<IPicture> picture;
+    const HRESULT result = ::OleLoadPicture(stream.Get(), static_cast<LONG>(data.size()), FALSE, IID_IPicture,
+                                            picture.ReceiveVoid());
+    stream.Reset();
+    if (SUCCEEDED(result) && picture)
+        control.SetPicture(picture.Detach());
+    return result == S_OK;
+}
+
+bool ResourceManager::getPictureBase64(int id, Win32xx::CString& out)
+{
+    std::vector<unsigned char> data;
+    if (!fetchBlob(m_currentLanguage.code, id, RESOURCE_PICTURE, data) || data.empty())
+        return false;
+    constexpr DWORD kFlags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
+    DWORD length = 0;
+    if (!::CryptBinaryToStringA(data.data(), static_cast<DWORD>(data.size()), kFlags, nullptr, &length))
+        return false;
+    std::string encoded(length + 1, '\0');
+    if (!::CryptBinaryToStringA(data.data(), static_cast<DWORD>(data.size()), kFlags, encoded.data(), &length))
+        return false;
+    encoded.resize(length);
+    out = Win32xx::CString(std::wstring(encoded.begin(), encoded.end()));
+    return true;
+}
+
+void ResourceManager::setCurrentLanguage(const std::wstring& code)
+{
+    m_currentLanguage = m_languages.at(code);
+}

@@ -1,0 +1,195 @@
+// The resource database: lookups with the neutral fallback, languages, text
+// conversion, macros, pictures.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include "TestDatabase.h"
+#include "resources/ResourceManager.h"
+#include "support/Files.h"
+#include "wizard/controls/CJPEGStatic.h"
+
+using testing_support::TempFolder;
+
+class ResourceManagerTest : public ::testing::Test {
+protected:
+    ResourceManagerTest() : m_database(Path())
+    {
+        m_database.AddLanguage("0", "Neutral", "", "", 0);
+        m_database.AddLanguage("1033", "English", "English", "EN", 0);
+        m_database.AddLanguage("1031", "Deutsch", "German", "DE", 0);
+        m_database.AddLanguage("1037", "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "Hebrew", "HE", 1);
+    }
+
+    std::wstring Path() const { return m_folder / L"resources.db"; }
+    ResourceManager& Open()
+    {
+        m_manager = std::make_unique<ResourceManager>(Path().c_str());
+        return *m_manager;
+    }
+
+    TempFolder m_folder{L"resdb"};
+    TestDatabase m_database;
+    std::unique_ptr<ResourceManager> m_manager;
+};
+
+TEST_F(ResourceManagerTest, FallsBackToNeutralOnceAndOnlyThere)
+{
+    m_database.AddText("0", 56, "http://127.0.0.1/setup.exe");
+    m_database.AddText("1033", 9, "Welcome");
+    m_database.AddText("1031", 9, "Willkommen");
+    m_database.AddText("1033", 10, "English only");
+    ResourceManager& resources = Open();
+
+    EXPECT_EQ(resources.getString(L"1031", 9), L"Willkommen");
+    EXPECT_EQ(resources.getString(L"1031", 56), L"http://127.0.0.1/setup.exe");
+    EXPECT_EQ(resources.getString(L"1031", 10), L"") << "no fallback to 1033";
+    EXPECT_EQ(resources.getString(L"0", 9), L"");
+    EXPECT_EQ(resources.getString(L"0", 56), L"http://127.0.0.1/setup.exe");
+    EXPECT_EQ(resources.getString(L"1033", 4711), L"");
+
+    std::vector<unsigned char> data;
+    EXPECT_FALSE(resources.fetchBlob(L"1033", 9, RESOURCE_PICTURE, data)) << "the type is part of the key";
+}
+
+TEST_F(ResourceManagerTest, RepeatedLookupsGiveTheSameResult)
+{
+    m_database.AddText("1033", 9, "Welcome");
+    ResourceManager& resources = Open();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(resources.getString(L"1033", 9), L"Welcome");
+        EXPECT_EQ(resources.getString(L"1033", 10), L"");
+    }
+}
+
+TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
+{
+    m_database.AddLanguage("1031", "Zweites Deutsch", "Second German", "D2", 1);
+    m_database.AddLanguage("1036", "Fran\xC3\xA7" "ais", "French", "FR", 2);
+    m_database.AddLanguage("1049", nullptr, nullptr, nullptr, -1);
+    ResourceManager& resources = Open();
+
+    const auto& languages = resources.languages();
+    ASSERT_EQ(languages.size(), 6u);
+    EXPECT_EQ(languages.at(L"1031").nativeName, L"Deutsch");
+    EXPECT_FALSE(languages.at(L"1031").rightToLeft);
+    EXPECT_TRUE(languages.at(L"1037").rightToLeft);
+    EXPECT_EQ(languages.at(L"1037").nativeName, L"\u05E2\u05D1\u05E8\u05D9\u05EA");
+    EXPECT_FALSE(languages.at(L"1036").rightToLeft) << "RTL 2";
+    EXPECT_EQ(languages.at(L"1036").nativeName, L"Fran\u00E7ais");
+    EXPECT_FALSE(languages.at(L"1049").rightToLeft) << "RTL NULL";
+    EXPECT_EQ(languages.at(L"1049").nativeName, L"") << "NULL text reads as empty";
+    EXPECT_EQ(languages.at(L"1033").abbreviation, L"EN");
+    EXPECT_EQ(languages.at(L"1033").englishName, L"English");
+}
+
+TEST_F(ResourceManagerTest, CurrentLanguageStartsNeutralAndFollowsTheChoice)
+{
+    m_database.AddText("0", 9, "neutral");
+    m_database.AddText("1031", 9, "deutsch");
+    ResourceManager& resources = Open();
+
+    EXPECT_EQ(resources.currentLanguage().code, L"0");
+    EXPECT_EQ(resources.currentLanguage().nativeName, L"Neutral");
+    EXPECT_EQ(resources.getLocalizedString(9).str(), L"neutral");
+    resources.setCurrentLanguage(L"1031");
+    EXPECT_EQ(resources.currentLanguage().englishName, L"German");
+    EXPECT_EQ(resources.getLocalizedString(9).str(), L"deutsch");
+    EXPECT_THROW(resources.setCurrentLanguage(L"9999"), std::out_of_range);
+}
+
+TEST_F(ResourceManagerTest, TextsConvertWholeBlobsWithSurrogatePairs)
+{
+    // A G clef (U+1D11E) between two words, and a NUL inside the blob.
+    m_database.AddText("1033", 16, std::string("a \xF0\x9D\x84\x9E b\0c", 10));
+    m_database.AddText("1033", 15, "");
+    ResourceManager& resources = Open();
+
+    EXPECT_EQ(resources.getString(L"1033", 16), std::wstring(L"a \xD834\xDD1E b\0c", 8));
+    EXPECT_EQ(resources.getString(L"1033", 15), L"");
+    resources.setCurrentLanguage(L"1033");
+    EXPECT_EQ(resources.getLocalizedString(16).str(), std::wstring(L"a \xD834\xDD1E b"))
+        << "a localized string ends at its first NUL";
+}
+
+TEST_F(ResourceManagerTest, InvalidUtf8BecomesReplacementCharacters)
+{
+    m_database.AddText("1033", 9, "bad \xC3 and \xFF end");
+    ResourceManager& resources = Open();
+    EXPECT_EQ(resources.getString(L"1033", 9), L"bad \uFFFD and \uFFFD end");
+}
+
+TEST_F(ResourceManagerTest, ValueWithoutBlobRowIsNotFound)
+{
+    m_database.AddDanglingValue("1033", 9, RESOURCE_TEXT);
+    m_database.AddText("0", 9, "neutral");
+    m_database.AddDanglingValue("1033", 10, RESOURCE_TEXT);
+    ResourceManager& resources = Open();
+    EXPECT_EQ(resources.getString(L"1033", 9), L"neutral");
+    std::vector<unsigned char> data;
+    EXPECT_FALSE(resources.fetchBlob(L"1033", 10, RESOURCE_TEXT, data));
+}
+
+TEST_F(ResourceManagerTest, MacrosUseTheCurrentLanguage)
+{
+    m_database.AddText("0", 58, "Kestrafin");
+    m_database.AddText("1031", 78, "Weiter >");
+    m_database.AddText("1031", 10, "$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
+    ResourceManager& resources = Open();
+
+    Win32xx::CString before(L"$(^LangID)/$(^LangAbrev)/$(^Name)");
+    EXPECT_EQ(resources.expandMacros(before).str(), L"0//Kestrafin");
+    resources.setCurrentLanguage(L"1031");
+    EXPECT_EQ(resources.getLocalizedString(10).str(), L"Kestrafin (DE, 1031): Weiter >\n");
+    EXPECT_EQ(resources.getString(L"1031", 10), L"$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
+}
+
+TEST_F(ResourceManagerTest, PictureAsBase64WithoutLineBreaksRoundTrips)
+{
+    std::string bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes += static_cast<char>(i * 7);
+    m_database.AddPicture("0", 241, bytes);
+    m_database.AddPicture("0", 242, "");
+    ResourceManager& resources = Open();
+
+    Win32xx::CString base64(L"unchanged");
+    EXPECT_FALSE(resources.getPictureBase64(240, base64));
+    EXPECT_FALSE(resources.getPictureBase64(242, base64)) << "an empty picture";
+    EXPECT_EQ(base64.str(), L"unchanged");
+    ASSERT_TRUE(resources.getPictureBase64(241, base64));
+    EXPECT_EQ(base64.Find(L"\r"), -1);
+    EXPECT_EQ(base64.Find(L"\n"), -1);
+    EXPECT_EQ(base64.GetLength(), 400);
+
+    DWORD size = 0;
+    ASSERT_TRUE(::CryptStringToBinaryW(base64.c_str(), 0, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr));
+    std::string decoded(size, '\0');
+    ASSERT_TRUE(::CryptStringToBinaryW(base64.c_str(), 0, CRYPT_STRING_BASE64,
+                                       reinterpret_cast<BYTE*>(decoded.data()), &size, nullptr, nullptr));
+    EXPECT_EQ(decoded, bytes);
+}
+
+TEST_F(ResourceManagerTest, LoadPictureHandsTheControlANewPictureOrKeepsItsOwn)
+{
+    m_database.AddPicture("0", 239, testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg")));
+    m_database.AddPicture("0", 25, "not a picture");
+    ResourceManager& resources = Open();
+
+    CJPEGStatic control;
+    EXPECT_FALSE(resources.loadPicture(26, control));
+    EXPECT_EQ(control.GetPicture(), nullptr);
+    ASSERT_TRUE(resources.loadPicture(239, control));
+    IPicture* const loaded = control.GetPicture();
+    ASSERT_NE(loaded, nullptr);
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    loaded->get_Width(&width);
+    loaded->get_Height(&height);
+    EXPECT_NEAR(static_cast<double>(width) / height, 2.0, 0.01) << "the 16 x 8 picture";
+
+    EXPECT_FALSE(resources.loadPicture(25, control));
+    EXPECT_EQ(control.GetPicture(), loaded) << "a failed load keeps the picture";
+}

@@ -1,0 +1,85 @@
+#include "TestDatabase.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+#include <sqlite3.h>
+
+#include "framework/Utf8.h"
+
+TestDatabase::TestDatabase(const std::wstring& path)
+{
+    ::DeleteFileW(path.c_str());
+    if (sqlite3_open(Win32xx::WideToUtf8(path).c_str(), &m_db) != SQLITE_OK)
+        throw std::runtime_error("cannot create the test database");
+    Execute(
+        "CREATE TABLE RESOURCE_DEF (RES_DEF_ID INTEGER PRIMARY KEY, RES_NAME TEXT, RES_TYPE INTEGER);"
+        "CREATE TABLE RESOURCE_VALUE (RES_DEF_ID INTEGER, LANG_CODE TEXT, BLOB_ID INTEGER);"
+        "CREATE TABLE BLOB (BLOB_ID INTEGER PRIMARY KEY, DATA BLOB);"
+        "CREATE TABLE LANGUAGE (LANG_CODE TEXT, LANG_NATIVE_NAME TEXT, ABREVIATION TEXT, LANG_ENGLISH_NAME TEXT,"
+        " RTL INTEGER);");
+}
+
+TestDatabase::~TestDatabase()
+{
+    sqlite3_close(m_db);
+}
+
+void TestDatabase::Execute(const std::string& sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error("test database: " + message);
+    }
+}
+
+void TestDatabase::AddLanguage(const char* code, const char* nativeName, const char* englishName,
+                               const char* abbreviation, int rtl)
+{
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(m_db, "INSERT INTO LANGUAGE VALUES (?, ?, ?, ?, ?)", -1, &statement, nullptr);
+    const char* texts[] = {code, nativeName, abbreviation, englishName};
+    for (int i = 0; i < 4; ++i) {
+        if (texts[i])
+            sqlite3_bind_text(statement, i + 1, texts[i], -1, SQLITE_TRANSIENT);
+    }
+    if (rtl >= 0)
+        sqlite3_bind_int(statement, 5, rtl);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+}
+
+void TestDatabase::AddText(const char* code, int id, const std::string& utf8)
+{
+    AddValue(code, id, 1, utf8);
+}
+
+void TestDatabase::AddPicture(const char* code, int id, const std::string& bytes)
+{
+    AddValue(code, id, 3, bytes);
+}
+
+void TestDatabase::AddDanglingValue(const char* code, int id, int type)
+{
+    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + std::to_string(id) + ", 'R" + std::to_string(id) +
+            "', " + std::to_string(type) + ");");
+    Execute("INSERT INTO RESOURCE_VALUE VALUES (" + std::to_string(id) + ", '" + code + "', 999999);");
+}
+
+void TestDatabase::AddValue(const char* code, int id, int type, const std::string& bytes)
+{
+    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + std::to_string(id) + ", 'R" + std::to_string(id) +
+            "', " + std::to_string(type) + ");");
+    const int blobId = m_nextBlobId++;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(m_db, "INSERT INTO BLOB VALUES (?, ?)", -1, &statement, nullptr);
+    sqlite3_bind_int(statement, 1, blobId);
+    sqlite3_bind_blob(statement, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    Execute("INSERT INTO RESOURCE_VALUE VALUES (" + std::to_string(id) + ", '" + code + "', " +
+            std::to_string(blobId) + ");");
+}

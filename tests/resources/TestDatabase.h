@@ -1,0 +1,31 @@
+// Builds resource databases for tests, with the schema that the program reads.
+#pragma once
+
+#include <string>
+
+struct sqlite3;
+
+class TestDatabase {
+public:
+    // Creates (or empties) the database file at `path`.
+    explicit TestDatabase(const std::wstring& path);
+    ~TestDatabase();
+    TestDatabase(const TestDatabase&) = delete;
+    TestDatabase& operator=(const TestDatabase&) = delete;
+
+    // RTL < 0 stores NULL.
+    void AddLanguage(const char* code, const char* nativeName, const char* englishName, const char* abbreviation,
+                     int rtl);
+    void AddText(const char* code, int id, const std::string& utf8);
+    void AddPicture(const char* code, int id, const std::string& bytes);
+    // A value that points at a blob id without a BLOB row.
+    void AddDanglingValue(const char* code, int id, int type);
+    // Runs any SQL (for rows the helpers above do not make).
+    void Execute(const std::string& sql);
+
+private:
+    void AddValue(const char* code, int id, int type, const std::string& bytes);
+
+    sqlite3* m_db = nullptr;
+    int m_nextBlobId = 1;
+};

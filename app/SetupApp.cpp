@@ -1,8 +1,26 @@
 #include "SetupApp.h"
 
+#include <string>
+
 #include "ExceptionReport.h"
+#include "res/resource.h"
+#include "resources/ResourceManager.h"
 #include "framework/Exception.h"
 #include "framework/logging/Logger.h"
+
+namespace {
+const wchar_t kFallbackLanguage[] = L"1033";
+
+// The user's interface language as a decimal language identifier.
+std::wstring UserLanguageCode()
+{
+    return std::to_wstring(::GetUserDefaultUILanguage());
+}
+}  // namespace
+
+CSetupApp::CSetupApp() : m_languageDialog(IDD_SELECT_LANGUAGE, kFallbackLanguage, UserLanguageCode())
+{
+}
 
 BOOL CSetupApp::InitInstance()
 {
@@ -20,4 +38,7 @@ BOOL CSetupApp::InitInstance()
 
 void CSetupApp::RunDialogs()
 {
+    GenericSingleton<ResourceManager>::instance();
+    if (m_languageDialog.DoModal(nullptr) != IDOK)
+        return;
 }

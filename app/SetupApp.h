@@ -5,8 +5,12 @@
 #include "Splash.h"
 #include "framework/Exception.h"
 #include "framework/WinApp.h"
+#include "resources/SelectLangDialog.h"
 
 class CSetupApp : public Win32xx::CWinApp {
+public:
+    CSetupApp();
+
 protected:
     BOOL InitInstance() override;
 
@@ -16,4 +20,5 @@ protected:
 
 private:
     Splash m_splash;
+    SelectLangDialog m_languageDialog;
 };

@@ -40,5 +40,6 @@ foreach(index RANGE ${last_index})
 endforeach()
 
 setup_c_literal("${scrambled_url}" SETUP_SCRAMBLED_ARCHIVE_URL_LITERAL)
+setup_c_literal("${SETUP_RESOURCE_ARCHIVE_URL}" SETUP_RESOURCE_ARCHIVE_URL_LITERAL)
 setup_c_literal("${connectivity_url}" SETUP_CONNECTIVITY_CHECK_URL_LITERAL)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/BuildSettings.h.in ${CMAKE_BINARY_DIR}/generated/BuildSettings.h @ONLY)

@@ -6,8 +6,16 @@ namespace Win32xx {
 
 CDialog::~CDialog()
 {
-    if (IsWindow() && m_modal)
+    if (!IsWindow())
+        return;
+    if (m_modal) {
         ::EndDialog(GetHwnd(), 0);
+    } else {
+        // The object is half gone: its window must not reach it any more.
+        ::SetWindowLongPtrW(GetHwnd(), DWLP_USER, 0);
+        ::DestroyWindow(GetHwnd());
+    }
+    SetHwnd(nullptr);
 }
 
 INT_PTR CDialog::DoModal(HWND owner)
@@ -20,6 +28,16 @@ INT_PTR CDialog::DoModal(HWND owner)
     if (result == -1)
         throw CResourceException(L"Failed to create dialog", ::GetLastError());
     return result;
+}
+
+HWND CDialog::Create(HWND parent)
+{
+    m_modal = false;
+    const HWND hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
+                                           StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd)
+        throw CResourceException(L"Failed to create dialog", ::GetLastError());
+    return hwnd;
 }
 
 void CDialog::EndDialog(INT_PTR result)

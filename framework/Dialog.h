@@ -15,6 +15,9 @@ public:
     // Runs the dialog modally and returns the result given to EndDialog.
     // Raises CResourceException when the template cannot be used.
     INT_PTR DoModal(HWND owner = nullptr);
+    // Creates the dialog modelessly (for example as a child page). Raises
+    // CResourceException when the template cannot be used.
+    HWND Create(HWND parent);
     void EndDialog(INT_PTR result);
 
     UINT GetTemplateId() const noexcept { return m_templateId; }

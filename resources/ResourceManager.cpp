@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include "Macros.h"
+#include "Resloader.h"
 #include "app/Die.h"
 #include "framework/ComPtr.h"
 #include "framework/Utf8.h"
@@ -29,6 +30,14 @@ const char kByIdSql[] =
 const char kBlobSql[] = "select DATA from BLOB where BLOB_ID = ? ;";
 const char kLanguagesSql[] = "SELECT LANG_CODE, LANG_NATIVE_NAME , ABREVIATION , LANG_ENGLISH_NAME, RTL FROM LANGUAGE;";
 constexpr int kStatementLengthLimit = 1024;
+
+// The length to hand SQLite for a statement: SQLite reads that many bytes, so
+// the limit must not run past the end of a shorter text.
+template <size_t N>
+constexpr int StatementLength(const char (&)[N])
+{
+    return static_cast<int>(N < kStatementLengthLimit ? N : kStatementLengthLimit);
+}
 
 constexpr int kProductNameId = 58;
 constexpr int kNextButtonId = 78;
@@ -70,9 +79,20 @@ Win32xx::CComPtr<IStream> StreamOver(const std::vector<unsigned char>& data)
 
 }  // namespace
 
+ResourceManager::ResourceManager() : m_currentLanguage(NeutralLanguage())
+{
+    auto loader = std::make_unique<Resloader>();
+    loader->DoModal(nullptr);
+    m_databasePath = loader->GetResourceFilePath();
+    LOG_INFO << "Resources aquired";
+    Open();
+    // The bootstrap dialog and its tasks go only now, after the database is open.
+}
+
 ResourceManager::ResourceManager(const Win32xx::CString& databasePath)
     : m_databasePath(databasePath), m_currentLanguage(NeutralLanguage())
 {
+    LOG_INFO << "Resources aquired";
     Open();
 }
 
@@ -85,7 +105,6 @@ ResourceManager::~ResourceManager()
 
 void ResourceManager::Open()
 {
-    LOG_INFO << "Resources aquired";
     initDatabase();
     ::CoInitialize(nullptr);
 }
@@ -107,11 +126,11 @@ void ResourceManager::initDatabase()
                                "PRAGMA checkpoint_fullfsync = true;"})
         sqlite3_exec(m_connection, pragma, nullptr, nullptr, nullptr);
 
-    checkPrepareError(sqlite3_prepare_v2(m_connection, kByNameSql, kStatementLengthLimit, &m_byNameStatement, nullptr));
-    checkPrepareError(sqlite3_prepare_v2(m_connection, kByIdSql, kStatementLengthLimit, &m_byIdStatement, nullptr));
-    checkPrepareError(sqlite3_prepare_v2(m_connection, kBlobSql, kStatementLengthLimit, &m_blobStatement, nullptr));
+    checkPrepareError(sqlite3_prepare_v2(m_connection, kByNameSql, StatementLength(kByNameSql), &m_byNameStatement, nullptr));
+    checkPrepareError(sqlite3_prepare_v2(m_connection, kByIdSql, StatementLength(kByIdSql), &m_byIdStatement, nullptr));
+    checkPrepareError(sqlite3_prepare_v2(m_connection, kBlobSql, StatementLength(kBlobSql), &m_blobStatement, nullptr));
     checkPrepareError(
-        sqlite3_prepare_v2(m_connection, kLanguagesSql, kStatementLengthLimit, &m_languageStatement, nullptr));
+        sqlite3_prepare_v2(m_connection, kLanguagesSql, StatementLength(kLanguagesSql), &m_languageStatement, nullptr));
     fetchLangsDefinition();
 }
 

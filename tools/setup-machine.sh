@@ -7,7 +7,7 @@ PACKAGES=(
     cmake ninja-build git python3 tcl                 # build tools; tcl generates the SQLite amalgamation
     g++ gcc                                            # native build of the content tool and the amalgamation
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows cross compiler
-    libz-mingw-w64-dev rapidjson-dev googletest dpkg-dev
+    libz-mingw-w64-dev zlib1g-dev rapidjson-dev googletest dpkg-dev  # zlib1g-dev: the native content tool
     wine wine64 xvfb x11-apps imagemagick xauth         # the Wine bench and its screenshots
 )
 

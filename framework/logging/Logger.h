@@ -52,6 +52,15 @@ inline bool IsLogged(Severity severity) noexcept
     else                                \
         (*::logging::GetLogger()) += ::logging::Record(severity, __PRETTY_FUNCTION__, __LINE__).ref()
 
+// A record that names `function` (a qualified name such as
+// "Resloader::DialogProc") instead of the function that writes it: for
+// handlers that a message procedure delegates to and that speak for it.
+#define LOG_NAMED(severity, function)   \
+    if (!::logging::IsLogged(severity)) \
+        ;                               \
+    else                                \
+        (*::logging::GetLogger()) += ::logging::Record(severity, function, __LINE__).ref()
+
 #define LOG_FATAL LOG_(::logging::fatal)
 #define LOG_ERROR LOG_(::logging::error)
 #define LOG_INFO LOG_(::logging::info)

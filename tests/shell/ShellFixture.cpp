@@ -5,12 +5,13 @@
 using testing_support::ChildProcess;
 
 std::unique_ptr<ChildProcess> ShellFixture::Start(const std::wstring& program, const std::wstring& arguments,
-                                                 const std::wstring& temp)
+                                                 const std::map<std::wstring, std::wstring>& environment)
 {
-    const std::wstring folder = temp.empty() ? m_temp.Path() + L"\\" : temp;
     ChildProcess::Options options;
     options.arguments = arguments;
-    options.environment = {{L"TMP", folder}, {L"TEMP", folder}};
+    options.environment = {{L"TMP", m_temp.Path() + L"\\"}, {L"TEMP", m_temp.Path() + L"\\"}};
+    for (const auto& [name, value] : environment)
+        options.environment[name] = value;
     return std::make_unique<ChildProcess>(testing_support::BuildPath(program), options);
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include "support/ChildProcess.h"
@@ -13,11 +14,11 @@ class ShellFixture : public ::testing::Test {
 protected:
     static constexpr DWORD kTimeoutMs = 20000;
 
-    // Starts a program of the build with TMP and TEMP set to the test's folder
-    // (or to `temp`, when given).
+    // Starts a program of the build with TMP and TEMP set to the test's folder,
+    // and the environment variables given (which may replace TMP and TEMP).
     std::unique_ptr<testing_support::ChildProcess> Start(const std::wstring& program,
                                                          const std::wstring& arguments = L"",
-                                                         const std::wstring& temp = L"");
+                                                         const std::map<std::wstring, std::wstring>& environment = {});
     // Runs the program to its end and returns its exit code.
     DWORD RunToEnd(const std::wstring& program, const std::wstring& arguments = L"");
     // Waits for a message box of the process, checks its caption and text,

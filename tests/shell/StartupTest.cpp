@@ -1,7 +1,7 @@
 // The product's start and end, its log, and the single-instance guard.
 
 #include "Automation.h"
-#include "ShellFixture.h"
+#include "ProductFixture.h"
 
 using testing_support::Narrow;
 
@@ -18,11 +18,25 @@ size_t CountOccurrences(const std::string& text, const std::string& part)
 }
 }  // namespace
 
-using StartupTest = ShellFixture;
+class StartupTest : public ProductFixture {
+protected:
+    // Runs the product up to its language dialog, cancels there, and returns
+    // the exit code.
+    DWORD RunToLanguageDialog()
+    {
+        auto product = Start(L"KestrafinSetup.exe");
+        const HWND dialog = winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, product->Id());
+        EXPECT_NE(dialog, nullptr);
+        winauto::Click(dialog, IDCANCEL);
+        EXPECT_TRUE(product->Wait(kTimeoutMs));
+        return product->ExitCode();
+    }
+};
 
 TEST_F(StartupTest, NormalRunLogsStartAndEndAndExitsWithZero)
 {
-    EXPECT_EQ(RunToEnd(L"KestrafinSetup.exe"), 0u);
+    ServeArchive();
+    EXPECT_EQ(RunToLanguageDialog(), 0u);
 
     const auto log = Log();
     ASSERT_GE(log.size(), 2u);
@@ -36,9 +50,10 @@ TEST_F(StartupTest, NormalRunLogsStartAndEndAndExitsWithZero)
 
 TEST_F(StartupTest, LogBeginsWithOneByteOrderMarkAndGrowsRunAfterRun)
 {
-    EXPECT_EQ(RunToEnd(L"KestrafinSetup.exe"), 0u);
+    ServeArchive();
+    EXPECT_EQ(RunToLanguageDialog(), 0u);
     const size_t firstRunRecords = Log().size();
-    EXPECT_EQ(RunToEnd(L"KestrafinSetup.exe"), 0u);
+    EXPECT_EQ(RunToLanguageDialog(), 0u);
 
     const std::string bytes = testing_support::ReadFileBytes(LogPath());
     EXPECT_EQ(bytes.rfind(kByteOrderMark, 0), 0u);
@@ -68,11 +83,15 @@ TEST_F(StartupTest, SecondInstanceIsRefusedAndFirstGoesOn)
     EXPECT_EQ(Log().back().message, "Program treminated with code:0");
 }
 
-TEST_F(StartupTest, UnusableTemporaryFolderGivesNoLogAndNoMessage)
+TEST_F(StartupTest, UnusableTemporaryFolderGivesNoLogAndTheDownloadFails)
 {
+    ServeArchive();
     const std::wstring tooLong = L"C:\\" + std::wstring(300, L'x') + L"\\";
-    auto process = Start(L"KestrafinSetup.exe", L"", tooLong);
+    auto process = Start(L"KestrafinSetup.exe", L"", {{L"TMP", tooLong}, {L"TEMP", tooLong}});
+    // Nothing about the log is shown; the download finds no folder.
+    ExpectBoxAndConfirm(*process, L"", L"Could not create a temporary folder for the download.");
+    ExpectBoxAndConfirm(*process, L"Installer", L"Fatal Error occured !  exiting.");
     ASSERT_TRUE(process->Wait(kTimeoutMs));
-    EXPECT_EQ(process->ExitCode(), 0u);
+    EXPECT_EQ(process->ExitCode(), kExitMinusOne);
     EXPECT_TRUE(testing_support::ListFolder(m_temp.Path()).empty());
 }

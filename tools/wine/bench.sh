@@ -61,11 +61,17 @@ start_xvfb() {
 make_prefix() {
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >"$bench/wineboot.log" 2>&1
-    # A crash must end the program, not wait for someone to close a dialog;
-    # undecorated windows draw their caption bar without a window manager.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
     touch "$WINEPREFIX/.bench-ready"
+}
+
+configure_prefix() {
+    # A crash must end the program, not wait for someone to close a dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Without a window manager: undecorated windows draw their own caption
+    # bar, and unmanaged ones are hidden at once (a managed window waits two
+    # seconds for a window manager that never answers).
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 }
 
 case "$command" in
@@ -82,6 +88,7 @@ start)
     # started by the first program instead, they would inherit its output
     # pipes and hold them open after it ends.
     wineboot </dev/null >/dev/null 2>&1
+    configure_prefix
     ;;
 exec)
     export DISPLAY="$(bench_display)"

@@ -1,0 +1,113 @@
+#include "Resloader.h"
+
+#include <shlwapi.h>
+
+#include <memory>
+#include <typeinfo>
+
+#include "ArchiveAddress.h"
+#include "app/Die.h"
+#include "framework/logging/Logger.h"
+#include "res/resource.h"
+
+namespace {
+constexpr int kDownloadShare = 100;  // the bar's end for the download; the extraction fills the rest
+}
+
+// The task handlers below speak for the dialog's message procedure.
+#define LOG_HANDLER(severity) LOG_NAMED(severity, "Resloader::DialogProc")
+
+Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this)
+{
+}
+
+BOOL Resloader::OnInitDialog()
+{
+    m_progressBar.AttachDlgItem(IDC_LOADER_PROGRESS, GetHwnd());
+    m_progressBar.SetRange(0, 2 * kDownloadShare);
+    m_downloadTask.SetNotifyWindow(this);
+    const Win32xx::CString address = ResourceArchiveAddress();
+    m_browser.AttachDlgItem(IDC_LOADER_BROWSER, GetHwnd());
+    m_downloadTask.SetUrl(address);
+    LOG_INFO << "Aquiring resource Database";
+    m_downloadTask.Start();
+    return TRUE;
+}
+
+INT_PTR Resloader::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case UWM_TASK_PROGRESS:
+        OnTaskProgress(wParam, static_cast<int>(lParam));
+        return 1;
+    case UWM_TASK_ERROR:
+        OnTaskError(reinterpret_cast<std::wstring*>(lParam));
+        return 1;
+    case UWM_TASK_FINISHED:
+        OnTaskFinished(wParam);
+        return 1;
+    case WM_CLOSE:
+        return 0;  // the user cannot cancel the bootstrap
+    default:
+        return DialogProcDefault(message, wParam, lParam);
+    }
+}
+
+void Resloader::OnTaskProgress(WPARAM threadId, int percent)
+{
+    const bool fromDownload = threadId == m_downloadTask.GetThreadId();
+    m_progressBar.SetPos(fromDownload ? percent : percent + kDownloadShare);
+}
+
+void Resloader::OnTaskError(std::wstring* text)
+{
+    const std::unique_ptr<std::wstring> owned(text);
+    if (owned)
+        ::MessageBoxW(nullptr, owned->c_str(), L"", MB_OK);
+    LOG_HANDLER(logging::fatal) << "Fatal error Error Occured While Preparing Setup Resource File.";
+    Die();
+}
+
+void Resloader::OnTaskFinished(WPARAM threadId)
+{
+    if (threadId == m_downloadTask.GetThreadId())
+        OnDownloadFinished();
+    if (threadId == m_unzipTask.GetThreadId())
+        OnExtractionFinished();
+}
+
+void Resloader::OnDownloadFinished()
+{
+    const Any::Base* result = m_downloadTask.GetResult();
+    const Win32xx::CString* downloaded = result ? result->As<Win32xx::CString>() : nullptr;
+    if (!downloaded)
+        throw std::bad_cast();
+    const Win32xx::CString path = *downloaded;
+    m_downloadTask.Stop();
+    LOG_HANDLER(logging::info) << "Setup Resource Archive downloaded to " << path;
+    if (!::PathFileExistsW(path.c_str())) {
+        LOG_HANDLER(logging::fatal) << "Cannot locate Setup Resource Archive" << path;
+        ::MessageBoxW(nullptr, L"Cannot locate Setup Resource Archive", L"Fatal Error", MB_OK);
+        Die();
+        return;
+    }
+    m_unzipTask.SetNotifyWindow(this);
+    m_unzipTask.SetArchivePath(path);
+    LOG_HANDLER(logging::info) << "Start Extracting Resource Archive.";
+    m_unzipTask.Start();
+}
+
+void Resloader::OnExtractionFinished()
+{
+    LOG_HANDLER(logging::info) << "Extracting Resource Archive Done.";
+    m_resourceFilePath = m_unzipTask.GetStringResult() + L"\\resources.db";
+    m_unzipTask.Stop();
+    if (::PathFileExistsW(m_resourceFilePath.c_str())) {
+        LOG_HANDLER(logging::info) << "Resource File is " << m_resourceFilePath;
+        EndDialog(0);
+        return;
+    }
+    LOG_HANDLER(logging::fatal) << "Resource File " << m_resourceFilePath << " Not Found.";
+    ::MessageBoxW(nullptr, L"Cannot locate Setup Resource File", L"Error", MB_OK);
+    Die();
+}

@@ -1,0 +1,156 @@
+#include "AbstractTaskBase.h"
+
+#include <process.h>
+
+#include <exception>
+
+#include "framework/Exception.h"
+#include "framework/Utf8.h"
+#include "framework/logging/Logger.h"
+
+namespace {
+constexpr DWORD kNoThreadId = 0xFFFFFFFF;
+constexpr DWORD kTerminatedExitCode = 0xFFFFFFFF;
+}  // namespace
+
+AbstractTaskBase::AbstractTaskBase(Win32xx::CWnd* notifyWindow)
+    : m_notifyWindow(notifyWindow),
+      m_mayRun(::CreateEventW(nullptr, TRUE, TRUE, nullptr)),
+      m_entered(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+    if (!m_mayRun || !m_entered)
+        throw Win32xx::CWinException(L"Failed to create the task's event");
+}
+
+AbstractTaskBase::~AbstractTaskBase()
+{
+    Stop();
+}
+
+BOOL AbstractTaskBase::Start()
+{
+    if (IsRunning())
+        return FALSE;
+    // A task suspended in an earlier run starts free.
+    ::SetEvent(m_mayRun.Get());
+    unsigned threadId = 0;
+    const auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, CREATE_SUSPENDED, &threadId));
+    if (!handle)
+        throw Win32xx::CWinException(L"Failed to create thread");
+    m_thread.Reset(handle);
+    m_threadId = threadId;
+    ::ResumeThread(handle);
+    const HANDLE started[] = {m_entered.Get(), handle};
+    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
+    LOG_INFO << GetDescription() << "Task Started";
+    return TRUE;
+}
+
+BOOL AbstractTaskBase::Stop()
+{
+    if (IsRunning()) {
+        ::TerminateThread(m_thread.Get(), kTerminatedExitCode);
+        // Termination is asynchronous; the caller may free the task next.
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    }
+    return TRUE;
+}
+
+void AbstractTaskBase::Suspend()
+{
+    if (!IsRunning())
+        return;
+    ::ResetEvent(m_mayRun.Get());
+    LOG_INFO << GetDescription() << "Task Suspended";
+}
+
+void AbstractTaskBase::Resume()
+{
+    if (!IsRunning())
+        return;
+    ::SetEvent(m_mayRun.Get());
+    LOG_INFO << GetDescription() << "Task Resumed";
+}
+
+void AbstractTaskBase::SetNotifyWindow(Win32xx::CWnd* window)
+{
+    if (IsRunning())
+        return;
+    Win32xx::CThreadLock lock(m_lock);
+    m_notifyWindow = window;
+}
+
+void AbstractTaskBase::SetInputTask(std::shared_ptr<AbstractTaskBase> task)
+{
+    m_inputTask = std::move(task);
+}
+
+bool AbstractTaskBase::IsRunning() const
+{
+    return m_thread && ::WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD AbstractTaskBase::GetThreadId() const noexcept
+{
+    return m_thread ? m_threadId : kNoThreadId;
+}
+
+Win32xx::CString AbstractTaskBase::GetStringResult() const
+{
+    const Win32xx::CString* text = m_result ? m_result->As<Win32xx::CString>() : nullptr;
+    return text ? *text : Win32xx::CString();
+}
+
+unsigned __stdcall AbstractTaskBase::Run(void* argument)
+{
+    auto* const task = static_cast<AbstractTaskBase*>(argument);
+    if (!task)
+        return 1;
+    ::SetEvent(task->m_entered.Get());
+    try {
+        task->SendProgress(0);
+        if (!task->OnStart())
+            return 2;
+        task->OnFinish();
+        return 0;
+    } catch (const std::exception& exception) {
+        LOG_ERROR << task->GetDescription() << "Threaded Task Error :" << exception.what();
+        task->OnError(Win32xx::Utf8ToWide(exception.what()));
+        return 2;
+    }
+}
+
+void AbstractTaskBase::OnFinish()
+{
+    LOG_INFO << GetDescription() << "Task Completed";
+    SendToWindow(UWM_TASK_FINISHED, 0);
+}
+
+void AbstractTaskBase::OnError(const std::wstring& message)
+{
+    // The receiver takes the string over and deletes it.
+    auto text = std::make_unique<std::wstring>(message);
+    if (SendToWindow(UWM_TASK_ERROR, reinterpret_cast<LPARAM>(text.get())))
+        text.release();
+    LOG_ERROR << GetDescription() << "Task Error :" << message;
+}
+
+void AbstractTaskBase::SendProgress(int percent)
+{
+    SendToWindow(UWM_TASK_PROGRESS, percent);
+}
+
+void AbstractTaskBase::WaitWhileSuspended() const
+{
+    ::WaitForSingleObject(m_mayRun.Get(), INFINITE);
+}
+
+bool AbstractTaskBase::SendToWindow(UINT message, LPARAM lParam) const
+{
+    WaitWhileSuspended();
+    // The window may have gone while the task was held.
+    if (!m_notifyWindow || !m_notifyWindow->IsWindow())
+        return false;
+    ::SendMessageW(m_notifyWindow->GetHwnd(), message, GetThreadId(), lParam);
+    return true;
+}

@@ -1,0 +1,109 @@
+// AbstractTaskBase: a piece of work that runs on a worker thread of its own
+// and reports to one window of the user interface by three messages.
+//
+// Every message is a synchronous send: the worker waits while the user
+// interface thread handles it, so a handler may read the task's result and
+// start the next task at once. wParam is always the worker's thread id.
+//
+// Suspension is cooperative. Freezing a thread at an arbitrary point could
+// leave the log's or the heap's lock held and hang the whole program, so the
+// worker instead stops at safe points (WaitWhileSuspended) until resumed.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "Any.h"
+#include "ScopedHandle.h"
+#include "framework/CString.h"
+#include "framework/CriticalSection.h"
+#include "framework/Wnd.h"
+
+// Started (lParam 0) or progressed (lParam = percent, 0 to 100).
+constexpr UINT UWM_TASK_PROGRESS = WM_USER + 1;
+// Failed; lParam is a heap std::wstring with the error text that the
+// receiver takes over and deletes.
+constexpr UINT UWM_TASK_ERROR = WM_USER + 2;
+// Finished successfully; lParam is 0.
+constexpr UINT UWM_TASK_FINISHED = WM_USER + 3;
+
+class AbstractTaskBase {
+public:
+    // `notifyWindow` (not owned, may be null) receives the task's messages.
+    explicit AbstractTaskBase(Win32xx::CWnd* notifyWindow);
+    // Ends a worker that still runs (terminated with exit code 0xFFFFFFFF).
+    virtual ~AbstractTaskBase();
+    AbstractTaskBase(const AbstractTaskBase&) = delete;
+    AbstractTaskBase& operator=(const AbstractTaskBase&) = delete;
+
+    // Names the task and its main parameter; begins every log record about it.
+    virtual Win32xx::CString GetDescription() const = 0;
+
+    // Starts the worker and returns once it has entered Run (a thread ended
+    // by Stop during its start-up could leave the process loader's lock
+    // held). Returns FALSE, and does nothing, while a worker runs. Raises
+    // Win32xx::CWinException "Failed to create thread".
+    BOOL Start();
+    // Terminates a running worker at once (exit code 0xFFFFFFFF) and waits
+    // until it has ended. Returns TRUE. Concrete tasks call it first in their
+    // destructor, so that no worker runs on a half-destroyed object.
+    BOOL Stop();
+    // Holds a running worker at its next safe point.
+    void Suspend();
+    // Lets a held worker go on; does nothing once the worker has ended.
+    void Resume();
+    // Changes the receiver of the messages; ignored while a worker runs.
+    void SetNotifyWindow(Win32xx::CWnd* window);
+    // Makes `task`'s string result this task's input (see each task).
+    void SetInputTask(std::shared_ptr<AbstractTaskBase> task);
+
+    // True while a worker exists and has not ended (also while suspended).
+    bool IsRunning() const;
+    // The worker's id, or 0xFFFFFFFF before the first Start.
+    DWORD GetThreadId() const noexcept;
+    // The result when it is a string (a path), otherwise an empty string.
+    Win32xx::CString GetStringResult() const;
+    // The result, null until the task produced one. Read it after
+    // UWM_TASK_FINISHED, never while the worker runs.
+    const Any::Base* GetResult() const noexcept { return m_result.get(); }
+
+    // The worker's procedure: start message, OnStart, then the finish
+    // message or the error report. Exit code 0 on success, 2 on failure,
+    // 1 without a task.
+    static unsigned __stdcall Run(void* task);
+
+protected:
+    // The task's work, on the worker thread. Returns nonzero on success;
+    // on failure the task has already called OnError.
+    virtual BOOL OnStart() = 0;
+
+    // Reports a failure: UWM_TASK_ERROR to the window, then an error record.
+    void OnError(const std::wstring& message);
+    // Sends UWM_TASK_PROGRESS with `percent`.
+    void SendProgress(int percent);
+    // Blocks the worker while the task is suspended. Call only on the worker.
+    void WaitWhileSuspended() const;
+    // Replaces (and deletes) the previous result.
+    void SetResult(std::unique_ptr<Any::Base> result) { m_result = std::move(result); }
+    const std::shared_ptr<AbstractTaskBase>& GetInputTask() const noexcept { return m_inputTask; }
+    // After any suspension, sends `message` to the window if it exists;
+    // returns whether it was sent.
+    bool SendToWindow(UINT message, LPARAM lParam) const;
+
+private:
+    // Writes the completion record and sends UWM_TASK_FINISHED.
+    void OnFinish();
+
+    std::unique_ptr<Any::Base> m_result;
+    std::shared_ptr<AbstractTaskBase> m_inputTask;
+    Win32xx::CWnd* m_notifyWindow;
+    Win32xx::CCriticalSection m_lock;
+    ScopedHandle m_thread;
+    DWORD m_threadId = 0;
+    // Manual-reset event, set while the worker may run.
+    ScopedHandle m_mayRun;
+    // Auto-reset event, set by the worker once it runs the task's code.
+    ScopedHandle m_entered;
+};

@@ -1,0 +1,131 @@
+#include "DownloadTask.h"
+
+#include <shlwapi.h>
+#include <wininet.h>
+
+#include "BuildSettings.h"
+#include "ComApartment.h"
+#include "TempFolders.h"
+#include "framework/logging/Logger.h"
+
+namespace {
+
+// The connectivity probe's address; see SetConnectivityCheckUrl.
+Win32xx::CCriticalSection g_checkUrlLock;
+Win32xx::CString g_checkUrl = SETUP_CONNECTIVITY_CHECK_URL;
+
+// An HTTP error status as an HRESULT of the HTTP facility (404 gives
+// 0x80190194), so that the error text names the status.
+HRESULT HttpStatusResult(DWORD status)
+{
+    return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_HTTP, status);
+}
+
+// The size of the file at `path`, -1 when it cannot be read.
+LONGLONG FileSize(const Win32xx::CString& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return static_cast<LONGLONG>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+}  // namespace
+
+DownloadTask::DownloadTask(Win32xx::CWnd* notifyWindow)
+    : AbstractTaskBase(notifyWindow), m_callback(std::make_shared<CallbackHandler>(this))
+{
+}
+
+DownloadTask::DownloadTask(const Win32xx::CString& url)
+    : AbstractTaskBase(nullptr), m_callback(std::make_shared<CallbackHandler>(this)), m_url(url)
+{
+}
+
+DownloadTask::~DownloadTask()
+{
+    LOG_INFO << GetDescription() << " Task dstructor : " << GetThreadId();
+    Stop();
+}
+
+Win32xx::CString DownloadTask::GetDescription() const
+{
+    Win32xx::CString text;
+    text.Format(L"[DownloadTask] URL: %s ", m_url.c_str());
+    return text;
+}
+
+void DownloadTask::SetConnectivityCheckUrl(const Win32xx::CString& url)
+{
+    Win32xx::CThreadLock lock(g_checkUrlLock);
+    g_checkUrl = url;
+}
+
+Win32xx::CString DownloadTask::GetConnectivityCheckUrl()
+{
+    Win32xx::CThreadLock lock(g_checkUrlLock);
+    return g_checkUrl;
+}
+
+BOOL DownloadTask::OnStart()
+{
+    if (GetInputTask())
+        m_url = GetInputTask()->GetStringResult();
+
+    if (!::InternetCheckConnectionW(GetConnectivityCheckUrl().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
+        OnError(L"Error downloading resource,Please check your internet connection!");
+        return FALSE;
+    }
+    if (!::UrlIsW(m_url.c_str(), URLIS_URL)) {
+        OnError((L"Invalid Url :" + m_url + L".").str());
+        return FALSE;
+    }
+    const Win32xx::CString fileName = FileNameFromUrl(m_url);
+    if (fileName.IsEmpty()) {
+        OnError(L"Could not create a temporary filename.");
+        return FALSE;
+    }
+    Win32xx::CString folder;
+    if (!CreateUniqueTempFolder(folder)) {
+        OnError(L"Could not create a temporary folder for the download.");
+        return FALSE;
+    }
+    const Win32xx::CString localPath = folder + L"\\" + fileName;
+    const HRESULT result = Download(localPath);
+    if (FAILED(result)) {
+        Win32xx::CString text;
+        text.Format(L"An error occured while downloading the file : error code = 0x%X", static_cast<unsigned>(result));
+        OnError(text.str());
+        return FALSE;
+    }
+    SetResult(std::make_unique<Any::Derived<Win32xx::CString>>(localPath));
+    return TRUE;
+}
+
+HRESULT DownloadTask::Download(const Win32xx::CString& localPath)
+{
+    const ComApartment apartment;
+    // A cached copy would be served instead of the server's current file.
+    ::DeleteUrlCacheEntryW(m_url.c_str());
+
+    IBindStatusCallback* callback = nullptr;
+    m_callback->QueryInterface(IID_IBindStatusCallback, reinterpret_cast<void**>(&callback));
+    m_callback->BeginDownload();
+    HRESULT result = ::URLDownloadToFileW(nullptr, m_url.c_str(), localPath.c_str(), 0, callback);
+
+    // urlmon reports success for an error status and for a response cut
+    // short before its Content-Length; both count as failures here.
+    const DWORD status = m_callback->GetHttpStatus();
+    const LONGLONG announced = m_callback->GetAnnouncedLength();
+    if (status >= 400)
+        result = HttpStatusResult(status);
+    else if (SUCCEEDED(result) && announced >= 0 && FileSize(localPath) != announced)
+        result = INET_E_DATA_NOT_AVAILABLE;
+
+    if (FAILED(result)) {
+        ::DeleteFileW(localPath.c_str());
+        // The platform keeps its own copy of whatever arrived.
+        ::DeleteUrlCacheEntryW(m_url.c_str());
+    }
+    return result;
+}

@@ -1,0 +1,72 @@
+#include "ExecProgramTask.h"
+
+#include <shellapi.h>
+
+#include <exception>
+
+#include "ComApartment.h"
+#include "TempFolders.h"
+#include "framework/Utf8.h"
+#include "framework/logging/Logger.h"
+
+ExecProgramTask::ExecProgramTask(std::shared_ptr<AbstractTaskBase> inputTask) : AbstractTaskBase(nullptr)
+{
+    SetInputTask(std::move(inputTask));
+}
+
+ExecProgramTask::~ExecProgramTask()
+{
+    Stop();
+}
+
+Win32xx::CString ExecProgramTask::GetDescription() const
+{
+    return L"[ExecProgramTask] \n PARAMETERS: " + m_parameters + L"\n COMMAND : " + m_command + L"\n LAUNCHDIR : " +
+           m_launchFolder + L" ";
+}
+
+BOOL ExecProgramTask::OnStart()
+{
+    try {
+        if (m_launchFolder.IsEmpty() && !GetTempFolderPath(m_launchFolder)) {
+            OnError(L"Can't Locate temp folder");
+            return FALSE;
+        }
+        if (GetInputTask())
+            m_command = GetInputTask()->GetStringResult();
+        LOG_INFO << GetDescription();
+
+        const ScopedHandle process = Launch();
+        // Without a process there is no exit code to wait for: the chain stops.
+        if (!process) {
+            OnError((L"Can't launch program :" + m_command).str());
+            return FALSE;
+        }
+        ::WaitForSingleObject(process.Get(), INFINITE);
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(process.Get(), &exitCode);
+        SetResult(std::make_unique<Any::Derived<unsigned long>>(exitCode));
+        LOG_INFO << m_command << " Exit code: " << static_cast<unsigned long>(exitCode);
+        return TRUE;
+    } catch (const std::exception& exception) {
+        OnError(Win32xx::Utf8ToWide(exception.what()));
+        return FALSE;
+    }
+}
+
+ScopedHandle ExecProgramTask::Launch() const
+{
+    // A safe point: a suspended task must not start the program.
+    WaitWhileSuspended();
+    const ComApartment apartment;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpFile = m_command.c_str();
+    info.lpParameters = m_parameters.c_str();
+    info.lpDirectory = m_launchFolder.c_str();
+    info.nShow = SW_HIDE;
+    if (!::ShellExecuteExW(&info))
+        return ScopedHandle();
+    return ScopedHandle(info.hProcess);
+}

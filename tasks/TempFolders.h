@@ -1,0 +1,27 @@
+// Folder functions shared by the tasks: the temporary folder, fresh GUID
+// folders inside it, and the file name that a URL ends with.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/CString.h"
+
+// The platform's temporary folder, ending with a backslash. Returns FALSE
+// (path untouched) when the platform has none or it exceeds 260 characters.
+BOOL GetTempFolderPath(Win32xx::CString& path);
+
+// A new GUID as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case;
+// empty when the platform cannot make one.
+Win32xx::CString NewGuidString();
+
+// Creates the one directory `name` ('/' read as '\') inside `base`; stores
+// its path in `folder` even when creation fails. Returns FALSE when the
+// directory was not created, also when it existed already.
+BOOL CreateSubFolder(const Win32xx::CString& base, const Win32xx::CString& name, Win32xx::CString& folder);
+
+// Creates the temporary folder followed by a fresh GUID and stores its path
+// (no trailing separator) in `folder`. Returns FALSE on any failure.
+BOOL CreateUniqueTempFolder(Win32xx::CString& folder);
+
+// The text after the last '/' of `url` (a query included); empty without '/'.
+Win32xx::CString FileNameFromUrl(const Win32xx::CString& url);

@@ -1,0 +1,38 @@
+// UnzipTask: extracts every entry of one zip archive into a fresh GUID folder
+// under the temporary folder, reports progress in percent of entries, and
+// leaves the folder's path (no trailing separator) as its string result.
+#pragma once
+
+#include "AbstractTaskBase.h"
+#include "ZipReader.h"
+
+class UnzipTask : public AbstractTaskBase {
+public:
+    // The size of the one buffer that every entry is decoded through.
+    static constexpr unsigned kBufferSize = 500000;
+
+    // The owner sets the archive path (SetArchivePath) before Start.
+    explicit UnzipTask(Win32xx::CWnd* notifyWindow);
+    ~UnzipTask() override;
+
+    Win32xx::CString GetDescription() const override;
+    void SetArchivePath(const Win32xx::CString& path) { m_archivePath = path; }
+    const Win32xx::CString& GetArchivePath() const noexcept { return m_archivePath; }
+
+protected:
+    BOOL OnStart() override;
+    // The extraction; reports its own failures. Returns TRUE on success.
+    BOOL Unzip();
+
+private:
+    // Extracts entry `index` of `entryCount`; reports a failure and returns
+    // false.
+    bool ExtractEntry(ZipArchive* zip, int index, int entryCount, const Win32xx::CString& folder,
+                      unsigned char* buffer);
+    // Decodes a file entry into `path` chunk by chunk; returns ZIP_OK or the
+    // decoding error. A file that is not decoded whole is removed; file
+    // errors raise Win32xx::CFileException.
+    ZipStatus ExtractFile(ZipArchive* zip, const ZipEntry& entry, const Win32xx::CString& path, unsigned char* buffer);
+
+    Win32xx::CString m_archivePath;
+};

@@ -1,0 +1,102 @@
+// recorder.exe: a stand-in for a program that the setup launches (an
+// installer). It writes what it was given to a file and exits with a chosen
+// code, so that a caller can check how it was started.
+//
+//   recorder.exe [--record FILE] [--exit-code N] [--wait-ms N] [other arguments...]
+//
+// --record FILE   write, as UTF-8 lines: "command-line=" the whole command
+//                 line, "argument=" once per argument, "working-folder=" the
+//                 current folder, "show-window=" the show state the starter
+//                 asked for (a number, or "default")
+// --exit-code N   end with exit code N (decimal; default 0)
+// --wait-ms N     stay alive N milliseconds after recording (default 0)
+// Every other argument is only recorded.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "framework/Utf8.h"
+
+namespace {
+
+struct Settings {
+    std::wstring recordPath;
+    unsigned long exitCode = 0;
+    unsigned long waitMs = 0;
+};
+
+std::vector<std::wstring> Arguments()
+{
+    int count = 0;
+    wchar_t** const argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::wstring> arguments;
+    for (int index = 1; argv && index < count; ++index)
+        arguments.emplace_back(argv[index]);
+    ::LocalFree(argv);
+    return arguments;
+}
+
+Settings ReadSettings(const std::vector<std::wstring>& arguments)
+{
+    Settings settings;
+    for (size_t index = 0; index + 1 < arguments.size(); ++index) {
+        const std::wstring& value = arguments[index + 1];
+        if (arguments[index] == L"--record")
+            settings.recordPath = value;
+        else if (arguments[index] == L"--exit-code")
+            settings.exitCode = std::wcstoul(value.c_str(), nullptr, 10);
+        else if (arguments[index] == L"--wait-ms")
+            settings.waitMs = std::wcstoul(value.c_str(), nullptr, 10);
+    }
+    return settings;
+}
+
+std::wstring ShowState()
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    ::GetStartupInfoW(&startup);
+    return (startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_wstring(startup.wShowWindow) : L"default";
+}
+
+std::wstring CurrentFolder()
+{
+    std::vector<wchar_t> buffer(::GetCurrentDirectoryW(0, nullptr) + 1);
+    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    return std::wstring(buffer.data(), length);
+}
+
+void Record(const std::wstring& path, const std::vector<std::wstring>& arguments)
+{
+    std::wstring text = L"command-line=" + std::wstring(::GetCommandLineW()) + L"\n";
+    for (const std::wstring& argument : arguments)
+        text += L"argument=" + argument + L"\n";
+    text += L"working-folder=" + CurrentFolder() + L"\n";
+    text += L"show-window=" + ShowState() + L"\n";
+    const std::string bytes = Win32xx::WideToUtf8(text);
+
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    const std::vector<std::wstring> arguments = Arguments();
+    const Settings settings = ReadSettings(arguments);
+    if (!settings.recordPath.empty())
+        Record(settings.recordPath, arguments);
+    if (settings.waitMs)
+        ::Sleep(settings.waitMs);
+    return static_cast<int>(settings.exitCode);
+}

@@ -1,0 +1,113 @@
+// The resource bootstrap of the real product: the archive is downloaded and
+// extracted behind the two-phase bar, or the run ends through a fatal stop.
+
+#include "Automation.h"
+#include "ProductFixture.h"
+
+using testing_support::LogRecord;
+using testing_support::ZipItem;
+
+namespace {
+constexpr DWORD kExitMinusOne = 0xFFFFFFFF;
+constexpr wchar_t kLoader[] = L"Loading Resources";
+constexpr int kLoaderBar = 1046;
+
+// The index of the first record at or after `from` whose message starts with
+// `text`, or the record count.
+size_t FindRecord(const std::vector<LogRecord>& log, const std::string& text, size_t from = 0)
+{
+    for (size_t i = from; i < log.size(); ++i) {
+        if (log[i].message.rfind(text, 0) == 0)
+            return i;
+    }
+    return log.size();
+}
+}  // namespace
+
+using BootstrapTest = ProductFixture;
+
+TEST_F(BootstrapTest, BarShowsDownloadThenExtractionAndTheDatabaseIsFound)
+{
+    // A slow download and an archive of many entries make both phases visible.
+    std::vector<ZipItem> extra{ZipItem::Folder("extra/")};
+    for (int i = 0; i < 400; ++i)
+        extra.push_back(ZipItem::File("extra/file" + std::to_string(i) + ".txt", std::string(100, 'x')));
+    ServeArchive(extra, "resources.db", 4000, 25);
+
+    auto product = Start(L"KestrafinSetup.exe");
+    const HWND loader = winauto::WaitForWindow(kLoader, kTimeoutMs, product->Id());
+    ASSERT_NE(loader, nullptr);
+    EXPECT_EQ(winauto::ProgressMaximum(loader, kLoaderBar), 200);
+
+    std::vector<int> positions;
+    HWND dialog = nullptr;
+    winauto::WaitUntil(
+        [&] {
+            positions.push_back(winauto::ProgressPosition(loader, kLoaderBar));
+            dialog = winauto::WaitForWindow(kLanguageDialog, 0, product->Id());
+            return dialog != nullptr;
+        },
+        kTimeoutMs);
+    ASSERT_NE(dialog, nullptr) << "the language dialog did not follow";
+    const bool sawDownload = std::any_of(positions.begin(), positions.end(), [](int p) { return p > 0 && p < 100; });
+    const bool sawExtraction = std::any_of(positions.begin(), positions.end(), [](int p) { return p > 100 && p <= 200; });
+    EXPECT_TRUE(sawDownload) << "no position between 0 and 100 while downloading";
+    EXPECT_TRUE(sawExtraction) << "no position between 100 and 200 while extracting";
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end() - 1)) << "the bar went backwards";
+
+    winauto::Click(dialog, IDCANCEL);
+    ASSERT_TRUE(product->Wait(kTimeoutMs));
+    EXPECT_EQ(product->ExitCode(), 0u);
+
+    const auto log = Log();
+    size_t at = 0;
+    for (const char* expected : {"Aquiring resource Database", "[DownloadTask] URL: http://127.0.0.1:",
+                                 "Setup Resource Archive downloaded to ", "Start Extracting Resource Archive.",
+                                 "[UnzipTask] File: ", "Finish un zip task", "Extracting Resource Archive Done.",
+                                 "Resource File is ", "Resources aquired"}) {
+        at = FindRecord(log, expected, at);
+        ASSERT_LT(at, log.size()) << "missing, or out of order: " << expected;
+    }
+    const LogRecord& found = log[FindRecord(log, "Resource File is ")];
+    EXPECT_EQ(found.function, "Resloader::DialogProc");
+    EXPECT_TRUE(testing_support::FileExists(testing_support::Widen(found.message.substr(17))));
+    EXPECT_EQ(found.message.substr(found.message.size() - 13), "\\resources.db");
+}
+
+TEST_F(BootstrapTest, DatabaseInASubfolderIsNotFound)
+{
+    ServeArchive({ZipItem::Folder("nested/")}, "nested/resources.db");
+    auto product = Start(L"KestrafinSetup.exe");
+    ExpectBoxAndConfirm(*product, L"Error", L"Cannot locate Setup Resource File");
+    ExpectBoxAndConfirm(*product, L"Installer", L"Fatal Error occured !  exiting.");
+    ASSERT_TRUE(product->Wait(kTimeoutMs));
+    EXPECT_EQ(product->ExitCode(), kExitMinusOne);
+
+    const auto log = Log();
+    const size_t notFound = FindRecord(log, "Resource File ");
+    ASSERT_LT(notFound, log.size());
+    EXPECT_EQ(log[notFound].severity, "FATAL");
+    EXPECT_EQ(log[notFound].message.substr(log[notFound].message.size() - 24), "\\resources.db Not Found.");
+    EXPECT_EQ(log.back().message, "Program treminated with code:-1");
+}
+
+TEST_F(BootstrapTest, DownloadErrorIsShownWithoutCaptionAndEndsTheRun)
+{
+    m_server.Serve(ArchivePath(), testing_support::LoopbackHttpServer::Body("missing", 404));
+    auto product = Start(L"KestrafinSetup.exe");
+    const HWND box = winauto::WaitForWindow(L"", kTimeoutMs, product->Id());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(winauto::MessageBoxText(box).rfind(L"An error occured while downloading the file : error code = 0x", 0),
+              0u);
+    winauto::Click(box, IDOK);
+    ExpectBoxAndConfirm(*product, L"Installer", L"Fatal Error occured !  exiting.");
+    ASSERT_TRUE(product->Wait(kTimeoutMs));
+    EXPECT_EQ(product->ExitCode(), kExitMinusOne);
+
+    const auto log = Log();
+    const size_t fatal = FindRecord(log, "Fatal error Error Occured While Preparing Setup Resource File.");
+    ASSERT_LT(fatal, log.size());
+    EXPECT_EQ(log[fatal].severity, "FATAL");
+    EXPECT_EQ(log[fatal].function, "Resloader::DialogProc");
+    EXPECT_LT(FindRecord(log, "Fatal Error occured !  exiting.", fatal), log.size());
+}

@@ -1,0 +1,256 @@
+// The task base: messages and their order, the log records, the thread's
+// life (start once, stop, destroy while running), cooperative suspension,
+// and the result.
+
+#include <stdexcept>
+
+#include "TaskTestSupport.h"
+#include "tasks/ScopedHandle.h"
+
+using namespace testing_support;
+
+namespace {
+
+// A task whose work is a function given by the test.
+class ScriptedTask : public AbstractTaskBase {
+public:
+    using Work = std::function<BOOL(ScriptedTask&)>;
+    ScriptedTask(Win32xx::CWnd* window, Work work) : AbstractTaskBase(window), m_work(std::move(work)) {}
+    ~ScriptedTask() override { Stop(); }
+
+    Win32xx::CString GetDescription() const override { return L"[ScriptedTask] "; }
+    using AbstractTaskBase::OnError;
+    using AbstractTaskBase::SendProgress;
+    using AbstractTaskBase::SetResult;
+
+protected:
+    BOOL OnStart() override { return m_work(*this); }
+
+private:
+    Work m_work;
+};
+
+ScopedHandle NewEvent()
+{
+    return ScopedHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+class AbstractTaskBaseTest : public TaskTest {};
+
+}  // namespace
+
+TEST_F(AbstractTaskBaseTest, SuccessSendsStartThenFinishWithTheWorkersIdAndLogs)
+{
+    TaskWindow window;
+    ScriptedTask task(&window, [](ScriptedTask& self) {
+        self.SendProgress(40);
+        return TRUE;
+    });
+    EXPECT_EQ(task.GetThreadId(), 0xFFFFFFFFu);
+    ASSERT_TRUE(task.Start());
+    ASSERT_TRUE(WaitForTask(task));
+
+    ASSERT_EQ(window.Messages().size(), 3u);
+    EXPECT_EQ(window.Messages()[0].id, UWM_TASK_PROGRESS);
+    EXPECT_EQ(window.Messages()[0].value, 0);
+    EXPECT_EQ(window.Messages()[1].value, 40);
+    EXPECT_EQ(window.Messages()[2].id, UWM_TASK_FINISHED);
+    EXPECT_EQ(window.Messages()[2].value, 0);
+    for (const TaskMessage& message : window.Messages())
+        EXPECT_EQ(message.threadId, task.GetThreadId());
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
+
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Start"), std::vector<std::string>{"[ScriptedTask] Task Started"});
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish"), std::vector<std::string>{"[ScriptedTask] Task Completed"});
+}
+
+TEST_F(AbstractTaskBaseTest, FailureReportedByTheTaskEndsWithCodeTwoAndNoFinish)
+{
+    TaskWindow window;
+    ScriptedTask task(&window, [](ScriptedTask& self) {
+        self.OnError(L"broken \u00E9");
+        return FALSE;
+    });
+    task.Start();
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"broken \u00E9"});
+    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 0);
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"),
+              std::vector<std::string>{"[ScriptedTask] Task Error :broken \xC3\xA9"});
+    EXPECT_TRUE(MessagesFrom("AbstractTaskBase::OnFinish").empty());
+}
+
+TEST_F(AbstractTaskBaseTest, ExceptionEscapingTheWorkIsReportedAndLogged)
+{
+    TaskWindow window;
+    ScriptedTask task(&window, [](ScriptedTask&) -> BOOL { throw std::runtime_error("x"); });
+    task.Start();
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"x"});
+    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 0);
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Run"), std::vector<std::string>{"[ScriptedTask] Threaded Task Error :x"});
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"), std::vector<std::string>{"[ScriptedTask] Task Error :x"});
+}
+
+TEST_F(AbstractTaskBaseTest, TaskWithoutWindowStillRunsLogsAndStoresItsResult)
+{
+    ScriptedTask task(nullptr, [](ScriptedTask& self) {
+        self.SendProgress(50);
+        self.SetResult(std::make_unique<Any::Derived<Win32xx::CString>>(L"C:\\done"));
+        return TRUE;
+    });
+    task.Start();
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(task.GetStringResult(), Win32xx::CString(L"C:\\done"));
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish").size(), 1u);
+}
+
+TEST_F(AbstractTaskBaseTest, StartWhileRunningStartsNoSecondThread)
+{
+    const ScopedHandle release = NewEvent();
+    LONG runs = 0;
+    ScriptedTask task(nullptr, [&](ScriptedTask&) {
+        ::InterlockedIncrement(&runs);
+        ::WaitForSingleObject(release.Get(), INFINITE);
+        return TRUE;
+    });
+    EXPECT_EQ(task.Start(), TRUE);
+    const DWORD firstThread = task.GetThreadId();
+    EXPECT_EQ(task.Start(), FALSE);
+    EXPECT_EQ(task.GetThreadId(), firstThread);
+    ::SetEvent(release.Get());
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Start").size(), 1u);
+
+    // Once ended, the task may run again on a new thread.
+    EXPECT_EQ(task.Start(), TRUE);
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(runs, 2);
+}
+
+TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread)
+{
+    const ScopedHandle never = NewEvent();
+    auto blocked = [&](ScriptedTask&) {
+        ::WaitForSingleObject(never.Get(), INFINITE);
+        return TRUE;
+    };
+    DWORD destroyedThread = 0;
+    ScopedHandle destroyedHandle;
+    {
+        ScriptedTask task(nullptr, blocked);
+        task.Start();
+        destroyedThread = task.GetThreadId();
+        destroyedHandle.Reset(::OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, destroyedThread));
+        ASSERT_TRUE(destroyedHandle);
+    }
+    EXPECT_EQ(::WaitForSingleObject(destroyedHandle.Get(), 5000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeThread(destroyedHandle.Get(), &code);
+    EXPECT_EQ(code, 0xFFFFFFFFu);
+
+    ScriptedTask stopped(nullptr, blocked);
+    stopped.Start();
+    EXPECT_EQ(stopped.Stop(), TRUE);
+    EXPECT_FALSE(stopped.IsRunning());
+    EXPECT_EQ(ThreadExitCode(stopped.GetThreadId()), 0xFFFFFFFFu);
+    EXPECT_EQ(stopped.Stop(), TRUE);
+}
+
+TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
+{
+    TaskWindow window;
+    const ScopedHandle next = NewEvent();
+    ScriptedTask task(&window, [&](ScriptedTask& self) {
+        self.SendProgress(10);
+        ::WaitForSingleObject(next.Get(), INFINITE);
+        self.SendProgress(20);
+        return TRUE;
+    });
+    window.onMessage = [&](const TaskMessage& message) {
+        if (message.id == UWM_TASK_PROGRESS && message.value == 10)
+            task.Suspend();
+    };
+    task.Start();
+    ASSERT_TRUE(PumpUntil([&] { return window.Progress().size() == 2; }, 10000));
+    ::SetEvent(next.Get());
+    PumpFor(300);
+    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 10}));
+    EXPECT_TRUE(task.IsRunning());
+
+    task.Resume();
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 10, 20}));
+    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Suspend"), std::vector<std::string>{"[ScriptedTask] Task Suspended"});
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Resume"), std::vector<std::string>{"[ScriptedTask] Task Resumed"});
+
+    // An ended task is neither suspended nor resumed, and says nothing.
+    task.Suspend();
+    task.Resume();
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Suspend").size(), 1u);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Resume").size(), 1u);
+}
+
+TEST_F(AbstractTaskBaseTest, NotifyWindowChangesOnlyWhileNoWorkerRuns)
+{
+    TaskWindow first;
+    TaskWindow second;
+    const ScopedHandle release = NewEvent();
+    ScriptedTask task(&first, [&](ScriptedTask&) {
+        ::WaitForSingleObject(release.Get(), INFINITE);
+        return TRUE;
+    });
+    task.Start();
+    task.SetNotifyWindow(&second);
+    ::SetEvent(release.Get());
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(first.Count(UWM_TASK_FINISHED), 1);
+    EXPECT_TRUE(second.Messages().empty());
+
+    task.SetNotifyWindow(&second);
+    task.Start();
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_EQ(second.Count(UWM_TASK_FINISHED), 1);
+    EXPECT_EQ(first.Count(UWM_TASK_FINISHED), 1);
+}
+
+TEST_F(AbstractTaskBaseTest, DestroyedWindowSilencesTheTask)
+{
+    auto window = std::make_unique<TaskWindow>();
+    ScriptedTask task(window.get(), [](ScriptedTask& self) {
+        self.OnError(L"unheard");
+        return FALSE;
+    });
+    window->Destroy();
+    task.Start();
+    ASSERT_TRUE(WaitForTask(task));
+    EXPECT_TRUE(window->Messages().empty());
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 1u);
+}
+
+TEST_F(AbstractTaskBaseTest, StringResultOnlyForAString)
+{
+    ScriptedTask task(nullptr, [](ScriptedTask&) { return TRUE; });
+    EXPECT_EQ(task.GetStringResult(), Win32xx::CString());
+    EXPECT_EQ(task.GetResult(), nullptr);
+    task.SetResult(std::make_unique<Any::Derived<unsigned long>>(3010ul));
+    EXPECT_EQ(task.GetStringResult(), Win32xx::CString());
+    ASSERT_NE(task.GetResult()->As<unsigned long>(), nullptr);
+    EXPECT_EQ(*task.GetResult()->As<unsigned long>(), 3010ul);
+    task.SetResult(std::make_unique<Any::Derived<Win32xx::CString>>(L"C:\\T\\a.zip"));
+    EXPECT_EQ(task.GetStringResult(), Win32xx::CString(L"C:\\T\\a.zip"));
+
+    const std::unique_ptr<Any::Base> copy = task.GetResult()->clone();
+    ASSERT_NE(copy->As<Win32xx::CString>(), nullptr);
+    EXPECT_EQ(*copy->As<Win32xx::CString>(), Win32xx::CString(L"C:\\T\\a.zip"));
+}
+
+TEST(AbstractTaskBaseRun, WithoutATaskEndsWithCodeOne)
+{
+    EXPECT_EQ(AbstractTaskBase::Run(nullptr), 1u);
+}

@@ -1,0 +1,209 @@
+// Winsock must come before <windows.h>, which the header includes.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include "LoopbackHttpServer.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace testing_support {
+
+namespace {
+
+const char* ReasonPhrase(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+bool SendAll(SOCKET socket, const char* data, size_t size)
+{
+    while (size > 0) {
+        const int chunk = static_cast<int>(std::min<size_t>(size, 1 << 20));
+        const int sent = ::send(socket, data, chunk, 0);
+        if (sent <= 0)
+            return false;
+        data += sent;
+        size -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+// The path of the request line "GET /path HTTP/1.1", empty when the request
+// did not arrive whole.
+std::string ReadRequestPath(SOCKET client)
+{
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        const int received = ::recv(client, buffer, sizeof(buffer), 0);
+        if (received <= 0)
+            return std::string();
+        request.append(buffer, static_cast<size_t>(received));
+    }
+    const size_t begin = request.find(' ');
+    const size_t end = request.find(' ', begin + 1);
+    if (begin == std::string::npos || end == std::string::npos)
+        return std::string();
+    return request.substr(begin + 1, end - begin - 1);
+}
+
+sockaddr_in LoopbackAddress(unsigned short port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
+}  // namespace
+
+LoopbackHttpServer::WinsockSession::WinsockSession()
+{
+    WSADATA data;
+    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        throw std::runtime_error("WSAStartup failed");
+}
+
+LoopbackHttpServer::WinsockSession::~WinsockSession()
+{
+    ::WSACleanup();
+}
+
+LoopbackHttpServer::Reply LoopbackHttpServer::Body(std::string body, int status)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = std::make_shared<std::string>(std::move(body));
+    return reply;
+}
+
+LoopbackHttpServer::LoopbackHttpServer(unsigned short port) : m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // A fixed port is this server's alone: another listener there is an error.
+    BOOL exclusive = TRUE;
+    ::setsockopt(m_listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+                 sizeof(exclusive));
+    sockaddr_in address = LoopbackAddress(port);
+    int length = sizeof(address);
+    if (m_listener == INVALID_SOCKET || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(m_listener, SOMAXCONN) != 0 ||
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("the loopback server cannot listen");
+    m_port = ntohs(address.sin_port);
+    m_acceptor = std::thread([this] { AcceptLoop(); });
+}
+
+LoopbackHttpServer::~LoopbackHttpServer()
+{
+    m_stopping = true;
+    ::SetEvent(m_stopEvent);
+    ::closesocket(m_listener);
+    m_acceptor.join();
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (const SOCKET client : m_clients)
+            ::shutdown(client, SD_BOTH);
+    }
+    for (std::thread& worker : m_workers)
+        worker.join();
+    ::CloseHandle(m_stopEvent);
+}
+
+void LoopbackHttpServer::Serve(const std::string& path, Reply reply)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_replies[path] = std::move(reply);
+}
+
+std::wstring LoopbackHttpServer::Url(const std::string& path) const
+{
+    return L"http://127.0.0.1:" + std::to_wstring(m_port) + std::wstring(path.begin(), path.end());
+}
+
+int LoopbackHttpServer::RequestCount(const std::string& path) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const auto found = m_requestCounts.find(path);
+    return found == m_requestCounts.end() ? 0 : found->second;
+}
+
+unsigned short LoopbackHttpServer::UnusedPort()
+{
+    WinsockSession session;
+    const SOCKET probe = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = LoopbackAddress(0);
+    int length = sizeof(address);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::closesocket(probe);
+    return ntohs(address.sin_port);
+}
+
+void LoopbackHttpServer::AcceptLoop()
+{
+    while (!m_stopping) {
+        const SOCKET client = ::accept(m_listener, nullptr, nullptr);
+        if (client == INVALID_SOCKET)
+            return;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_clients.push_back(client);
+        m_workers.emplace_back([this, client] { HandleConnection(client); });
+    }
+}
+
+void LoopbackHttpServer::HandleConnection(Socket client)
+{
+    const std::string path = ReadRequestPath(client);
+    if (!path.empty()) {
+        Reply reply = Body("no such file", 404);
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            ++m_requestCounts[path];
+            const auto found = m_replies.find(path);
+            if (found != m_replies.end())
+                reply = found->second;
+        }
+        SendReply(client, reply);
+    }
+    ::shutdown(client, SD_SEND);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_clients.erase(std::remove(m_clients.begin(), m_clients.end(), client), m_clients.end());
+    ::closesocket(client);
+}
+
+bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
+{
+    const std::string& body = *reply.body;
+    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonPhrase(reply.status) +
+                       "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+    if (reply.announceLength)
+        head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    head += "\r\n";
+    if (!SendAll(client, head.data(), head.size()))
+        return false;
+
+    const size_t total = std::min(body.size(), reply.sendOnly);
+    const size_t piece = reply.pieceSize ? reply.pieceSize : total;
+    for (size_t offset = 0; offset < total; offset += piece) {
+        if (!SendAll(client, body.data() + offset, std::min(piece, total - offset)))
+            return false;
+        if (reply.pauseMs && !Pause(reply.pauseMs))
+            return false;
+    }
+    return true;
+}
+
+bool LoopbackHttpServer::Pause(DWORD ms) const
+{
+    return ::WaitForSingleObject(m_stopEvent, ms) == WAIT_TIMEOUT;
+}
+
+}  // namespace testing_support

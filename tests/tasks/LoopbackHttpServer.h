@@ -1,0 +1,76 @@
+// LoopbackHttpServer: a small HTTP/1.1 server on 127.0.0.1 (an ephemeral
+// port) that a test starts itself. Each path is given a scripted reply: a
+// status, a body, with or without Content-Length, sent at once or in small
+// pieces with pauses, or cut short before its announced length. Unknown
+// paths get 404. Every connection is closed after its one reply.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+class LoopbackHttpServer {
+public:
+    // A Winsock socket (kept out of this header, so that it can follow
+    // <windows.h>).
+    using Socket = UINT_PTR;
+
+    struct Reply {
+        int status = 200;
+        std::shared_ptr<const std::string> body = std::make_shared<std::string>();
+        bool announceLength = true;       // send a Content-Length header
+        size_t sendOnly = std::string::npos;  // close after this many body bytes
+        size_t pieceSize = 0;             // 0: the body in one go
+        DWORD pauseMs = 0;                // pause after each piece
+    };
+    static Reply Body(std::string body, int status = 200);
+
+    // Listens on `port`, or on a free port when it is 0.
+    explicit LoopbackHttpServer(unsigned short port = 0);
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    // Scripts the reply for `path` (for example "/file.bin").
+    void Serve(const std::string& path, Reply reply);
+    unsigned short Port() const noexcept { return m_port; }
+    // "http://127.0.0.1:PORT" followed by `path`.
+    std::wstring Url(const std::string& path) const;
+    // How many requests for `path` arrived.
+    int RequestCount(const std::string& path) const;
+
+    // A loopback port on which nothing listens (bound once, then released).
+    static unsigned short UnusedPort();
+
+private:
+    void AcceptLoop();
+    void HandleConnection(Socket client);
+    bool SendReply(Socket client, const Reply& reply) const;
+    // Sleeps `ms` unless the server stops first; returns false when it stops.
+    bool Pause(DWORD ms) const;
+
+    struct WinsockSession {
+        WinsockSession();
+        ~WinsockSession();
+    } m_session;
+    Socket m_listener = ~Socket(0);
+    unsigned short m_port = 0;
+    HANDLE m_stopEvent;
+    std::atomic<bool> m_stopping{false};
+    mutable std::mutex m_mutex;
+    std::map<std::string, Reply> m_replies;
+    std::map<std::string, int> m_requestCounts;
+    std::vector<Socket> m_clients;
+    std::vector<std::thread> m_workers;
+    std::thread m_acceptor;
+};
+
+}  // namespace testing_support

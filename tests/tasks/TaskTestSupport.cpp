@@ -1,0 +1,165 @@
+#include "TaskTestSupport.h"
+
+#include "framework/logging/Logger.h"
+
+namespace testing_support {
+
+namespace {
+
+std::wstring Variable(const wchar_t* name)
+{
+    wchar_t buffer[32768];
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, 32768);
+    return std::wstring(buffer, length);
+}
+
+}  // namespace
+
+LRESULT TaskWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != UWM_TASK_PROGRESS && message != UWM_TASK_ERROR && message != UWM_TASK_FINISHED)
+        return CWnd::WndProc(message, wParam, lParam);
+    TaskMessage recorded{message, wParam, lParam, {}};
+    if (message == UWM_TASK_ERROR) {
+        // The receiver owns the text.
+        const std::wstring* text = reinterpret_cast<std::wstring*>(lParam);
+        recorded.error = *text;
+        delete text;
+    }
+    m_messages.push_back(recorded);
+    if (onMessage)
+        onMessage(recorded);
+    return 0;
+}
+
+std::vector<int> TaskWindow::Progress() const
+{
+    std::vector<int> percents;
+    for (const TaskMessage& message : m_messages)
+        if (message.id == UWM_TASK_PROGRESS)
+            percents.push_back(static_cast<int>(message.value));
+    return percents;
+}
+
+std::vector<std::wstring> TaskWindow::Errors() const
+{
+    std::vector<std::wstring> errors;
+    for (const TaskMessage& message : m_messages)
+        if (message.id == UWM_TASK_ERROR)
+            errors.push_back(message.error);
+    return errors;
+}
+
+int TaskWindow::Count(UINT id) const
+{
+    int count = 0;
+    for (const TaskMessage& message : m_messages)
+        count += message.id == id;
+    return count;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (done())
+            return true;
+        if (::GetTickCount64() >= deadline)
+            return false;
+        // Sent messages from a worker are handled inside this wait too.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs)
+{
+    return PumpUntil([&task] { return !task.IsRunning(); }, timeoutMs);
+}
+
+DWORD ThreadExitCode(DWORD threadId)
+{
+    const HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    DWORD code = 0xDEADBEEF;
+    if (thread) {
+        ::GetExitCodeThread(thread, &code);
+        ::CloseHandle(thread);
+    }
+    return code;
+}
+
+const std::wstring& TaskLogPath()
+{
+    static const std::wstring path = [] {
+        wchar_t temp[MAX_PATH + 1];
+        ::GetTempPathW(MAX_PATH + 1, temp);
+        const std::wstring file =
+            std::wstring(temp) + L"task-tests-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
+        ::DeleteFileW(file.c_str());
+        logging::InitFileLogger(logging::debug, file);
+        return file;
+    }();
+    return path;
+}
+
+TaskTest::TaskTest() : m_savedTmp(Variable(L"TMP")), m_savedTemp(Variable(L"TEMP"))
+{
+    m_logStart = ReadLog(TaskLogPath()).size();
+    SetTempVariables(TempPath());
+}
+
+TaskTest::~TaskTest()
+{
+    ::SetEnvironmentVariableW(L"TMP", m_savedTmp.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", m_savedTemp.c_str());
+}
+
+void TaskTest::SetTempVariables(const std::wstring& path)
+{
+    ::SetEnvironmentVariableW(L"TMP", path.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", path.c_str());
+}
+
+std::wstring TaskTest::UseNewTempFolder(const std::wstring& name)
+{
+    const std::wstring path = m_temp / name;
+    ::CreateDirectoryW(path.c_str(), nullptr);
+    SetTempVariables(path + L"\\");
+    return path;
+}
+
+std::vector<std::wstring> TaskTest::GuidFolders(const std::wstring& path)
+{
+    std::vector<std::wstring> folders;
+    for (const std::wstring& name : ListFolder(path))
+        if (name.size() == 38 && name.front() == L'{' && FolderExists(path + L"\\" + name))
+            folders.push_back(path + L"\\" + name);
+    return folders;
+}
+
+std::vector<LogRecord> TaskTest::NewLogRecords() const
+{
+    std::vector<LogRecord> records = ReadLog(TaskLogPath());
+    records.erase(records.begin(), records.begin() + static_cast<long>(std::min(m_logStart, records.size())));
+    return records;
+}
+
+std::vector<std::string> TaskTest::MessagesFrom(const std::string& function) const
+{
+    std::vector<std::string> messages;
+    for (const LogRecord& record : NewLogRecords())
+        if (record.function == function)
+            messages.push_back(record.message);
+    return messages;
+}
+
+}  // namespace testing_support

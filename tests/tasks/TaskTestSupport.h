@@ -1,0 +1,101 @@
+// What the task tests share: a hidden window that records the task messages,
+// a fixture that gives each test its own temporary folder (TMP and TEMP point
+// there while the test runs) and reads the records that the test added to
+// the log, and small helpers around threads.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Wnd.h"
+#include "support/Files.h"
+#include "tasks/AbstractTaskBase.h"
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+// One task message as the window received it.
+struct TaskMessage {
+    UINT id = 0;
+    WPARAM threadId = 0;
+    LPARAM value = 0;    // UWM_TASK_PROGRESS: the percent
+    std::wstring error;  // UWM_TASK_ERROR: the text (the window deleted it)
+};
+
+class TaskWindow : public Win32xx::CWnd {
+public:
+    TaskWindow() { Create(); }
+    // Called after each task message is recorded, on the window's thread.
+    std::function<void(const TaskMessage&)> onMessage;
+
+    const std::vector<TaskMessage>& Messages() const noexcept { return m_messages; }
+    std::vector<int> Progress() const;      // the percents, in order
+    std::vector<std::wstring> Errors() const;
+    int Count(UINT id) const;
+
+protected:
+    void PreCreate(CREATESTRUCTW& cs) override { cs.style &= ~WS_VISIBLE; }
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    std::vector<TaskMessage> m_messages;
+};
+
+// A finished predecessor for chains: a task whose only work is to hold the
+// result that a test gives it (never started).
+class ResultTask : public AbstractTaskBase {
+public:
+    ResultTask() : AbstractTaskBase(nullptr) {}
+    explicit ResultTask(std::unique_ptr<Any::Base> result) : AbstractTaskBase(nullptr) { SetResult(std::move(result)); }
+    Win32xx::CString GetDescription() const override { return L"[ResultTask] "; }
+
+protected:
+    BOOL OnStart() override { return TRUE; }
+};
+
+// Handles this thread's messages until `done` holds or `timeoutMs` passed;
+// returns whether `done` held.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Handles messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+// Runs the message loop until the task's worker has ended.
+bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
+// The exit code of a thread that still has a handle somewhere.
+DWORD ThreadExitCode(DWORD threadId);
+
+class TaskTest : public ::testing::Test {
+protected:
+    TaskTest();
+    ~TaskTest() override;
+
+    // The test's temporary folder, with the trailing backslash the platform
+    // gives, as the tasks see it.
+    std::wstring TempPath() const { return m_temp.Path() + L"\\"; }
+    const TempFolder& Temp() const noexcept { return m_temp; }
+    // Points TMP and TEMP elsewhere (for example at a too long path).
+    void SetTempVariables(const std::wstring& path);
+    // Creates the folder `name` in the test's temporary folder and points
+    // TMP and TEMP at it (for one case of a data-driven test); its path.
+    std::wstring UseNewTempFolder(const std::wstring& name);
+    // The folders named by a GUID in `path`, full paths, sorted.
+    static std::vector<std::wstring> GuidFolders(const std::wstring& path);
+    // The log records written since the test began.
+    std::vector<LogRecord> NewLogRecords() const;
+    // The records from `function` since the test began, messages only.
+    std::vector<std::string> MessagesFrom(const std::string& function) const;
+
+private:
+    TempFolder m_temp{L"task"};
+    std::wstring m_savedTmp;
+    std::wstring m_savedTemp;
+    size_t m_logStart = 0;
+};
+
+// The log file that the task tests write to (created on first use).
+const std::wstring& TaskLogPath();
+
+}  // namespace testing_support

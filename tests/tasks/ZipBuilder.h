@@ -1,0 +1,32 @@
+// ZipBuilder: writes zip archives for tests by hand (local headers, central
+// directory, end record; deflate through zlib), so that a test can also make
+// the damaged ones: a wrong CRC, broken deflate data, the encryption flag.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct ZipItem {
+    enum Method { Stored = 0, Deflated = 8 };
+
+    std::string name;      // stored as given (UTF-8); folders end with '/'
+    std::string content;
+    Method method = Deflated;
+    bool wrongCrc = false;      // the stored CRC does not match the content
+    bool brokenDeflate = false;  // the deflate data starts with an invalid block
+    bool encrypted = false;     // flag bit 0 set; the data stays plain
+
+    static ZipItem File(std::string name, std::string content) { return {std::move(name), std::move(content)}; }
+    static ZipItem Folder(std::string name) { return {std::move(name), std::string(), Stored}; }
+};
+
+// The archive's bytes, entries in the given order.
+std::string BuildZip(const std::vector<ZipItem>& items);
+
+// `size` bytes of text-like data that deflate compresses moderately and that
+// differs at every offset (so misplaced chunks are detected).
+std::string PatternBytes(size_t size, unsigned seed = 1);
+
+}  // namespace testing_support

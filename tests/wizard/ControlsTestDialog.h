@@ -1,0 +1,6 @@
+#pragma once
+
+#define IDD_CONTROLS_TEST 500
+#define IDC_TEST_PICTURE 1010
+#define IDC_TEST_LINK 1048
+#define IDC_TEST_BROWSER 1037

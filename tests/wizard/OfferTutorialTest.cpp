@@ -1,0 +1,127 @@
+// The offer HTML: placeholders filled from the JSON object in key order, the
+// inline picture, and the ways a broken content leaves the template alone.
+
+#include <gtest/gtest.h>
+
+#include "resources/ResourceManager.h"
+#include "support/Files.h"
+#include "tests/resources/TestDatabase.h"
+#include "wizard/pages/OfferTutorial.h"
+
+namespace {
+constexpr int kImage = 241, kJson = 38, kTemplate = 40, kTagToken = 166, kPattern = 168;
+}
+
+class OfferTutorialTest : public ::testing::Test {
+protected:
+    OfferTutorialTest() : m_database(m_folder / L"resources.db")
+    {
+        m_database.AddLanguage("1033", "English", "English", "EN", 0);
+        m_database.AddText("0", kTagToken, "#TAG#");
+        m_database.AddText("0", kPattern, "{{#TAG#.$1}}");
+    }
+
+    // Builds the HTML of the template and JSON given.
+    std::string Build(const std::string& templateText, const std::string& json, const std::string& offerTag = "offer")
+    {
+        m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID IN (38, 40);");
+        m_database.AddText("1033", kTemplate, templateText);
+        m_database.AddText("1033", kJson, json);
+        m_resources = std::make_unique<ResourceManager>((m_folder / L"resources.db").c_str());
+        m_resources->setCurrentLanguage(L"1033");
+        OfferTutorial tutorial(m_resources.get());
+        tutorial.LoadPlaceholders();
+        tutorial.imageId = kImage;
+        tutorial.jsonTextId = kJson;
+        tutorial.templateId = kTemplate;
+        tutorial.offerTag = offerTag;
+        tutorial.BuildHtml();
+        return tutorial.html;
+    }
+
+    testing_support::TempFolder m_folder{L"offer"};
+    TestDatabase m_database;
+    std::unique_ptr<ResourceManager> m_resources;
+};
+
+TEST_F(OfferTutorialTest, FillsEveryPlaceholderOfTheTwelveKeys)
+{
+    const char* keys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
+    std::string templateText, json = "{", expected;
+    for (const char* key : keys) {
+        templateText += std::string("[{{offer.") + key + "}}]";
+        json += std::string(json.size() > 1 ? "," : "") + "\"" + key + "\":\"<" + key + ">\"";
+        expected += std::string("[<") + key + ">]";
+    }
+    json += ",\"x\":\"ignored\"}";
+    EXPECT_EQ(Build(templateText + "{{offer.x}}", json), expected + "{{offer.x}}");
+}
+
+TEST_F(OfferTutorialTest, KeysAreVisitedInPlatformStringOrder)
+{
+    m_resources = std::make_unique<ResourceManager>((m_folder / L"resources.db").c_str());
+    OfferTutorial tutorial(m_resources.get());
+    tutorial.LoadPlaceholders();
+    std::vector<std::string> order;
+    for (const auto& entry : tutorial.Placeholders())
+        order.push_back(entry.first);
+    EXPECT_EQ(order, (std::vector<std::string>{"b1", "b2", "b3", "b4", "d1", "dir", "f", "h", "i", "i2", "t1", "t2"}));
+    EXPECT_EQ(tutorial.Placeholders().at("dir"), "{{#TAG#.dir}}");
+
+    // A value holding another key's placeholder: filled only when that key comes later.
+    EXPECT_EQ(Build("{{offer.b1}}|{{offer.h}}", R"({"b1":"{{offer.t1}}","t1":"T","h":"{{offer.b2}}","b2":"B"})"),
+              "T|{{offer.b2}}");
+}
+
+TEST_F(OfferTutorialTest, PictureReplacesTheImageKeyWhenPresent)
+{
+    m_database.AddPicture("0", kImage, std::string(200, '\xAB'));
+    const std::string html = Build("<div>{{offer.i2}}</div>", R"({"i2":"fallback text"})");
+    const std::string prefix = "<div><img src=\"data:image/jpeg;base64,";
+    ASSERT_EQ(html.rfind(prefix, 0), 0u) << html;
+    EXPECT_EQ(html.substr(html.size() - 10), "\" /></div>");
+    const std::string base64 = html.substr(prefix.size(), html.size() - prefix.size() - 10);
+    EXPECT_EQ(base64.size(), 268u);
+    EXPECT_EQ(base64.find_first_of("\r\n"), std::string::npos);
+}
+
+TEST_F(OfferTutorialTest, WithoutPictureTheImageKeyTakesItsJsonValue)
+{
+    EXPECT_EQ(Build("<div>{{offer.i2}}</div>", R"({"i2":"no picture"})"), "<div>no picture</div>");
+    EXPECT_EQ(Build("<div>{{offer.i2}}</div>", R"({"h":"x"})"), "<div>{{offer.i2}}</div>") << "absent member";
+}
+
+TEST_F(OfferTutorialTest, BrokenJsonLeavesTheTemplateAsItIs)
+{
+    const std::string templateText = "<p>{{offer.h}}</p>";
+    EXPECT_EQ(Build(templateText, R"({"h": "unterminated)"), templateText) << "parse error";
+    EXPECT_EQ(Build(templateText, ""), templateText) << "empty text";
+    EXPECT_EQ(Build(templateText, R"(["h", "x"])"), templateText) << "root is not an object";
+    EXPECT_EQ(Build(templateText, R"({"h": 42})"), "<p></p>") << "a non-string member gives an empty value";
+}
+
+TEST_F(OfferTutorialTest, EmptyPatternOrTokenChangeTheSearchTexts)
+{
+    m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID = 168;");
+    EXPECT_EQ(Build("{{offer.h}} h", R"({"h":"X"})"), "{{offer.h}} h") << "empty placeholders replace nothing";
+
+    m_database.AddText("0", kPattern, "<$1>");
+    m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID = 166;");
+    EXPECT_EQ(Build("<h> <#TAG#.h>", R"({"h":"X"})", "ignored"), "X <#TAG#.h>")
+        << "without a token the placeholder itself is searched";
+}
+
+TEST_F(OfferTutorialTest, TheOfferTagEntersOnlyThroughTheToken)
+{
+    EXPECT_EQ(Build("{{special.h}} {{offer.h}}", R"({"h":"X"})", "special"), "X {{offer.h}}");
+}
+
+TEST(ReplaceAllTest, InsertedTextIsNotSearchedAgain)
+{
+    std::string text = "aXa";
+    EXPECT_EQ(ReplaceAll(text, "a", "aa"), 2);
+    EXPECT_EQ(text, "aaXaa");
+    EXPECT_EQ(ReplaceAll(text, "", "z"), 0);
+    EXPECT_EQ(ReplaceAll(text, "aa", ""), 2);
+    EXPECT_EQ(text, "X");
+}

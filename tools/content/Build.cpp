@@ -1,0 +1,96 @@
+#include "Build.h"
+
+#include "ContentReader.h"
+#include "DatabaseWriter.h"
+#include "ZipWriter.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace content {
+
+namespace {
+
+constexpr const char* kDatabaseName = "resources.db";
+constexpr const char* kArchiveName = "resources.zip";
+
+// A file under construction next to its target: removed again unless it
+// was put in place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const fs::path& target) : target_(target), path_(target)
+    {
+        path_ += ".partial";
+        std::error_code ignored;
+        fs::remove(path_, ignored);  // left over by a killed run
+    }
+    ~TemporaryFile()
+    {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const fs::path& path() const { return path_; }
+    const fs::path& target() const { return target_; }
+
+private:
+    fs::path target_;
+    fs::path path_;
+};
+
+// Puts the database and then the archive in place. When the archive cannot
+// be put in place (a locked file on Windows, say), the earlier database is
+// restored, so that the two outputs always belong together.
+void putInPlace(const TemporaryFile& database, const TemporaryFile& archive)
+{
+    fs::path backup = database.target();
+    backup += ".previous";
+    std::error_code ignored;
+    fs::remove(backup, ignored);
+    const bool hadDatabase = fs::is_regular_file(database.target());
+    if (hadDatabase) {
+        fs::rename(database.target(), backup);
+    }
+    try {
+        fs::rename(database.path(), database.target());
+        fs::rename(archive.path(), archive.target());
+    } catch (...) {
+        if (hadDatabase) {
+            fs::rename(backup, database.target(), ignored);
+        } else {
+            fs::remove(database.target(), ignored);
+        }
+        throw;
+    }
+    fs::remove(backup, ignored);
+}
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (!stream.good() && !stream.eof()) {
+        throw std::runtime_error("cannot read " + path.u8string());
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void buildContent(const fs::path& contentFolder, const fs::path& outFolder)
+{
+    const Content content = readContent(contentFolder);
+
+    fs::create_directories(outFolder);
+    TemporaryFile database(outFolder / kDatabaseName);
+    TemporaryFile archive(outFolder / kArchiveName);
+    writeDatabase(content, database.path());
+    writeZip(archive.path(), {ZipEntry{kDatabaseName, readAll(database.path())}}, std::time(nullptr));
+    putInPlace(database, archive);
+}
+
+}  // namespace content

@@ -1,0 +1,72 @@
+// The content of a resource database as read from a content folder: the
+// languages, the declared resources and their values per language. Every
+// value remembers where it was written, so that faults can name the file and
+// line.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace content {
+
+// The language whose values serve every language that lacks its own.
+inline const std::string kNeutralLanguage = "0";
+
+// Values of RES_TYPE.
+enum class ResourceType : int { Text = 1, Picture = 3 };
+
+const char* typeName(ResourceType type);
+
+// A place in the content folder: a file relative to the folder and a line
+// (0 when the whole file is meant).
+struct Origin {
+    std::string file;
+    int line = 0;
+
+    std::string describe() const;  // "texts/1031.txt:12" or "offer/de.json"
+};
+
+struct Language {
+    std::string code;  // decimal Windows language identifier, "0" for neutral
+    std::string nativeName;
+    std::string englishName;
+    std::string abbreviation;
+    int rtl = 0;  // 1: right-to-left
+    Origin origin;
+};
+
+struct ResourceDef {
+    std::int32_t id = 0;
+    std::string name;  // symbolic name, RES_NAME
+    ResourceType type = ResourceType::Text;
+    Origin origin;
+};
+
+struct Value {
+    std::string bytes;  // UTF-8 text without terminator, or the picture file
+    Origin origin;      // the line that gives the value
+    std::string file;   // for a value kept as a whole file: that file; else empty
+
+    // Where to look for the value's bytes: the file (at a line of it, when
+    // one is given) or the line of the text file.
+    std::string place(int lineInFile = 0) const;
+};
+
+struct Content {
+    std::vector<Language> languages;              // in file order
+    std::map<std::int32_t, ResourceDef> resources;  // by id
+    // values[language code][resource id]
+    std::map<std::string, std::map<std::int32_t, Value>> values;
+
+    const Language* findLanguage(const std::string& code) const;
+    const ResourceDef* findResource(std::int32_t id) const;
+    // The value that the program would read for a language: its own, else the
+    // neutral language's. Null when neither exists.
+    const Value* resolve(const std::string& code, std::int32_t id) const;
+};
+
+}  // namespace content

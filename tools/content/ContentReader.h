@@ -1,0 +1,30 @@
+// Reads a content folder (the format is described in content/README.md):
+//   languages.tsv   code, native name, English name, abbreviation, rtl
+//   resources.tsv   id, symbolic name, type (text or picture)
+//   texts/CODE.txt  id, tab, UTF-8 text; one file per language
+//   files.tsv       language, id, file: values kept as whole files
+//                   (pictures, the offer template and descriptions)
+//
+// Only the form is checked here; what the program needs of the content is the
+// business of ContentCheck.
+#pragma once
+
+#include "Content.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace content {
+
+// A malformed content folder. The text names the file and, where there is
+// one, the line: "content/texts/1031.txt:12: ...".
+class ContentError : public std::runtime_error {
+public:
+    ContentError(const Origin& origin, const std::string& message);
+};
+
+// Reads the whole folder; throws ContentError on the first malformed line.
+Content readContent(const std::filesystem::path& folder);
+
+}  // namespace content

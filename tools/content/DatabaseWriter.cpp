@@ -1,0 +1,179 @@
+#include "DatabaseWriter.h"
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+namespace content {
+
+namespace {
+
+const char* const kSchema = R"sql(
+CREATE TABLE LANGUAGE (
+    LANG_CODE TEXT NOT NULL PRIMARY KEY,
+    LANG_NATIVE_NAME TEXT NOT NULL,
+    ABREVIATION TEXT NOT NULL,
+    LANG_ENGLISH_NAME TEXT NOT NULL,
+    RTL INTEGER NOT NULL);
+CREATE TABLE RESOURCE_DEF (
+    RES_DEF_ID INTEGER NOT NULL PRIMARY KEY,
+    RES_NAME TEXT NOT NULL UNIQUE,
+    RES_TYPE INTEGER NOT NULL);
+CREATE TABLE BLOB (
+    BLOB_ID INTEGER NOT NULL PRIMARY KEY,
+    DATA BLOB NOT NULL);
+CREATE TABLE RESOURCE_VALUE (
+    RES_DEF_ID INTEGER NOT NULL REFERENCES RESOURCE_DEF (RES_DEF_ID),
+    LANG_CODE TEXT NOT NULL,
+    BLOB_ID INTEGER NOT NULL REFERENCES BLOB (BLOB_ID),
+    PRIMARY KEY (LANG_CODE, RES_DEF_ID));
+)sql";
+
+struct ConnectionCloser {
+    void operator()(sqlite3* connection) const { sqlite3_close(connection); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+class Writer {
+public:
+    explicit Writer(const std::filesystem::path& path)
+    {
+        sqlite3* raw = nullptr;
+        int result = sqlite3_open_v2(path.u8string().c_str(), &raw,
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        connection_.reset(raw);
+        if (result != SQLITE_OK) {
+            fail("cannot create " + path.u8string());
+        }
+    }
+
+    void exec(const char* sql)
+    {
+        if (sqlite3_exec(connection_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            fail("cannot run \"" + std::string(sql).substr(0, 40) + "\"");
+        }
+    }
+
+    Statement prepare(const char* sql)
+    {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(connection_.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
+            fail("cannot prepare \"" + std::string(sql) + "\"");
+        }
+        return Statement(raw);
+    }
+
+    void bindText(sqlite3_stmt* statement, int index, const std::string& text)
+    {
+        check(sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    }
+
+    void bindBlob(sqlite3_stmt* statement, int index, const std::string& bytes)
+    {
+        // A zero-length blob, not NULL, for an empty value.
+        check(bytes.empty() ? sqlite3_bind_zeroblob(statement, index, 0)
+                            : sqlite3_bind_blob(statement, index, bytes.data(), static_cast<int>(bytes.size()),
+                                                SQLITE_TRANSIENT));
+    }
+
+    void bindInt(sqlite3_stmt* statement, int index, sqlite3_int64 value)
+    {
+        check(sqlite3_bind_int64(statement, index, value));
+    }
+
+    // Runs a bound insert and makes it ready for the next row.
+    void run(sqlite3_stmt* statement)
+    {
+        if (sqlite3_step(statement) != SQLITE_DONE) {
+            fail("cannot insert");
+        }
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+
+    void close()
+    {
+        if (sqlite3_close(connection_.release()) != SQLITE_OK) {
+            throw DatabaseError("cannot close the database");
+        }
+    }
+
+private:
+    void check(int result)
+    {
+        if (result != SQLITE_OK) {
+            fail("cannot bind a value");
+        }
+    }
+
+    [[noreturn]] void fail(const std::string& what)
+    {
+        throw DatabaseError(what + ": " + (connection_ ? sqlite3_errmsg(connection_.get()) : "out of memory"));
+    }
+
+    Connection connection_;
+};
+
+}  // namespace
+
+void writeDatabase(const Content& content, const std::filesystem::path& path)
+{
+    Writer writer(path);
+    // The file is temporary until it is complete; no journal is needed.
+    writer.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;");
+    writer.exec("BEGIN");
+    writer.exec(kSchema);
+
+    Statement language = writer.prepare(
+        "INSERT INTO LANGUAGE (LANG_CODE, LANG_NATIVE_NAME, ABREVIATION, LANG_ENGLISH_NAME, RTL) VALUES (?, ?, ?, ?, ?)");
+    for (const Language& entry : content.languages) {
+        writer.bindText(language.get(), 1, entry.code);
+        writer.bindText(language.get(), 2, entry.nativeName);
+        writer.bindText(language.get(), 3, entry.abbreviation);
+        writer.bindText(language.get(), 4, entry.englishName);
+        writer.bindInt(language.get(), 5, entry.rtl);
+        writer.run(language.get());
+    }
+
+    Statement definition = writer.prepare("INSERT INTO RESOURCE_DEF (RES_DEF_ID, RES_NAME, RES_TYPE) VALUES (?, ?, ?)");
+    for (const auto& [id, def] : content.resources) {
+        writer.bindInt(definition.get(), 1, id);
+        writer.bindText(definition.get(), 2, def.name);
+        writer.bindInt(definition.get(), 3, static_cast<int>(def.type));
+        writer.run(definition.get());
+    }
+
+    Statement blob = writer.prepare("INSERT INTO BLOB (BLOB_ID, DATA) VALUES (?, ?)");
+    Statement value = writer.prepare("INSERT INTO RESOURCE_VALUE (RES_DEF_ID, LANG_CODE, BLOB_ID) VALUES (?, ?, ?)");
+    std::map<std::string, sqlite3_int64> blobIds;  // by data: identical values share a row
+    for (const auto& [code, values] : content.values) {
+        for (const auto& [id, entry] : values) {
+            auto known = blobIds.find(entry.bytes);
+            if (known == blobIds.end()) {
+                const sqlite3_int64 blobId = static_cast<sqlite3_int64>(blobIds.size()) + 1;
+                writer.bindInt(blob.get(), 1, blobId);
+                writer.bindBlob(blob.get(), 2, entry.bytes);
+                writer.run(blob.get());
+                known = blobIds.emplace(entry.bytes, blobId).first;
+            }
+            writer.bindInt(value.get(), 1, id);
+            writer.bindText(value.get(), 2, code);
+            writer.bindInt(value.get(), 3, known->second);
+            writer.run(value.get());
+        }
+    }
+
+    writer.exec("COMMIT");
+    language.reset();
+    definition.reset();
+    blob.reset();
+    value.reset();
+    writer.close();
+}
+
+}  // namespace content

@@ -1,0 +1,132 @@
+#include "ZipWriter.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <fstream>
+#include <limits>
+
+namespace content {
+
+namespace {
+
+void put16(std::string& out, std::uint32_t value)
+{
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void put32(std::string& out, std::uint32_t value)
+{
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+// Raw deflate (no zlib header), as zip's method 8 stores it.
+std::string deflateRaw(const std::string& input)
+{
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
+        throw ZipError("cannot start compressing");
+    }
+    std::string output(deflateBound(&stream, static_cast<uLong>(input.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+    stream.avail_in = static_cast<uInt>(input.size());
+    stream.next_out = reinterpret_cast<Bytef*>(output.data());
+    stream.avail_out = static_cast<uInt>(output.size());
+    const int result = deflate(&stream, Z_FINISH);
+    output.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END) {
+        throw ZipError("cannot compress");
+    }
+    return output;
+}
+
+struct DosTime {
+    std::uint16_t time;
+    std::uint16_t date;
+};
+
+DosTime toDosTime(std::time_t moment)
+{
+    std::tm local = *std::localtime(&moment);
+    if (local.tm_year < 80) {  // zip time starts in 1980
+        return {0, (1 << 5) | 1};
+    }
+    return {static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2)),
+            static_cast<std::uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday)};
+}
+
+}  // namespace
+
+void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, std::time_t modified)
+{
+    constexpr std::uint32_t kVersion = 20;  // 2.0: deflate
+    constexpr std::uint32_t kDeflate = 8;
+    constexpr std::uint32_t kUtf8Names = 1 << 11;
+    constexpr std::size_t kLimit = std::numeric_limits<std::uint32_t>::max();
+    const DosTime stamp = toDosTime(modified);
+
+    std::string archive;
+    std::string directory;
+    for (const ZipEntry& entry : entries) {
+        if (entry.bytes.size() >= kLimit || archive.size() >= kLimit || entry.name.size() > 0xFFFF) {
+            throw ZipError(entry.name + " is too large for a zip archive without extensions");
+        }
+        const std::string packed = deflateRaw(entry.bytes);
+        const auto crc = static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(entry.bytes.data()), static_cast<uInt>(entry.bytes.size())));
+        const auto offset = static_cast<std::uint32_t>(archive.size());
+
+        // Fields shared by the local header and the central directory entry.
+        std::string common;
+        put16(common, kVersion);
+        put16(common, kUtf8Names);
+        put16(common, kDeflate);
+        put16(common, stamp.time);
+        put16(common, stamp.date);
+        put32(common, crc);
+        put32(common, static_cast<std::uint32_t>(packed.size()));
+        put32(common, static_cast<std::uint32_t>(entry.bytes.size()));
+        put16(common, static_cast<std::uint32_t>(entry.name.size()));
+        put16(common, 0);  // extra field length
+
+        put32(archive, 0x04034B50);
+        archive += common;
+        archive += entry.name;
+        archive += packed;
+
+        put32(directory, 0x02014B50);
+        put16(directory, kVersion);  // made by: MS-DOS attributes
+        directory += common;
+        put16(directory, 0);  // comment length
+        put16(directory, 0);  // disk number
+        put16(directory, 0);  // internal attributes
+        put32(directory, 0);  // external attributes
+        put32(directory, offset);
+        directory += entry.name;
+    }
+    if (archive.size() + directory.size() >= kLimit || entries.size() > 0xFFFF) {
+        throw ZipError("the archive is too large for a zip archive without extensions");
+    }
+    const auto directoryOffset = static_cast<std::uint32_t>(archive.size());
+    archive += directory;
+    put32(archive, 0x06054B50);
+    put16(archive, 0);  // this disk
+    put16(archive, 0);  // disk of the central directory
+    put16(archive, static_cast<std::uint32_t>(entries.size()));
+    put16(archive, static_cast<std::uint32_t>(entries.size()));
+    put32(archive, static_cast<std::uint32_t>(directory.size()));
+    put32(archive, directoryOffset);
+    put16(archive, 0);  // comment length
+
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(archive.data(), static_cast<std::streamsize>(archive.size()));
+    file.close();
+    if (!file) {
+        throw ZipError("cannot write " + path.u8string());
+    }
+}
+
+}  // namespace content

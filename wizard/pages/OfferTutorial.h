@@ -1,0 +1,51 @@
+// Builds the HTML document of a product offer from resources: a template
+// whose placeholders are filled with the string members of a JSON object; the
+// placeholder of "i2" may instead receive a picture as an inline JPEG.
+// Plain text processing: no window is involved.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+class ResourceManager;
+
+class OfferTutorial {
+public:
+    // Reads its resources from `resources` (the process's resource database
+    // when none is given).
+    explicit OfferTutorial(ResourceManager* resources = nullptr);
+    virtual ~OfferTutorial() = default;
+
+    // Builds `html` from the template `templateId` and the JSON `jsonTextId`.
+    virtual void BuildHtml();
+    // Reads the offer tag token and the placeholder pattern, and makes the
+    // placeholder of every key.
+    virtual void LoadPlaceholders();
+
+    int imageId = 0;
+    int jsonTextId = 0;
+    int templateId = 0;
+    std::string offerTag;
+    std::string html;
+
+    // Keys in the platform's string order, as the placeholders are visited.
+    struct PlatformOrder {
+        bool operator()(const std::string& a, const std::string& b) const { return ::lstrcmpA(a.c_str(), b.c_str()) < 0; }
+    };
+    const std::map<std::string, std::string, PlatformOrder>& Placeholders() const noexcept { return placeholders; }
+
+private:
+    std::string RawText(int id);
+
+    ResourceManager& m_resources;
+    std::map<std::string, std::string, PlatformOrder> placeholders;
+    std::string offerTagToken;
+    std::string placeholderPattern;
+};
+
+// Replaces every occurrence of `search` in `text` by `value`, resuming the
+// search after the inserted text; an empty search changes nothing. Returns
+// the number of replacements.
+int ReplaceAll(std::string& text, const std::string& search, const std::string& value);

@@ -5,6 +5,10 @@
 #include "ExceptionReport.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
+#include "tasks/CancelSetupProcessingDialog.h"
+#include "wizard/CreateSteps.h"
+#include "wizard/MainDialog.h"
+#include "wizard/StepsManager.h"
 #include "framework/Exception.h"
 #include "framework/logging/Logger.h"
 
@@ -20,6 +24,7 @@ std::wstring UserLanguageCode()
 
 CSetupApp::CSetupApp() : m_languageDialog(IDD_SELECT_LANGUAGE, kFallbackLanguage, UserLanguageCode())
 {
+    m_languageDialog.createSteps = CreateWizardSteps;
 }
 
 BOOL CSetupApp::InitInstance()
@@ -41,4 +46,13 @@ void CSetupApp::RunDialogs()
     GenericSingleton<ResourceManager>::instance();
     if (m_languageDialog.DoModal(nullptr) != IDOK)
         return;
+
+    const bool rightToLeft = GenericSingleton<ResourceManager>::instance().currentLanguage().rightToLeft;
+    MainDialog wizard(rightToLeft ? IDD_MAIN_RTL : IDD_MAIN);
+    wizard.DoModal(nullptr);
+    if (!wizard.IsSetupFinished()) {
+        GenericSingleton<StepsManager>::instance();
+        CancelSetupProcessingDialog cleanUp;
+        cleanUp.DoModal(nullptr);
+    }
 }

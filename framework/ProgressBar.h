@@ -1,6 +1,7 @@
 // Win32xx::CProgressBar: a progress bar control of a dialog.
 #pragma once
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "Wnd.h"

@@ -102,6 +102,8 @@ void SelectLangDialog::OnOK()
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     resources.setCurrentLanguage(selected->second);
     LOG_INFO << "Language Selected :" << resources.currentLanguage().englishName;
+    if (createSteps)
+        createSteps();
     if (IsWindow())
         EndDialog(IDOK);
 }

@@ -3,6 +3,7 @@
 // its caption, and makes the confirmed language current.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -12,6 +13,9 @@
 class SelectLangDialog : public Win32xx::CDialog {
 public:
     SelectLangDialog(UINT templateId, std::wstring fallbackCode, std::wstring userCode);
+
+    // Creates the wizard's steps once the user confirmed a language.
+    std::function<void()> createSteps;
 
 protected:
     void OnCancel() override;

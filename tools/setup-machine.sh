@@ -9,6 +9,7 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows cross compiler
     libz-mingw-w64-dev zlib1g-dev rapidjson-dev googletest dpkg-dev  # zlib1g-dev: the native content tool
     wine wine64 xvfb x11-apps imagemagick xauth         # the Wine bench and its screenshots
+    chromium                                           # renders the offer page's HTML in the offer test
 )
 
 missing=()

@@ -4,7 +4,8 @@
 //
 //   recorder.exe [--record FILE] [--exit-code N] [--wait-ms N] [other arguments...]
 //
-// --record FILE   write, as UTF-8 lines: "command-line=" the whole command
+// --record FILE   write (without it: to NAME.record.txt in the temporary
+//                 folder, NAME being the program's own file name), as UTF-8 lines: "command-line=" the whole command
 //                 line, "argument=" once per argument, "working-folder=" the
 //                 current folder, "show-window=" the show state the starter
 //                 asked for (a number, or "default")
@@ -88,14 +89,27 @@ void Record(const std::wstring& path, const std::vector<std::wstring>& arguments
     ::CloseHandle(file);
 }
 
+// NAME.record.txt in the temporary folder: where a program started without
+// --record (as the demo's installers are) tells that it ran.
+std::wstring DefaultRecordPath()
+{
+    wchar_t temp[MAX_PATH + 1];
+    wchar_t module[MAX_PATH];
+    if (!::GetTempPathW(MAX_PATH + 1, temp) || !::GetModuleFileNameW(nullptr, module, MAX_PATH))
+        return std::wstring();
+    const std::wstring path(module);
+    return std::wstring(temp) + path.substr(path.find_last_of(L"\\/") + 1) + L".record.txt";
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const std::vector<std::wstring> arguments = Arguments();
     const Settings settings = ReadSettings(arguments);
-    if (!settings.recordPath.empty())
-        Record(settings.recordPath, arguments);
+    const std::wstring recordPath = settings.recordPath.empty() ? DefaultRecordPath() : settings.recordPath;
+    if (!recordPath.empty())
+        Record(recordPath, arguments);
     if (settings.waitMs)
         ::Sleep(settings.waitMs);
     return static_cast<int>(settings.exitCode);

@@ -87,28 +87,6 @@ TEST_F(LanguageDialogTest, CancelEndsTheRunWithoutWizard)
     EXPECT_EQ(log.back().message, "Program treminated with code:0");
 }
 
-TEST_F(LanguageDialogTest, OkMakesTheChosenLanguageCurrent)
-{
-    const HWND dialog = OpenDialog();
-    ASSERT_NE(dialog, nullptr);
-    const std::wstring chosen = SelectedItem(dialog);
-    ASSERT_TRUE(chosen == L"English" || chosen == L"Deutsch");
-    winauto::Click(dialog, IDOK);
-    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-    EXPECT_EQ(m_product->ExitCode(), 0u);
-    const auto log = Log();
-    const auto selected = std::find_if(log.begin(), log.end(),
-                                       [](const auto& record) { return record.function == "SelectLangDialog::OnOK"; });
-    ASSERT_NE(selected, log.end());
-    EXPECT_EQ(selected->message, chosen == L"Deutsch" ? "Language Selected :German" : "Language Selected :English");
-    const auto product = std::find_if(log.begin(), log.end(), [](const auto& record) {
-        return record.message.rfind("Product: ", 0) == 0;
-    });
-    ASSERT_NE(product, log.end());
-    EXPECT_EQ(product->message, "Product: Kestrafin version 1.0.0.0");
-    EXPECT_EQ(product->function, "SelectLangDialog::OnInitDialog");
-}
-
 TEST_F(LanguageDialogTest, OkWithNothingSelectedIsIgnored)
 {
     m_database.Execute("DELETE FROM LANGUAGE WHERE LANG_CODE IN ('1033', '" +

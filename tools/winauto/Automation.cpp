@@ -143,6 +143,43 @@ std::wstring ComboItemText(HWND dialog, int controlId, int index)
     return std::wstring(buffer.data());
 }
 
+namespace {
+struct DescendantRequest {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDescendant(HWND window, LPARAM param)
+{
+    auto* request = reinterpret_cast<DescendantRequest*>(param);
+    if (::GetDlgCtrlID(window) != request->id)
+        return TRUE;
+    request->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindDescendant(HWND window, int controlId)
+{
+    DescendantRequest request{controlId, nullptr};
+    ::EnumChildWindows(window, MatchDescendant, reinterpret_cast<LPARAM>(&request));
+    return request.found;
+}
+
+RECT ControlRect(HWND dialog, int controlId)
+{
+    RECT rect{};
+    ::GetWindowRect(::GetDlgItem(dialog, controlId), &rect);
+    return rect;
+}
+
+void SelectComboItem(HWND dialog, int controlId, int index)
+{
+    const HWND combo = ::GetDlgItem(dialog, controlId);
+    Query(combo, CB_SETCURSEL, static_cast<WPARAM>(index));
+    ::SendNotifyMessageW(dialog, WM_COMMAND, MAKEWPARAM(controlId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
 std::wstring MessageBoxText(HWND box)
 {
     return ControlText(box, kMessageBoxTextId);

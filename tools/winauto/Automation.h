@@ -43,6 +43,17 @@ int ComboSelection(HWND dialog, int controlId);
 int ComboCount(HWND dialog, int controlId);
 std::wstring ComboItemText(HWND dialog, int controlId, int index);
 
+// A control with that id anywhere below `window` (inside child dialogs too),
+// or null.
+HWND FindDescendant(HWND window, int controlId);
+
+// A control's rectangle in screen coordinates.
+RECT ControlRect(HWND dialog, int controlId);
+
+// Selects an item of a combo box as the user's choice would (and tells the
+// dialog that the selection changed).
+void SelectComboItem(HWND dialog, int controlId, int index);
+
 // The text of a message box (its static text control).
 std::wstring MessageBoxText(HWND box);
 

@@ -1,0 +1,107 @@
+#include "GenericMessageFrame.h"
+
+#include "res/resource.h"
+#include "resources/ResourceManager.h"
+#include "wizard/MainDialog.h"
+#include "wizard/StepsManager.h"
+
+namespace {
+
+constexpr int kNoText = -1;
+constexpr int kPictureId = 240;
+constexpr int kLeftLinkText = 11, kRightLinkText = 12, kRightLinkAddress = 158, kLeftLinkAddress = 159;
+
+struct ModeTexts {
+    int title;
+    int subtitle;
+    int body;
+};
+constexpr ModeTexts kModeTexts[] = {{9, 242, 10}, {15, kNoText, 16}, {13, kNoText, 14}};
+
+Win32xx::CString Expanded(ResourceManager& resources, int id)
+{
+    Win32xx::CString text(resources.getString(resources.currentLanguage().code, id).c_str());
+    return resources.expandMacros(text);
+}
+
+Win32xx::CString LinkMarkup(const std::wstring& address, const std::wstring& text)
+{
+    return Win32xx::CString((L"<a href=\"" + address + L"\">" + text + L"</a>").c_str());
+}
+
+}  // namespace
+
+GenericMessageFrame::GenericMessageFrame(StepFrame* owner) : StepFrameDialogBase(owner, IDD_MESSAGE_PAGE)
+{
+    owner->isOffer = 0;
+    TakeModeTexts();
+    Refresh();
+}
+
+BOOL GenericMessageFrame::OnInitPage()
+{
+    titleLabel.AttachDlgItem(IDC_MESSAGE_TITLE, GetHwnd());
+    bodyLabel.AttachDlgItem(IDC_MESSAGE_BODY, GetHwnd());
+    subtitleLabel.AttachDlgItem(IDC_MESSAGE_SUBTITLE, GetHwnd());
+    picture.AttachDlgItem(IDC_MESSAGE_PICTURE, GetHwnd());
+    leftLink.AttachDlgItem(IDC_MESSAGE_LEFT_LINK, GetHwnd());
+    rightLink.AttachDlgItem(IDC_MESSAGE_RIGHT_LINK, GetHwnd());
+    Refresh();
+    return TRUE;
+}
+
+void GenericMessageFrame::TakeModeTexts()
+{
+    if (mode < Welcome || mode > CancelRequested)
+        return;
+    titleId = kModeTexts[mode].title;
+    subtitleId = kModeTexts[mode].subtitle;
+    bodyId = kModeTexts[mode].body;
+}
+
+void GenericMessageFrame::OnStepEnter()
+{
+    if (MainDialog* main = GenericSingleton<StepsManager>::instance().mainDialog) {
+        for (const int header : {IDC_MAIN_HEADER_TITLE, IDC_MAIN_HEADER_TEXT}) {
+            ::SetWindowTextW(main->GetDlgItem(header), L"");
+            ::ShowWindow(main->GetDlgItem(header), SW_HIDE);
+        }
+    }
+    if (mode < Welcome || mode > CancelRequested)
+        return;
+    TakeModeTexts();
+    Refresh();
+}
+
+void GenericMessageFrame::SetMode(int newMode)
+{
+    mode = newMode;
+    TakeModeTexts();
+    Refresh();
+}
+
+void GenericMessageFrame::Refresh()
+{
+    if (!IsWindow())
+        return;
+    ::LockWindowUpdate(GetHwnd());
+    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
+    pictureId = kPictureId;
+    titleLabel.SetWindowText(Expanded(resources, titleId));
+    subtitleLabel.SetWindowText(subtitleId != kNoText ? Expanded(resources, subtitleId) : Win32xx::CString());
+    bodyLabel.SetWindowText(Expanded(resources, bodyId));
+    resources.loadPicture(pictureId, picture);
+
+    const std::wstring code = resources.currentLanguage().code;
+    rightLink.SetWindowText(LinkMarkup(resources.getString(code, kRightLinkAddress), resources.getString(code, kRightLinkText)));
+    leftLink.SetWindowText(LinkMarkup(resources.getString(code, kLeftLinkAddress), resources.getString(code, kLeftLinkText)));
+    const int linkState = mode == Welcome ? SW_SHOW : SW_HIDE;
+    leftLink.ShowWindow(linkState);
+    rightLink.ShowWindow(linkState);
+
+    if (IsWindow()) {
+        ::InvalidateRect(GetHwnd(), nullptr, TRUE);
+        ::UpdateWindow(GetHwnd());
+    }
+    ::LockWindowUpdate(nullptr);
+}

@@ -1,0 +1,43 @@
+// The message page: the welcome text, the text shown when the setup is done,
+// and the one shown when the user asked to cancel (its three modes), with a
+// picture on the left and two links at the bottom.
+#pragma once
+
+#include "framework/Wnd.h"
+#include "wizard/StepFrameDialogBase.h"
+#include "wizard/controls/CJPEGStatic.h"
+#include "wizard/controls/SysLinkControl.h"
+
+class GenericMessageFrame : public StepFrameDialogBase {
+public:
+    enum Mode { Welcome = 0, Finished = 1, CancelRequested = 2 };
+
+    explicit GenericMessageFrame(StepFrame* owner);
+
+    void OnStepEnter() override;
+    // Sets the mode and its texts, and renders the page.
+    void SetMode(int newMode);
+    // Sets the mode alone; its texts follow when the page is next entered.
+    void ResetMode(int newMode) noexcept { mode = newMode; }
+    int GetMode() const noexcept { return mode; }
+    // Renders the texts, the picture and the links of the current fields.
+    void Refresh();
+
+protected:
+    BOOL OnInitPage() override;
+
+private:
+    void TakeModeTexts();
+
+    Win32xx::CWnd titleLabel;
+    Win32xx::CWnd bodyLabel;
+    Win32xx::CWnd subtitleLabel;
+    SysLinkControl leftLink;
+    SysLinkControl rightLink;
+    CJPEGStatic picture;
+    int mode = Welcome;
+    int titleId = 0;
+    int bodyId = 0;
+    int pictureId = 0;
+    int subtitleId = -1;
+};

@@ -1,0 +1,136 @@
+#include "GenericProductOffer.h"
+
+#include <cstring>
+
+#include "framework/ComPtr.h"
+#include "res/resource.h"
+#include "resources/ResourceManager.h"
+#include "tasks/DownloadTask.h"
+#include "tasks/ExecProgramTask.h"
+#include "wizard/MainDialog.h"
+#include "wizard/StepsManager.h"
+
+namespace {
+
+constexpr int kOfferTagId = 157;
+constexpr int kOfferPictureId = 241;
+constexpr int kOfferJsonId = 38;
+constexpr int kOfferTemplateId = 40;
+constexpr int kOfferAddressId = 61;
+constexpr int kOfferParametersId = 62;
+constexpr int kSkipCaption = 1, kNextCaption = 78, kOfferNextCaption = 237, kOfferSkipCaption = 238;
+
+const HCURSOR kWaitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
+const HCURSOR kArrowCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+
+std::string RawText(ResourceManager& resources, int id)
+{
+    std::vector<unsigned char> data;
+    if (!resources.fetchBlob(resources.currentLanguage().code, id, RESOURCE_TEXT, data))
+        return std::string();
+    return std::string(data.begin(), data.end());
+}
+
+}  // namespace
+
+GenericProductOffer::GenericProductOffer(StepFrame* owner) : StepFrameDialogBase(owner, IDD_OFFER_PAGE)
+{
+    tutorial.LoadPlaceholders();
+    owner->isOffer = 1;
+}
+
+BOOL GenericProductOffer::OnInitPage()
+{
+    ::SetCursor(kWaitCursor);
+    browser.AttachDlgItem(IDC_OFFER_BROWSER, GetHwnd());
+    PlaceBrowser();
+
+    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
+    tutorial.offerTag = RawText(resources, kOfferTagId);
+    tutorial.imageId = kOfferPictureId;
+    tutorial.jsonTextId = kOfferJsonId;
+    tutorial.templateId = kOfferTemplateId;
+    tutorial.BuildHtml();
+    LoadHtml(tutorial.html);
+
+    offerUrl = resources.getString(resources.currentLanguage().code, kOfferAddressId);
+    offerParams = resources.getLocalizedString(kOfferParametersId).str();
+    ::SetCursor(kArrowCursor);
+    return TRUE;
+}
+
+void GenericProductOffer::PlaceBrowser()
+{
+    // The control's 2-pixel border lies outside the page; the size, taken
+    // from the parent's screen rectangle, is always larger than the page.
+    RECT parent;
+    ::GetWindowRect(::GetParent(GetHwnd()), &parent);
+    ::SetWindowPos(browser.GetHwnd(), nullptr, -2, -2, ::MulDiv(parent.right, DpiPercent(), 100),
+                   ::MulDiv(parent.bottom, DpiPercent(), 100), SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+void GenericProductOffer::LoadHtml(const std::string& html)
+{
+    // Every failing step leaves the browser on its blank page.
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, html.size());
+    if (!block)
+        return;
+    if (void* bytes = ::GlobalLock(block)) {
+        std::memcpy(bytes, html.data(), html.size());
+        ::GlobalUnlock(block);
+    }
+    Win32xx::CComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Receive()))) {
+        ::GlobalFree(block);
+        return;
+    }
+    IWebBrowser2* control = browser.GetIWebBrowser2();
+    Win32xx::CComPtr<IDispatch> document;
+    if (!control || FAILED(control->get_Document(document.Receive())) || !document)
+        return;
+    Win32xx::CComPtr<IPersistStreamInit> persist;
+    if (FAILED(document->QueryInterface(IID_IPersistStreamInit, persist.ReceiveVoid())))
+        return;
+    if (SUCCEEDED(persist->InitNew()))
+        persist->Load(stream.Get());
+}
+
+bool GenericProductOffer::OnNext()
+{
+    stepFrame->tasks.clear();
+    auto download = std::make_shared<DownloadTask>(Win32xx::CString(offerUrl.c_str()));
+    auto launch = std::make_shared<ExecProgramTask>(download);
+    launch->SetParameters(offerParams.c_str());
+    stepFrame->tasks.push_back(download);
+    stepFrame->tasks.push_back(launch);
+    SetOfferCaptions(false);
+    return true;
+}
+
+void GenericProductOffer::OnStepShown()
+{
+    MainDialog* main = GenericSingleton<StepsManager>::instance().mainDialog;
+    if (!main)
+        return;
+    ::RedrawWindow(main->GetHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    SetOfferCaptions(true);
+}
+
+bool GenericProductOffer::OnPrevious()
+{
+    SetOfferCaptions(false);
+    return true;
+}
+
+void GenericProductOffer::SetOfferCaptions(bool offer)
+{
+    MainDialog* main = GenericSingleton<StepsManager>::instance().mainDialog;
+    if (!main)
+        return;
+    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
+    const std::wstring code = resources.currentLanguage().code;
+    ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_SKIP),
+                     resources.getString(code, offer ? kOfferSkipCaption : kSkipCaption).c_str());
+    ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_NEXT),
+                     resources.getString(code, offer ? kOfferNextCaption : kNextCaption).c_str());
+}

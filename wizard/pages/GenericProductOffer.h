@@ -1,0 +1,33 @@
+// The page of a product offer: the offer as HTML in an embedded browser that
+// fills the page. Moving on accepts the offer: the page queues the download
+// and the launch of the offer's installer in its step. While it is shown,
+// the main dialog's skip and next buttons carry the offer's captions.
+#pragma once
+
+#include "OfferTutorial.h"
+#include "wizard/StepFrameDialogBase.h"
+#include "wizard/controls/CWebBrowserEx.h"
+
+class GenericProductOffer : public StepFrameDialogBase {
+public:
+    explicit GenericProductOffer(StepFrame* owner);
+
+    void OnSetupCancel() override { SetOfferCaptions(false); }
+    bool OnNext() override;
+    void OnStepShown() override;
+    bool OnPrevious() override;
+
+protected:
+    BOOL OnInitPage() override;
+    void OnCancel() override { SetOfferCaptions(false); }
+
+private:
+    void PlaceBrowser();
+    void LoadHtml(const std::string& html);
+    void SetOfferCaptions(bool offer);
+
+    OfferTutorial tutorial;
+    CWebBrowserEx browser;
+    std::wstring offerUrl;
+    std::wstring offerParams;
+};

@@ -1,0 +1,106 @@
+#include "PerformTasks.h"
+
+#include "res/resource.h"
+#include "resources/ResourceManager.h"
+#include "tasks/DownloadTask.h"
+#include "tasks/ExecProgramTask.h"
+#include "wizard/StepsManager.h"
+
+namespace {
+constexpr int kInstallerAddressId = 56;
+constexpr int kInstallerParametersId = 57;
+constexpr int kStatusTextId = 3;
+constexpr int kProgressPerTask = 100;
+}  // namespace
+
+PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERFORM_TASKS_PAGE)
+{
+    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
+    const std::wstring code = resources.currentLanguage().code;
+    const Win32xx::CString address(resources.getString(code, kInstallerAddressId).c_str());
+    Win32xx::CString parameters(resources.getString(code, kInstallerParametersId).c_str());
+    resources.expandMacros(parameters);
+
+    auto download = std::make_shared<DownloadTask>(address);
+    auto launch = std::make_shared<ExecProgramTask>(download);
+    launch->SetParameters(parameters);
+    step->tasks.push_back(download);
+    step->tasks.push_back(launch);
+    step->isOffer = 0;
+    step->active = 1;
+    step->isTaskStep = 1;
+}
+
+BOOL PerformTasks::OnInitPage()
+{
+    progressBar.AttachDlgItem(IDC_TASKS_PROGRESS, GetHwnd());
+    statusText.AttachDlgItem(IDC_TASKS_STATUS, GetHwnd());
+    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
+    statusText.SetWindowText(resources.getString(resources.currentLanguage().code, kStatusTextId).c_str());
+    return TRUE;
+}
+
+void PerformTasks::OnStepEnter()
+{
+    tasks.clear();
+    taskCount = 0;
+    currentIndex = -1;
+    for (StepFrame* step : GenericSingleton<StepsManager>::instance().GetSteps()) {
+        // A skipped offer contributes its clean-up tasks instead.
+        const auto& contributed = (!step->isOffer || step->active) ? step->tasks : step->cancelSetupTasks;
+        taskCount += static_cast<int>(contributed.size());
+        for (const auto& task : contributed) {
+            if (!task->IsRunning())
+                task->SetNotifyWindow(this);
+            tasks.push_back(task);
+        }
+    }
+    progressBar.SetRange(0, taskCount * kProgressPerTask);
+    progressBar.SetPos(0);
+    StartTask(0);
+}
+
+void PerformTasks::StartTask(int index)
+{
+    if (index < 0 || index >= static_cast<int>(tasks.size()))
+        return;
+    currentIndex = index;
+    GenericSingleton<StepsManager>::instance().SetCurrentTask(tasks[static_cast<size_t>(index)]);
+    tasks[static_cast<size_t>(index)]->Start();
+}
+
+BOOL PerformTasks::OnPageMessage(UINT message, WPARAM, LPARAM lParam)
+{
+    switch (message) {
+    case UWM_TASK_PROGRESS:
+        progressBar.SetPos(currentIndex * kProgressPerTask + static_cast<int>(lParam));
+        return TRUE;
+    case UWM_TASK_ERROR:
+        OnTaskError(reinterpret_cast<std::wstring*>(lParam));
+        return TRUE;
+    case UWM_TASK_FINISHED:
+        OnTaskFinished();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void PerformTasks::OnTaskError(std::wstring* text)
+{
+    const std::unique_ptr<std::wstring> owned(text);
+    // The sequence stops here: no further task is started.
+    if (notify && owned)
+        notify(stepFrame, Win32xx::CString(owned->c_str()));
+}
+
+void PerformTasks::OnTaskFinished()
+{
+    if (currentIndex == static_cast<int>(tasks.size()) - 1) {
+        StepsManager& steps = GenericSingleton<StepsManager>::instance();
+        if (steps.finishedHandler)
+            steps.finishedHandler();
+        return;
+    }
+    StartTask(currentIndex + 1);
+}

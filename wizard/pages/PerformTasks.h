@@ -1,0 +1,37 @@
+// The page of the last step: collects the tasks of every step, runs them one
+// after the other with an overall progress bar, and reports when the last
+// one has finished. Its own step contributes the product installer's
+// download and launch.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "framework/ProgressBar.h"
+#include "tasks/AbstractTaskBase.h"
+#include "wizard/StepFrameDialogBase.h"
+
+class PerformTasks : public StepFrameDialogBase {
+public:
+    explicit PerformTasks(StepFrame* step);
+
+    void OnStepEnter() override;
+
+    // The tasks of the last activation, in running order.
+    const std::vector<std::shared_ptr<AbstractTaskBase>>& Tasks() const noexcept { return tasks; }
+
+protected:
+    BOOL OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitPage() override;
+
+private:
+    void StartTask(int index);
+    void OnTaskError(std::wstring* text);
+    void OnTaskFinished();
+
+    Win32xx::CProgressBar progressBar;
+    Win32xx::CWnd statusText;
+    int taskCount = 0;
+    int currentIndex = -1;
+    std::vector<std::shared_ptr<AbstractTaskBase>> tasks;
+};

@@ -8,6 +8,7 @@
 //   winauto progress CAPTION ID           print "position maximum"
 //   winauto combo CAPTION ID              print the selection, then one item per line
 //   winauto click CAPTION ID              click a button
+//   winauto select CAPTION ID INDEX       choose an item of a combo box
 //   winauto key CAPTION escape|return     press a key in the window
 //   winauto close CAPTION                 close the window (its close box)
 //
@@ -35,12 +36,12 @@ void Print(const std::wstring& text)
 
 int Usage()
 {
-    std::fputs("usage: winauto wait|gone|text|boxtext|visible|enabled|progress|combo|click|key|close CAPTION [ARG]\n",
+    std::fputs("usage: winauto wait|gone|text|boxtext|visible|enabled|progress|combo|click|select|key|close CAPTION [ARG...]\n",
                stderr);
     return 2;
 }
 
-int Run(const std::wstring& command, const std::wstring& caption, const wchar_t* argument)
+int Run(const std::wstring& command, const std::wstring& caption, const wchar_t* argument, const wchar_t* index)
 {
     const DWORD timeout = (argument && (command == L"wait" || command == L"gone"))
                               ? static_cast<DWORD>(std::wcstoul(argument, nullptr, 10))
@@ -74,6 +75,8 @@ int Run(const std::wstring& command, const std::wstring& caption, const wchar_t*
             Print(winauto::ComboItemText(window, id, i));
     } else if (command == L"click")
         winauto::Click(window, id);
+    else if (command == L"select" && index)
+        winauto::SelectComboItem(window, id, static_cast<int>(std::wcstol(index, nullptr, 10)));
     else if (command == L"key" && argument)
         winauto::PressKey(window, std::wstring(argument) == L"escape" ? VK_ESCAPE : VK_RETURN);
     else if (command == L"close")
@@ -89,5 +92,5 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
         return Usage();
-    return Run(argv[1], argv[2], argc > 3 ? argv[3] : nullptr);
+    return Run(argv[1], argv[2], argc > 3 ? argv[3] : nullptr, argc > 4 ? argv[4] : nullptr);
 }

@@ -221,3 +221,33 @@ TEST_F(WizardTest, ConfirmedLanguageBecomesCurrentAndTheStepsAreCreated)
     EXPECT_EQ(product->message, "Product: Kestrafin version 1.0.0.0");
     EXPECT_EQ(product->function, "SelectLangDialog::OnInitDialog");
 }
+
+TEST_F(WizardTest, OfferCaptionsFollowTheOfferAndHeadersStayHidden)
+{
+    const HWND wizard = StartWizard();
+    ASSERT_NE(wizard, nullptr);
+    for (const int header : {1051, 1052}) {
+        EXPECT_FALSE(winauto::IsControlVisible(wizard, header));
+        EXPECT_EQ(winauto::ControlText(wizard, header), L"");
+    }
+    winauto::Click(wizard, Next);
+    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs));
+
+    // Cancel on the offer gives the ordinary captions back; resuming shows the offer's again.
+    winauto::Click(wizard, Cancel);
+    ASSERT_TRUE(winauto::WaitUntil([&] { return PageText(wizard, Title) == L"Cancel the setup?"; }, kTimeoutMs));
+    EXPECT_EQ(winauto::ControlText(wizard, Next), L"Next >");
+    EXPECT_EQ(winauto::ControlText(wizard, Skip), L"Skip");
+    for (const int header : {1051, 1052})
+        EXPECT_FALSE(winauto::IsControlVisible(wizard, header));
+    winauto::Click(wizard, Next);
+    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs));
+    EXPECT_EQ(winauto::ControlText(wizard, Skip), L"Decline");
+    EXPECT_EQ(CountRecords("Setup resumed to Step #1:ProductOffer"), 1u);
+
+    winauto::Click(wizard, Cancel);
+    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, Close); }, kTimeoutMs));
+    winauto::Click(wizard, Close);
+    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
+    EXPECT_EQ(m_product->ExitCode(), 0u);
+}

@@ -61,7 +61,12 @@ start_xvfb() {
 make_prefix() {
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >"$bench/wineboot.log" 2>&1
+    configure_prefix
     touch "$WINEPREFIX/.bench-ready"
+    # Begin the session anew, so that every process of it sees the settings.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    wineserver -p </dev/null >/dev/null 2>&1
 }
 
 configure_prefix() {
@@ -72,6 +77,11 @@ configure_prefix() {
     # seconds for a window manager that never answers).
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # The dialog fonts have no Hebrew glyphs: let them borrow DejaVu Sans's.
+    local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    for font in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+        wine reg add "$link" /v "$font" /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1
+    done
 }
 
 case "$command" in

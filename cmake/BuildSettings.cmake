@@ -16,10 +16,9 @@ if(SETUP_RESOURCE_ARCHIVE_URL MATCHES "[A-Z]")
         "so an upper-case letter cannot be carried: use a lower-case address.")
 endif()
 
+# Empty: the check connects to the archive address, restored at run time, so
+# that the address never appears as plain text in the executable.
 set(connectivity_url "${SETUP_CONNECTIVITY_CHECK_URL}")
-if(connectivity_url STREQUAL "")
-    set(connectivity_url "${SETUP_RESOURCE_ARCHIVE_URL}")
-endif()
 
 # Escapes a value for a C wide string literal.
 function(setup_c_literal value out)

@@ -5,7 +5,7 @@
 #include <memory>
 #include <typeinfo>
 
-#include "ArchiveAddress.h"
+#include "tasks/ArchiveAddress.h"
 #include "app/Die.h"
 #include "framework/logging/Logger.h"
 #include "res/resource.h"

@@ -1,5 +1,7 @@
 #include "DownloadTask.h"
 
+#include "ArchiveAddress.h"
+
 #include <shlwapi.h>
 #include <wininet.h>
 
@@ -12,7 +14,7 @@ namespace {
 
 // The connectivity probe's address; see SetConnectivityCheckUrl.
 Win32xx::CCriticalSection g_checkUrlLock;
-Win32xx::CString g_checkUrl = SETUP_CONNECTIVITY_CHECK_URL;
+Win32xx::CString g_checkUrl = ConnectivityCheckAddress();
 
 // An HTTP error status as an HRESULT of the HTTP facility (404 gives
 // 0x80190194), so that the error text names the status.

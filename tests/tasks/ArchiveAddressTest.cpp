@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildSettings.h"
-#include "resources/ArchiveAddress.h"
+#include "tasks/ArchiveAddress.h"
 
 TEST(ArchiveAddressTest, UnscramblingDropsAsterisksAndLowersTheRest)
 {
@@ -17,4 +17,10 @@ TEST(ArchiveAddressTest, TheBuildStoresTheAddressScrambledAndRestoresIt)
     EXPECT_EQ(scrambled.find(L"http://"), std::wstring::npos) << "the plain address must not be stored";
     EXPECT_EQ(scrambled.substr(0, 4), L"H*T*");
     EXPECT_EQ(ResourceArchiveAddress().str(), SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
+}
+
+TEST(ArchiveAddressTest, TheConnectivityCheckDefaultsToTheArchiveAddress)
+{
+    const std::wstring configured(SETUP_CONNECTIVITY_CHECK_URL);
+    EXPECT_EQ(ConnectivityCheckAddress().str(), configured.empty() ? ResourceArchiveAddress().str() : configured);
 }

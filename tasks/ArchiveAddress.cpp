@@ -14,3 +14,9 @@ Win32xx::CString ResourceArchiveAddress()
 {
     return UnscrambleAddress(SETUP_SCRAMBLED_ARCHIVE_URL);
 }
+
+Win32xx::CString ConnectivityCheckAddress()
+{
+    const Win32xx::CString configured(SETUP_CONNECTIVITY_CHECK_URL);
+    return configured.IsEmpty() ? ResourceArchiveAddress() : configured;
+}

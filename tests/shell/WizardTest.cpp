@@ -61,6 +61,25 @@ TEST_F(WizardTest, AcceptingTheOfferRunsBothInstallersAndFinishes)
     EXPECT_EQ(started[1].rfind("[ExecProgramTask]", 0), 0u);
     EXPECT_NE(started[2].find("KestrafinInstaller.exe"), std::string::npos);
     EXPECT_EQ(started[3].rfind("[ExecProgramTask]", 0), 0u);
+
+    // The run's story, in order, from start to end.
+    size_t at = 0;
+    for (const char* expected :
+         {"Setup Started", "Aquiring resource Database", "Resource File is ", "Resources aquired",
+          "Display Setup Language Selection Dialog.", "Language Selected :English", "Adding Setup Step GenericMessage",
+          "Adding Setup Step ProductOffer", "Adding Setup Step ExecuteSetupTasks", "Starting a new Task",
+          "[DownloadTask] URL: ", "Starting a new Task", "[ExecProgramTask] ", "Starting a new Task",
+          "[DownloadTask] URL: ", "Starting a new Task", "[ExecProgramTask] ", "All Setup Tasks Done.",
+          "Program treminated with code:0"}) {
+        while (at < log.size() && log[at].message.rfind(expected, 0) != 0)
+            ++at;
+        ASSERT_LT(at, log.size()) << "missing, or out of order: " << expected;
+        ++at;
+    }
+    const bool exitCodeLogged = std::any_of(log.begin(), log.end(), [](const auto& record) {
+        return record.function == "ExecProgramTask::OnStart" && record.message.find(" Exit code: 0") != std::string::npos;
+    });
+    EXPECT_TRUE(exitCodeLogged);
 }
 
 TEST_F(WizardTest, SkippingTheOfferRunsOnlyTheProduct)

@@ -231,11 +231,19 @@ Win32xx::CString ResourceManager::getLocalizedString(int id)
 
 Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text)
 {
+    // The product name and the Next caption are read only when a macro will
+    // take them: most texts hold neither, and each read is a query.
     MacroValues values;
-    values.productName = UpToNul(getString(m_currentLanguage.code, kProductNameId)).str();
     values.languageAbbreviation = m_currentLanguage.abbreviation;
     values.languageCode = m_currentLanguage.code;
-    values.nextButton = UpToNul(getString(m_currentLanguage.code, kNextButtonId)).str();
+    if (text.Find(L"$(^Name)") >= 0 || text.Find(L"${PRIMARY_SW_NAME}") >= 0)
+        values.productName = UpToNul(getString(m_currentLanguage.code, kProductNameId)).str();
+    // Text inserted by the earlier macros is searched too.
+    const wchar_t kNextMacro[] = L"$(^NextBtn)";
+    if (text.Find(kNextMacro) >= 0 || values.productName.find(kNextMacro) != std::wstring::npos ||
+        values.languageAbbreviation.find(kNextMacro) != std::wstring::npos ||
+        values.languageCode.find(kNextMacro) != std::wstring::npos)
+        values.nextButton = UpToNul(getString(m_currentLanguage.code, kNextButtonId)).str();
     return ExpandMacros(text, values);
 }
 

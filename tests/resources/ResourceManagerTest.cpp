@@ -141,9 +141,20 @@ TEST_F(ResourceManagerTest, MacrosUseTheCurrentLanguage)
 
     Win32xx::CString before(L"$(^LangID)/$(^LangAbrev)/$(^Name)");
     EXPECT_EQ(resources.expandMacros(before).str(), L"0//Kestrafin");
+    Win32xx::CString plain(L"no macros here");
+    EXPECT_EQ(resources.expandMacros(plain).str(), L"no macros here");
     resources.setCurrentLanguage(L"1031");
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"Kestrafin (DE, 1031): Weiter >\n");
     EXPECT_EQ(resources.getString(L"1031", 10), L"$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
+}
+
+TEST_F(ResourceManagerTest, NextCaptionInsertedWithTheProductNameIsExpandedToo)
+{
+    m_database.AddText("0", 58, "Kestrafin ($(^NextBtn))");
+    m_database.AddText("0", 78, "Next >");
+    m_database.AddText("0", 9, "Welcome to $(^Name)");
+    ResourceManager& resources = Open();
+    EXPECT_EQ(resources.getLocalizedString(9).str(), L"Welcome to Kestrafin (Next >)");
 }
 
 TEST_F(ResourceManagerTest, PictureAsBase64WithoutLineBreaksRoundTrips)

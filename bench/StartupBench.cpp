@@ -1,0 +1,139 @@
+// Start-up: the time from starting the program to its language dialog being
+// visible, with a 1 MB resource archive served on the build's archive
+// address, beside the time of a bare download and extraction of the same
+// archive in this process.
+#include <urlmon.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "Automation.h"
+#include "BenchSupport.h"
+#include "BuildSettings.h"
+#include "LoopbackHttpServer.h"
+#include "ZipBuilder.h"
+#include "support/ChildProcess.h"
+#include "support/Files.h"
+#include "tasks/UnzipTask.h"
+
+namespace {
+
+constexpr size_t kArchiveSize = 1u << 20;
+constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
+// The test suite's and the demo's port: never this benchmark's.
+constexpr unsigned short kSharedPort = 47800;
+
+unsigned short ArchivePort()
+{
+    const std::wstring address(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
+    const size_t colon = address.find(L':', address.find(L"//"));
+    return static_cast<unsigned short>(colon == std::wstring::npos ? 80 : std::stoi(address.substr(colon + 1)));
+}
+
+std::string ArchivePath()
+{
+    const std::wstring address(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
+    return testing_support::Narrow(address.substr(address.find(L'/', address.find(L"//") + 2)));
+}
+
+// resources.db and a stored padding file that brings the archive to exactly
+// kArchiveSize bytes.
+std::string PaddedArchive(const std::string& database)
+{
+    using testing_support::ZipItem;
+    const std::string name = "padding.bin";
+    const size_t bare = testing_support::BuildZip({ZipItem::File("resources.db", database)}).size();
+    // A stored entry adds its data, a local header (30) and a directory
+    // record (46), each with the name.
+    const size_t overhead = 30 + 46 + 2 * name.size();
+    if (bare + overhead >= kArchiveSize)
+        return std::string();
+    ZipItem padding = ZipItem::File(name, bench::MixedBytes(kArchiveSize - bare - overhead, 5));
+    padding.method = ZipItem::Stored;
+    return testing_support::BuildZip({ZipItem::File("resources.db", database), padding});
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+    const unsigned short port = ArchivePort();
+    if (port == kSharedPort) {
+        std::printf("start-up: this build serves its archive on port %u, the tests' and the demo's port;\n"
+                    "configure the benchmark's build with another SETUP_RESOURCE_ARCHIVE_URL\n", port);
+        return 1;
+    }
+    testing_support::TempFolder root(L"bench-startup");
+    const std::string database = testing_support::ReadFileBytes(testing_support::BuildPath(L"content\\resources.db"));
+    const std::string archive = PaddedArchive(database);
+    if (database.empty() || archive.size() != kArchiveSize) {
+        std::printf("start-up: cannot make the archive (content\\resources.db missing or too large)\n");
+        return 1;
+    }
+
+    testing_support::LoopbackHttpServer server(port);
+    server.Serve(ArchivePath(), testing_support::LoopbackHttpServer::Body(archive));
+    const std::wstring url = server.Url(ArchivePath());
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::printf("start-up: serving %s on %s\n", bench::Megabytes(archive.size()).c_str(),
+                testing_support::Narrow(url).c_str());
+    std::fflush(stdout);
+
+    std::vector<double> product, bare;
+    for (int run = 0; run < runs; ++run) {
+        {
+            // A temporary folder of its own per run: the program's log and
+            // its downloads land there.
+            const std::wstring temp = bench::NewFolder(root.Path(), L"run-" + std::to_wstring(run));
+            testing_support::ChildProcess::Options options;
+            options.environment = {{L"TMP", temp + L"\\"}, {L"TEMP", temp + L"\\"}};
+            const double begin = bench::Now();
+            testing_support::ChildProcess process(testing_support::BuildPath(L"KestrafinSetup.exe"), options);
+            const HWND dialog = winauto::WaitForWindow(kLanguageDialog, 60000, process.Id());
+            const double seconds = bench::Now() - begin;
+            if (!dialog) {
+                std::printf("start-up: the language dialog did not appear\n");
+                return 1;
+            }
+            product.push_back(seconds);
+            winauto::Click(dialog, IDCANCEL);
+            if (!process.Wait(30000)) {
+                std::printf("start-up: the program did not end after Cancel\n");
+                return 1;
+            }
+        }
+        {
+            ::DeleteUrlCacheEntryW(url.c_str());
+            const std::wstring folder = bench::NewFolder(root.Path(), L"bare-" + std::to_wstring(run));
+            const std::wstring path = folder + L"\\resources.zip";
+            const double begin = bench::Now();
+            const HRESULT result = ::URLDownloadToFileW(nullptr, url.c_str(), path.c_str(), 0, nullptr);
+            const bench::BareResult extracted =
+                SUCCEEDED(result) ? bench::BareExtract(path, folder, UnzipTask::kBufferSize, false) : bench::BareResult{};
+            const double seconds = bench::Now() - begin;
+            if (!extracted.ok) {
+                std::printf("start-up: the bare download and extraction failed (0x%lX)\n",
+                            static_cast<unsigned long>(result));
+                return 1;
+            }
+            bare.push_back(seconds);
+            ::DeleteUrlCacheEntryW(url.c_str());
+        }
+        std::printf("start-up: run %d of %d done\n", run + 1, runs);
+        std::fflush(stdout);
+    }
+    ::CoUninitialize();
+
+    bench::Table table("Start-up: program start to visible language dialog (seconds, medians)");
+    table.Note("archive " + bench::Megabytes(archive.size()) + " (resources.db and a padding file) on " +
+               testing_support::Narrow(url) + "; " + std::to_string(runs) + " runs each, alternating");
+    table.Note("the dialog is polled every 20 ms (winauto::WaitForWindow)");
+    table.Figure("KestrafinSetup.exe to language dialog", bench::Median(product), product, "s");
+    table.Figure("bare URLDownloadToFileW + extraction", bench::Median(bare), bare, "s");
+    table.Figure("difference (process, dialogs, tasks)", bench::Median(product) - bench::Median(bare), {}, "s");
+    table.Ratio("ratio bare / program (info)", bench::Median(bare) / bench::Median(product), 0);
+    table.Print();
+    return 0;
+}

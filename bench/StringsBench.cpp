@@ -1,0 +1,163 @@
+// Text lookups: ResourceManager::getLocalizedString on the demo database
+// against a bare loop over the same two prepared statements (value by id,
+// blob by id) with sqlite3 alone, plus the UTF-8 to UTF-16 conversion.
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "BenchSupport.h"
+#include "resources/ResourceManager.h"
+#include "support/Files.h"
+
+namespace {
+
+// The statements as the resource manager prepares them.
+const char kByIdSql[] =
+    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  "
+    "where V.LANG_CODE = ? and D.RES_DEF_ID = ? and D.RES_TYPE = ? ; ";
+const char kBlobSql[] = "select DATA from BLOB where BLOB_ID = ? ;";
+const wchar_t kLanguage[] = L"1033";
+
+// The ids of the text resources that have a value in the benchmark's language.
+std::vector<int> TextIds(sqlite3* connection)
+{
+    std::vector<int> ids;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(connection,
+                       "select distinct D.RES_DEF_ID from RESOURCE_DEF D inner join RESOURCE_VALUE V "
+                       "on D.RES_DEF_ID = V.RES_DEF_ID where V.LANG_CODE = '1033' and D.RES_TYPE = 1 "
+                       "order by D.RES_DEF_ID;",
+                       -1, &statement, nullptr);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int(statement, 0));
+    sqlite3_finalize(statement);
+    return ids;
+}
+
+// One text lookup without the resource manager.
+class BareLookup {
+public:
+    explicit BareLookup(sqlite3* connection)
+    {
+        sqlite3_prepare_v2(connection, kByIdSql, sizeof kByIdSql, &m_byId, nullptr);
+        sqlite3_prepare_v2(connection, kBlobSql, sizeof kBlobSql, &m_blob, nullptr);
+    }
+    ~BareLookup()
+    {
+        sqlite3_finalize(m_byId);
+        sqlite3_finalize(m_blob);
+    }
+    BareLookup(const BareLookup&) = delete;
+    BareLookup& operator=(const BareLookup&) = delete;
+    bool Ready() const noexcept { return m_byId && m_blob; }
+
+    std::wstring Text(int id)
+    {
+        std::wstring text;
+        sqlite3_bind_text16(m_byId, 1, kLanguage, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(m_byId, 2, id);
+        sqlite3_bind_int(m_byId, 3, RESOURCE_TEXT);
+        if (sqlite3_step(m_byId) == SQLITE_ROW) {
+            sqlite3_bind_int(m_blob, 1, sqlite3_column_int(m_byId, 0));
+            if (sqlite3_step(m_blob) == SQLITE_ROW) {
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_blob, 0));
+                const int count = sqlite3_column_bytes(m_blob, 0);
+                const int length = count ? ::MultiByteToWideChar(CP_UTF8, 0, bytes, count, nullptr, 0) : 0;
+                text.resize(static_cast<size_t>(length));
+                if (length)
+                    ::MultiByteToWideChar(CP_UTF8, 0, bytes, count, text.data(), length);
+            }
+            sqlite3_reset(m_blob);
+        }
+        sqlite3_reset(m_byId);
+        return text;
+    }
+
+private:
+    sqlite3_stmt* m_byId = nullptr;
+    sqlite3_stmt* m_blob = nullptr;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+    // Each measurement runs for about this long; the rate is lookups per second.
+    const double seconds = argc > 2 ? std::atof(argv[2]) : 1.5;
+    testing_support::TempFolder root(L"bench-strings");
+    // A copy, so that nothing of the build's output is ever opened for writing.
+    const std::wstring database = root / L"resources.db";
+    if (!::CopyFileW(testing_support::BuildPath(L"content\\resources.db").c_str(), database.c_str(), FALSE)) {
+        std::printf("strings: content\\resources.db is missing beside the benchmark\n");
+        return 1;
+    }
+
+    sqlite3* connection = nullptr;
+    if (sqlite3_open_v2(testing_support::Narrow(database).c_str(), &connection,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        std::printf("strings: cannot open the database\n");
+        return 1;
+    }
+    // The same connection settings as the resource manager's.
+    for (const char* pragma : {"PRAGMA locking_mode = NORMAL", "PRAGMA synchronous = FULL;"})
+        sqlite3_exec(connection, pragma, nullptr, nullptr, nullptr);
+    const std::vector<int> ids = TextIds(connection);
+    BareLookup bare(connection);
+    if (ids.empty() || !bare.Ready()) {
+        std::printf("strings: no text resources in language 1033\n");
+        return 1;
+    }
+
+    // The same loop on a connection that keeps its shared lock between
+    // statements (exclusive locking mode), to show what the per-statement
+    // file locking costs.
+    sqlite3* held = nullptr;
+    sqlite3_open_v2(testing_support::Narrow(database).c_str(), &held, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_exec(held, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+    BareLookup bareHeld(held);
+
+    ResourceManager manager(database.c_str());
+    manager.setCurrentLanguage(kLanguage);
+
+    std::vector<double> localized, plain, limit, limitHeld;
+    size_t characters = 0;
+    // Lookups per second of `lookup` (called with an index), run for `seconds`.
+    auto measure = [&](auto lookup) {
+        size_t count = 0;
+        const double begin = bench::Now();
+        double elapsed = 0;
+        do {
+            for (int batch = 0; batch < 16; ++batch, ++count)
+                characters += lookup(ids[count % ids.size()]);
+            elapsed = bench::Now() - begin;
+        } while (elapsed < seconds);
+        return count / elapsed;
+    };
+    for (int run = 0; run < runs; ++run) {
+        localized.push_back(measure([&](int id) { return static_cast<size_t>(manager.getLocalizedString(id).GetLength()); }));
+        limit.push_back(measure([&](int id) { return bare.Text(id).size(); }));
+        plain.push_back(measure([&](int id) { return manager.getString(kLanguage, id).size(); }));
+        if (bareHeld.Ready())
+            limitHeld.push_back(measure([&](int id) { return bareHeld.Text(id).size(); }));
+    }
+    // Closed once their statements are finalized, when the lookups go.
+    sqlite3_close_v2(connection);
+    sqlite3_close_v2(held);
+
+    bench::Table table("Text lookups: ResourceManager against bare sqlite3 (lookups per second, medians)");
+    table.Note(std::to_string(ids.size()) + " text ids of language 1033 in the demo database, cycled; " +
+               bench::Format("%.1f s per measurement, ", seconds) + std::to_string(runs) + " runs each, alternating");
+    table.Note("bare: the value-by-id and blob statements, bind/step/reset, MultiByteToWideChar; one text per lookup");
+    table.Note("(" + std::to_string(characters) + " characters read in all)");
+    table.Figure("getLocalizedString", bench::Median(localized), localized, "/s");
+    table.Figure("bare statements (the limit)", bench::Median(limit), limit, "/s");
+    table.Figure("getString (no macros; info)", bench::Median(plain), plain, "/s");
+    table.Figure("bare, lock held between statements (info)", bench::Median(limitHeld), limitHeld, "/s");
+    table.Threshold("getLocalizedString rate", bench::Median(localized), 100000.0, "/s");
+    table.Ratio("ratio getLocalizedString / bare", bench::Median(localized) / bench::Median(limit), 0.8);
+    table.Ratio("ratio getString / bare (info)", bench::Median(plain) / bench::Median(limit), 0);
+    table.Print();
+    return 0;
+}

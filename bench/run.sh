@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Runs the benchmarks: configures and builds the benchmark's own build folder
+# (build-bench/, with its own archive address, so that it never meets the
+# tests or the demo on port 47800), starts a Wine bench of its own, runs the
+# four benchmark programs and prints their tables. Not part of the tests.
+#
+#   bash bench/run.sh            every benchmark
+#   bash bench/run.sh unzip      only some: unzip, download, strings, startup
+#
+# RUNS=N overrides the number of runs of each comparison.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+build="$root/build-bench"
+port=47811
+wine_bench="$build/wine-bench"
+selected=("$@")
+[[ ${#selected[@]} -gt 0 ]] || selected=(unzip download strings startup)
+
+# Two cores on the build machine: never more than two jobs.
+mkdir -p "$build"
+cmake --preset windows -B "$build" -DSETUP_RESOURCE_ARCHIVE_URL="http://127.0.0.1:$port/resources.zip" \
+      -DSETUP_CONNECTIVITY_CHECK_URL= >"$build/bench-configure.log" 2>&1 \
+    || { cat "$build/bench-configure.log"; exit 1; }
+cmake --build "$build" -j2
+cmake --build "$build" -j2 --target benchmarks
+
+cleanup() {
+    # The programs remove their temporary folders; this catches what an
+    # interrupted run left behind.
+    find "$wine_bench/prefix/drive_c/users" -maxdepth 6 -type d -name 'kt-bench-*' -prune \
+         -exec rm -rf {} + 2>/dev/null || true
+    bash tools/wine/bench.sh stop "$wine_bench"
+}
+bash tools/wine/bench.sh start "$wine_bench"
+trap cleanup EXIT
+
+echo
+echo "Benchmarks of $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo '?') on $(date -u '+%Y-%m-%d %H:%M UTC')," \
+     "$(nproc) cores, $(wine --version 2>/dev/null || echo 'wine')"
+
+failed=()
+run() {
+    local name="$1" program="$2"
+    shift 2
+    echo
+    echo "--- $name ---"
+    if ! bash tools/wine/bench.sh exec "$wine_bench" "$build/$program" "$@"; then
+        failed+=("$name")
+    fi
+}
+for name in "${selected[@]}"; do
+    case "$name" in
+    unzip) run unzip bench_unzip.exe "${RUNS:-5}" ;;
+    download) run download bench_download.exe "${RUNS:-5}" ;;
+    strings) run strings bench_strings.exe "${RUNS:-5}" ;;
+    startup) run startup bench_startup.exe "${RUNS:-5}" ;;
+    *) echo "bench: unknown benchmark $name" >&2; failed+=("$name") ;;
+    esac
+done
+
+echo
+if [[ ${#failed[@]} -gt 0 ]]; then
+    echo "benchmarks that did not complete: ${failed[*]}"
+    exit 1
+fi
+echo "all benchmarks completed (a goal that is not met is reported in its table, not as a failure)"

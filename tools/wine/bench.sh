@@ -66,7 +66,8 @@ make_prefix() {
     # Begin the session anew, so that every process of it sees the settings.
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    wineserver -p </dev/null >/dev/null 2>&1
+    # Already running (a bench started earlier and not stopped) is fine.
+    wineserver -p </dev/null >/dev/null 2>&1 || true
 }
 
 configure_prefix() {
@@ -92,7 +93,8 @@ start)
     export DISPLAY="$(bench_display)"
     # The wineserver must start under the display, before any program.
     mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
+    # Already running (a bench started earlier and not stopped) is fine.
+    wineserver -p </dev/null >/dev/null 2>&1 || true
     [[ -f "$WINEPREFIX/.bench-ready" ]] || make_prefix
     # Start the session's own processes (services, desktop) now, detached:
     # started by the first program instead, they would inherit its output

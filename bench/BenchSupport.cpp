@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "TaskTestSupport.h"
 #include "support/Files.h"
 
 namespace bench {
@@ -129,20 +130,8 @@ double RunTask(AbstractTaskBase& task, TaskWindow& window, DWORD timeoutMs)
     const double begin = Now();
     if (!task.Start())
         return -1.0;
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        if (window.Ended())
-            break;
-        if (::GetTickCount64() >= deadline)
-            return -1.0;
-        // A worker's sent message ends this wait and is handled by the next peek.
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    }
+    if (!testing_support::PumpUntil([&] { return window.Ended(); }, timeoutMs))
+        return -1.0;
     const double seconds = Now() - begin;
     return window.Finished() ? seconds : -1.0;
 }

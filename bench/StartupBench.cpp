@@ -10,7 +10,7 @@
 
 #include "Automation.h"
 #include "BenchSupport.h"
-#include "BuildSettings.h"
+#include "support/BuildAddress.h"
 #include "LoopbackHttpServer.h"
 #include "ZipBuilder.h"
 #include "support/ChildProcess.h"
@@ -23,19 +23,6 @@ constexpr size_t kArchiveSize = 1u << 20;
 constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
 // The test suite's and the demo's port: never this benchmark's.
 constexpr unsigned short kSharedPort = 47800;
-
-unsigned short ArchivePort()
-{
-    const std::wstring address(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
-    const size_t colon = address.find(L':', address.find(L"//"));
-    return static_cast<unsigned short>(colon == std::wstring::npos ? 80 : std::stoi(address.substr(colon + 1)));
-}
-
-std::string ArchivePath()
-{
-    const std::wstring address(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
-    return testing_support::Narrow(address.substr(address.find(L'/', address.find(L"//") + 2)));
-}
 
 // resources.db and a stored padding file that brings the archive to exactly
 // kArchiveSize bytes.
@@ -59,7 +46,7 @@ std::string PaddedArchive(const std::string& database)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
-    const unsigned short port = ArchivePort();
+    const unsigned short port = testing_support::ArchivePort();
     if (port == kSharedPort) {
         std::printf("start-up: this build serves its archive on port %u, the tests' and the demo's port;\n"
                     "configure the benchmark's build with another SETUP_RESOURCE_ARCHIVE_URL\n", port);
@@ -74,8 +61,8 @@ int main(int argc, char** argv)
     }
 
     testing_support::LoopbackHttpServer server(port);
-    server.Serve(ArchivePath(), testing_support::LoopbackHttpServer::Body(archive));
-    const std::wstring url = server.Url(ArchivePath());
+    server.Serve(testing_support::ArchivePath(), testing_support::LoopbackHttpServer::Body(archive));
+    const std::wstring url = server.Url(testing_support::ArchivePath());
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::printf("start-up: serving %s on %s\n", bench::Megabytes(archive.size()).c_str(),
                 testing_support::Narrow(url).c_str());

@@ -3,6 +3,7 @@
 
 #include "Automation.h"
 #include "ProductFixture.h"
+#include "support/BuildAddress.h"
 
 using testing_support::LogRecord;
 using testing_support::ZipItem;
@@ -95,7 +96,7 @@ TEST_F(BootstrapTest, DatabaseInASubfolderIsNotFound)
 
 TEST_F(BootstrapTest, DownloadErrorIsShownWithoutCaptionAndEndsTheRun)
 {
-    m_server.Serve(ArchivePath(), testing_support::LoopbackHttpServer::Body("missing", 404));
+    m_server.Serve(testing_support::ArchivePath(), testing_support::LoopbackHttpServer::Body("missing", 404));
     auto product = Start(L"KestrafinSetup.exe");
     const HWND box = winauto::WaitForWindow(L"", kTimeoutMs, product->Id());
     ASSERT_NE(box, nullptr);

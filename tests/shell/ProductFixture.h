@@ -21,9 +21,6 @@ protected:
     // inside the archive) and the extra items.
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
-    // The path of the archive on the server ("/resources.zip").
-    static std::string ArchivePath();
-
     testing_support::TempFolder m_source{L"content"};
     TestDatabase m_database{m_source / L"resources.db"};
     testing_support::LoopbackHttpServer m_server;

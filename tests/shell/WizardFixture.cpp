@@ -1,17 +1,6 @@
 #include "WizardFixture.h"
 
-#include "BuildSettings.h"
-
-namespace {
-
-// An address on the server of the build's archive address.
-std::string Url(const std::string& path)
-{
-    const std::string archive = testing_support::Narrow(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
-    return archive.substr(0, archive.find('/', archive.find("//") + 2)) + path;
-}
-
-}  // namespace
+#include "support/BuildAddress.h"
 
 WizardFixture::WizardFixture()
 {
@@ -25,8 +14,8 @@ WizardFixture::WizardFixture()
         {40, "<html><body>[[o:h]]</body></html>"}, {38, "{\"h\":\"Offer\"}"}, {168, "[[$1]]"}, {166, "x"}};
     for (const auto& [id, text] : texts)
         m_database.AddText("0", id, text);
-    m_database.AddText("0", 56, Url("/KestrafinInstaller.exe"));
-    m_database.AddText("0", 61, Url("/PartnerInstaller.exe"));
+    m_database.AddText("0", 56, testing_support::ArchiveServerUrl("/KestrafinInstaller.exe"));
+    m_database.AddText("0", 61, testing_support::ArchiveServerUrl("/PartnerInstaller.exe"));
     m_installer = testing_support::LoopbackHttpServer::Body(
         testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe")));
 }

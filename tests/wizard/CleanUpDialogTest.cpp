@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "BuildSettings.h"
 #include "LoopbackHttpServer.h"
 #include "ZipBuilder.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
+#include "support/BuildAddress.h"
 #include "support/Files.h"
 #include "tasks/CancelSetupProcessingDialog.h"
 #include "tasks/ExecProgramTask.h"
@@ -27,12 +27,6 @@ class OfferPage : public PlainPage {
 public:
     explicit OfferPage(StepFrame* owner) : PlainPage(owner) { owner->isOffer = 1; }
 };
-
-unsigned short ArchivePort()
-{
-    const std::wstring address(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
-    return static_cast<unsigned short>(std::stoi(address.substr(address.find(L':', address.find(L"//")) + 1)));
-}
 
 // A clean-up task: the recording program, which writes `record`.
 std::shared_ptr<AbstractTaskBase> CleanUpTask(const std::wstring& record)
@@ -54,9 +48,8 @@ TEST(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrder)
         database.AddLanguage("0", "Neutral", "", "", 0);
         database.AddText("0", 7, "Please wait");
     }
-    testing_support::LoopbackHttpServer server(ArchivePort());
-    const std::wstring address(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
-    server.Serve(testing_support::Narrow(address.substr(address.find(L'/', address.find(L"//") + 2))),
+    testing_support::LoopbackHttpServer server(testing_support::ArchivePort());
+    server.Serve(testing_support::ArchivePath(),
                  testing_support::LoopbackHttpServer::Body(testing_support::BuildZip(
                      {testing_support::ZipItem::File("resources.db",
                                                      testing_support::ReadFileBytes(folder / L"resources.db"))})));

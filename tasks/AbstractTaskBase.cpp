@@ -11,14 +11,27 @@
 namespace {
 constexpr DWORD kNoThreadId = 0xFFFFFFFF;
 constexpr DWORD kTerminatedExitCode = 0xFFFFFFFF;
+
+// Tells Stop that the worker has done its last work, on every way out of Run.
+class LeavingSignal {
+public:
+    explicit LeavingSignal(HANDLE event) : m_event(event) {}
+    ~LeavingSignal() { ::SetEvent(m_event); }
+    LeavingSignal(const LeavingSignal&) = delete;
+    LeavingSignal& operator=(const LeavingSignal&) = delete;
+
+private:
+    HANDLE m_event;
+};
 }  // namespace
 
 AbstractTaskBase::AbstractTaskBase(Win32xx::CWnd* notifyWindow)
     : m_notifyWindow(notifyWindow),
       m_mayRun(::CreateEventW(nullptr, TRUE, TRUE, nullptr)),
-      m_entered(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+      m_entered(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_left(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    if (!m_mayRun || !m_entered)
+    if (!m_mayRun || !m_entered || !m_left)
         throw Win32xx::CWinException(L"Failed to create the task's event");
 }
 
@@ -33,6 +46,7 @@ BOOL AbstractTaskBase::Start()
         return FALSE;
     // A task suspended in an earlier run starts free.
     ::SetEvent(m_mayRun.Get());
+    ::ResetEvent(m_left.Get());
     unsigned threadId = 0;
     const auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, CREATE_SUSPENDED, &threadId));
     if (!handle)
@@ -48,11 +62,13 @@ BOOL AbstractTaskBase::Start()
 
 BOOL AbstractTaskBase::Stop()
 {
-    if (IsRunning()) {
+    if (!IsRunning())
+        return TRUE;
+    if (::WaitForSingleObject(m_left.Get(), 0) != WAIT_OBJECT_0)
         ::TerminateThread(m_thread.Get(), kTerminatedExitCode);
-        // Termination is asynchronous; the caller may free the task next.
-        ::WaitForSingleObject(m_thread.Get(), INFINITE);
-    }
+    // Termination is asynchronous, and an ending thread still runs its exit;
+    // the caller may free the task next.
+    ::WaitForSingleObject(m_thread.Get(), INFINITE);
     return TRUE;
 }
 
@@ -107,6 +123,7 @@ unsigned __stdcall AbstractTaskBase::Run(void* argument)
     if (!task)
         return 1;
     ::SetEvent(task->m_entered.Get());
+    const LeavingSignal leaving(task->m_left.Get());
     try {
         task->SendProgress(0);
         if (!task->OnStart())

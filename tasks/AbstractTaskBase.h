@@ -46,9 +46,12 @@ public:
     // held). Returns FALSE, and does nothing, while a worker runs. Raises
     // Win32xx::CWinException "Failed to create thread".
     BOOL Start();
-    // Terminates a running worker at once (exit code 0xFFFFFFFF) and waits
-    // until it has ended. Returns TRUE. Concrete tasks call it first in their
-    // destructor, so that no worker runs on a half-destroyed object.
+    // Terminates a worker that still does its work (exit code 0xFFFFFFFF)
+    // and waits until it has ended. A worker that has left Run is only
+    // waited for: it is then inside the thread's exit, holding the process
+    // loader's lock, and killing it there would leave that lock held for good.
+    // Returns TRUE. Concrete tasks call it first in their destructor, so that
+    // no worker runs on a half-destroyed object.
     BOOL Stop();
     // Holds a running worker at its next safe point.
     void Suspend();
@@ -106,4 +109,6 @@ private:
     ScopedHandle m_mayRun;
     // Auto-reset event, set by the worker once it runs the task's code.
     ScopedHandle m_entered;
+    // Manual-reset event, set by the worker when it leaves Run.
+    ScopedHandle m_left;
 };

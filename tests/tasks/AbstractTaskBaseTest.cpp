@@ -161,6 +161,37 @@ TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread
     EXPECT_EQ(stopped.Stop(), TRUE);
 }
 
+// Runs at the end of the thread that first touched it, after Run returned:
+// it makes a worker's exit last long enough for the test to meet it there.
+struct SlowThreadExit {
+    HANDLE exiting = nullptr;
+    ~SlowThreadExit()
+    {
+        ::SetEvent(exiting);
+        ::Sleep(300);
+    }
+};
+thread_local SlowThreadExit slowThreadExit;
+
+TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
+{
+    TaskWindow window;
+    const ScopedHandle exiting = NewEvent();
+    ScriptedTask task(&window, [&](ScriptedTask&) {
+        slowThreadExit.exiting = exiting.Get();
+        return TRUE;
+    });
+    task.Start();
+    ASSERT_TRUE(PumpUntil([&] { return window.Count(UWM_TASK_FINISHED) == 1; }, 10000));
+    ASSERT_EQ(::WaitForSingleObject(exiting.Get(), 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(task.IsRunning()) << "the thread is still in its exit";
+
+    // Killed there, the thread would leave the loader's lock held.
+    EXPECT_EQ(task.Stop(), TRUE);
+    EXPECT_FALSE(task.IsRunning());
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
+}
+
 TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
 {
     TaskWindow window;

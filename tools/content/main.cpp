@@ -35,8 +35,9 @@ int check(const fs::path& contentFolder)
 {
     const content::Content content = content::readContent(contentFolder);
     const std::vector<content::Fault> faults = content::checkContent(content);
-    content::printFaults(content, faults, faults.empty() ? std::cout : std::cerr);
-    return faults.empty() ? 0 : kExitFault;
+    const bool failed = content::countErrors(faults) > 0;
+    content::printFaults(content, faults, failed ? std::cerr : std::cout);
+    return failed ? kExitFault : 0;
 }
 
 int run(const std::vector<fs::path>& arguments)

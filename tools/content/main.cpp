@@ -20,7 +20,8 @@ const char* const kUsage =
     "usage: content-tool build CONTENT_DIR OUT_DIR\n"
     "           writes OUT_DIR/resources.db and OUT_DIR/resources.zip\n"
     "       content-tool check CONTENT_DIR\n"
-    "           reports, per language, what the setup program would miss\n"
+    "           reports, per language, what the setup program would miss, and\n"
+    "           warns about installers downloaded over plain http:// unchecked\n"
     "The folder format is described in content/README.md.\n";
 
 int build(const fs::path& contentFolder, const fs::path& outFolder)

@@ -5,7 +5,9 @@
 #include <exception>
 
 #include "ComApartment.h"
+#include "FileSha256.h"
 #include "TempFolders.h"
+#include "framework/Exception.h"
 #include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
 
@@ -36,7 +38,11 @@ BOOL ExecProgramTask::OnStart()
             m_command = GetInputTask()->GetStringResult();
         LOG_INFO << GetDescription();
 
-        const ScopedHandle process = Launch();
+        ScopedHandle process;
+        if (!LaunchVerified(process)) {
+            OnError((L"The downloaded file is damaged or has been altered :" + m_command).str());
+            return FALSE;
+        }
         // Without a process there is no exit code to wait for: the chain stops.
         if (!process) {
             OnError((L"Can't launch program :" + m_command).str());
@@ -52,6 +58,37 @@ BOOL ExecProgramTask::OnStart()
         OnError(Win32xx::Utf8ToWide(exception.what()));
         return FALSE;
     }
+}
+
+bool ExecProgramTask::LaunchVerified(ScopedHandle& process) const
+{
+    // Held from the check until the process exists, so that the file cannot
+    // be swapped in between.
+    Win32xx::CFile program;
+    if (m_expectedDigest && !OpenVerified(program))
+        return false;
+    process = Launch();
+    return true;
+}
+
+bool ExecProgramTask::OpenVerified(Win32xx::CFile& program) const
+{
+    try {
+        // modeRead shares for reading only: writing, renaming and deleting
+        // are refused while the file is open.
+        program.Open(m_command, Win32xx::CFile::modeRead);
+        const Sha256Digest digest = Sha256OfFile(program);
+        if (Sha256TextMatches(*m_expectedDigest, digest)) {
+            LOG_INFO << m_command << " SHA-256 verified: " << Sha256Text(digest);
+            return true;
+        }
+        LOG_ERROR << m_command << " SHA-256 " << Sha256Text(digest) << " differs from the expected "
+                  << *m_expectedDigest;
+    } catch (const Win32xx::CException& exception) {
+        LOG_ERROR << m_command << " cannot be verified: " << (exception.GetText() ? exception.GetText() : L"")
+                  << " (error " << exception.GetError() << ")";
+    }
+    return false;
 }
 
 ScopedHandle ExecProgramTask::Launch() const

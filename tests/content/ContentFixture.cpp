@@ -110,7 +110,9 @@ ContentFixture::ContentFixture()
               "1033\tEnglish\tEnglish\ten\t0\n"
               "1037\t\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA\tHebrew\the\t1\n");
 
-    std::string resources = "id\tname\ttype\n5000\tEXTRA_NOTE\ttext\n";
+    // The installers' digests are declared, without values: they are optional.
+    std::string resources =
+        "id\tname\ttype\n5000\tEXTRA_NOTE\ttext\n300\tRESOURCE_300\ttext\n301\tRESOURCE_301\ttext\n";
     std::string neutralTexts = "# neutral texts\n5000\tnot read by the program\n";
     std::string files = "language\tid\tfile\n";
     for (const ProgramId& entry : programIds()) {

@@ -38,7 +38,8 @@ int lineNumberOf(const fs::path& path, const std::string& prefix);
 
 // A fresh folder under the system's temporary folder, removed at the end of
 // the test, holding a small complete content folder in content/:
-// languages 0, 1033 and 1037 (right-to-left); every program resource; texts
+// languages 0, 1033 and 1037 (right-to-left); every program resource, and the
+// installers' digests 300 and 301 declared without values; texts
 // 9 and 10 per language, all other texts in the neutral language; one
 // picture for all picture resources; an offer template using the keys
 // dir, h, i and i2 with the placeholder pattern {%TAG%:$1} and the tag "demo".

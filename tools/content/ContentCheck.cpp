@@ -3,11 +3,13 @@
 #include "Jpeg.h"
 #include "ProgramResources.h"
 #include "TextRules.h"
+#include "tasks/Sha256Text.h"
 
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace content {
 
@@ -38,6 +40,23 @@ void replaceAll(std::string& text, const std::string& search, const std::string&
     }
 }
 
+bool isInstallerDigest(std::int32_t id)
+{
+    const auto& installers = installerResources();
+    return std::any_of(installers.begin(), installers.end(),
+                       [id](const InstallerResource& installer) { return installer.digest == id; });
+}
+
+// The scheme in any case, as the download accepts it.
+bool isPlainHttp(const std::string& address)
+{
+    const std::string scheme = "http://";
+    auto sameLetter = [](char expected, char given) {
+        return expected == std::tolower(static_cast<unsigned char>(given));
+    };
+    return address.size() >= scheme.size() && std::equal(scheme.begin(), scheme.end(), address.begin(), sameLetter);
+}
+
 // Faults of one stored value, whatever language reads it.
 void checkValue(const Content& content, const std::string& code, std::int32_t id, const Value& value,
                 std::vector<Fault>& faults)
@@ -56,6 +75,11 @@ void checkValue(const Content& content, const std::string& code, std::int32_t id
     }
     if (auto offset = findInvalidUtf8(value.bytes)) {
         faults.push_back({code, where + ": not valid UTF-8 (byte " + std::to_string(*offset + 1) + ")"});
+        return;
+    }
+    if (isInstallerDigest(id) && !ParseSha256Text(value.bytes)) {
+        faults.push_back({code, where + ": the digest " + quoted(value.bytes) +
+                                    " is not 64 hexadecimal digits, so the program refuses the installer"});
         return;
     }
     // Whole files (offer template and description) are used as they are.
@@ -140,7 +164,66 @@ void checkOffer(const Content& content, const std::string& code, std::vector<Fau
     }
 }
 
+// The languages that read this stored value: its own, or for a neutral
+// value every language the user can choose that has no value of its own.
+std::vector<std::string> readersOf(const Content& content, const std::string& code, std::int32_t id)
+{
+    if (code != kNeutralLanguage) {
+        return {code};
+    }
+    const Value* neutral = &content.values.at(code).at(id);
+    std::vector<std::string> readers;
+    for (const Language& language : content.languages) {
+        if (language.code != kNeutralLanguage && content.resolve(language.code, id) == neutral) {
+            readers.push_back(language.code);
+        }
+    }
+    return readers;
+}
+
+// Warns about an installer address that is plain http:// while a language
+// that reads it has no digest: a download altered on its way would run.
+void checkInstallerAddresses(const Content& content, std::vector<Fault>& faults)
+{
+    for (const InstallerResource& installer : installerResources()) {
+        for (const auto& [code, values] : content.values) {
+            const auto address = values.find(installer.address);
+            if (address == values.end() || !isPlainHttp(address->second.bytes)) {
+                continue;
+            }
+            const std::vector<std::string> readers = readersOf(content, code, installer.address);
+            const bool unchecked = std::any_of(readers.begin(), readers.end(), [&](const std::string& reader) {
+                return !content.resolve(reader, installer.digest);
+            });
+            if (unchecked) {
+                faults.push_back({code,
+                                  address->second.place() + ": " + resourceLabel(content, installer.address) +
+                                      ": a plain http:// address without a digest (" +
+                                      resourceLabel(content, installer.digest) +
+                                      "): an installer altered on its way would be launched",
+                                  true});
+            }
+        }
+    }
+}
+
+void checkType(const Content& content, std::int32_t id, ResourceType type, const std::string& use,
+               std::vector<Fault>& faults)
+{
+    const ResourceDef* def = content.findResource(id);
+    if (def && def->type != type) {
+        faults.push_back({kNeutralLanguage, def->origin.describe() + ": resource " + resourceLabel(content, id) +
+                                                " must be a " + typeName(type) + " (" + use + ")"});
+    }
+}
+
 }  // namespace
+
+std::size_t countErrors(const std::vector<Fault>& faults)
+{
+    return static_cast<std::size_t>(
+        std::count_if(faults.begin(), faults.end(), [](const Fault& fault) { return !fault.warning; }));
+}
 
 std::vector<Fault> checkContent(const Content& content)
 {
@@ -162,11 +245,11 @@ std::vector<Fault> checkContent(const Content& content)
     }
 
     for (const ProgramResource& resource : programResources()) {
-        const ResourceDef* def = content.findResource(resource.id);
-        if (def && def->type != resource.type) {
-            faults.push_back({kNeutralLanguage, def->origin.describe() + ": resource " + resourceLabel(content, resource.id) +
-                                                    " must be a " + typeName(resource.type) + " (" + resource.use + ")"});
-        }
+        checkType(content, resource.id, resource.type, resource.use, faults);
+    }
+    for (const InstallerResource& installer : installerResources()) {
+        checkType(content, installer.digest, ResourceType::Text,
+                  "SHA-256 digest of the installer at " + std::to_string(installer.address), faults);
     }
 
     for (const Language& language : content.languages) {
@@ -182,6 +265,7 @@ std::vector<Fault> checkContent(const Content& content)
         }
         checkOffer(content, language.code, faults);
     }
+    checkInstallerAddresses(content, faults);
     return faults;
 }
 
@@ -197,15 +281,20 @@ void printFaults(const Content& content, const std::vector<Fault>& faults, std::
                 out << "language " << language.code << " (" << language.englishName << "):\n";
                 headed = true;
             }
-            out << "  " << fault.message << "\n";
+            out << "  " << (fault.warning ? "warning: " : "") << fault.message << "\n";
         }
     }
     std::size_t userLanguages = content.languages.size() - (content.findLanguage(kNeutralLanguage) ? 1 : 0);
-    if (faults.empty()) {
+    const std::size_t errors = countErrors(faults);
+    const std::size_t warnings = faults.size() - errors;
+    if (errors == 0) {
         out << "content is complete: " << userLanguages << " languages, " << content.resources.size()
             << " resources, every resource the program reads is present\n";
     } else {
-        out << faults.size() << " fault" << (faults.size() == 1 ? "" : "s") << " found\n";
+        out << errors << " fault" << (errors == 1 ? "" : "s") << " found\n";
+    }
+    if (warnings > 0) {
+        out << warnings << " warning" << (warnings == 1 ? "" : "s") << "\n";
     }
 }
 

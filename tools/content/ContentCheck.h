@@ -2,7 +2,9 @@
 // program reads resolves in every language (directly or through the neutral
 // language) with the right type, pictures are JPEG files, texts are valid
 // UTF-8 and hold only known macros, and the offer description parses and has
-// every key that the offer template uses.
+// every key that the offer template uses. An installer's digest must be 64
+// hexadecimal digits. Warnings, which do not fail the check, name installer
+// addresses that are plain http:// without a digest.
 #pragma once
 
 #include "Content.h"
@@ -16,12 +18,16 @@ namespace content {
 struct Fault {
     std::string language;  // the code of the language concerned
     std::string message;   // names the file and line where there is one
+    bool warning = false;  // worth knowing, but the content works
 };
 
 std::vector<Fault> checkContent(const Content& content);
 
-// Prints the faults grouped by language (in the order of languages.tsv) and a
-// summary line.
+// How many of the faults are not warnings: the check fails when any is.
+std::size_t countErrors(const std::vector<Fault>& faults);
+
+// Prints the faults grouped by language (in the order of languages.tsv), the
+// warnings marked as such, and a summary line.
 void printFaults(const Content& content, const std::vector<Fault>& faults, std::ostream& out);
 
 }  // namespace content

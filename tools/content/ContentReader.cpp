@@ -1,5 +1,7 @@
 #include "ContentReader.h"
 
+#include "Sha256.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -260,6 +262,23 @@ void readTexts(const fs::path& folder, Content& content)
     }
 }
 
+void requireLanguage(const Content& content, const std::string& code, const Origin& origin)
+{
+    if (!content.findLanguage(code)) {
+        throw ContentError(origin, "language " + code + " is not listed in languages.tsv");
+    }
+}
+
+// A file named in a table: a path relative to the content folder.
+fs::path fileInFolder(const fs::path& folder, const std::string& name, const Origin& origin)
+{
+    const fs::path relative = fs::u8path(name);
+    if (name.empty() || relative.is_absolute() || relative.has_root_name()) {
+        throw ContentError(origin, "\"" + name + "\" is not a path relative to the content folder");
+    }
+    return folder / relative;
+}
+
 void readFiles(const fs::path& folder, Content& content)
 {
     if (!fs::exists(folder / "files.tsv")) {
@@ -267,16 +286,26 @@ void readFiles(const fs::path& folder, Content& content)
     }
     for (const Line& line : readTable(folder / "files.tsv", {"language", "id", "file"})) {
         std::vector<std::string> fields = splitTabs(line.text);
-        if (!content.findLanguage(fields[0])) {
-            throw ContentError(line.origin, "language " + fields[0] + " is not listed in languages.tsv");
-        }
-        fs::path relative = fs::u8path(fields[2]);
-        if (fields[2].empty() || relative.is_absolute() || relative.has_root_name()) {
-            throw ContentError(line.origin, "\"" + fields[2] + "\" is not a path relative to the content folder");
-        }
-        const fs::path file = folder / relative;
+        requireLanguage(content, fields[0], line.origin);
+        const fs::path file = fileInFolder(folder, fields[2], line.origin);
         addValue(content, fields[0], fields[1], Value{readFileBytes(file, line.origin), line.origin, displayPath(file)},
                  std::nullopt);
+    }
+}
+
+// Digests of files, for the installers' digest resources: the value is the
+// file's SHA-256 as 64 lower-case hexadecimal digits, a text like any other.
+void readDigests(const fs::path& folder, Content& content)
+{
+    if (!fs::exists(folder / "digests.tsv")) {
+        return;
+    }
+    for (const Line& line : readTable(folder / "digests.tsv", {"language", "id", "file"})) {
+        std::vector<std::string> fields = splitTabs(line.text);
+        requireLanguage(content, fields[0], line.origin);
+        const fs::path file = fileInFolder(folder, fields[2], line.origin);
+        const std::string digest = Sha256Text(sha256(readFileBytes(file, line.origin)));
+        addValue(content, fields[0], fields[1], Value{digest, line.origin, {}}, ResourceType::Text);
     }
 }
 
@@ -293,6 +322,7 @@ Content readContent(const fs::path& folder)
     readResources(folder, content);
     readTexts(folder, content);
     readFiles(folder, content);
+    readDigests(folder, content);
     return content;
 }
 

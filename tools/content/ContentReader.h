@@ -4,6 +4,8 @@
 //   texts/CODE.txt  id, tab, UTF-8 text; one file per language
 //   files.tsv       language, id, file: values kept as whole files
 //                   (pictures, the offer template and descriptions)
+//   digests.tsv     language, id, file: texts that are the SHA-256 of a file
+//                   (the installers' digests)
 //
 // Only the form is checked here; what the program needs of the content is the
 // business of ContentCheck.

@@ -53,6 +53,12 @@ const std::vector<ProgramResource>& programResources()
     return table;
 }
 
+const std::vector<InstallerResource>& installerResources()
+{
+    static const std::vector<InstallerResource> installers = {{56, 300}, {61, 301}};
+    return installers;
+}
+
 const std::vector<const char*>& offerKeys()
 {
     static const std::vector<const char*> keys = {"b1", "b2", "b3", "b4", "d1", "dir",

@@ -19,6 +19,16 @@ struct ProgramResource {
 
 const std::vector<ProgramResource>& programResources();
 
+// An installer that the program downloads and launches: its address and the
+// optional text resource with the SHA-256 digest that the downloaded file
+// must match before it runs (64 hexadecimal digits).
+struct InstallerResource {
+    std::int32_t address;
+    std::int32_t digest;
+};
+
+const std::vector<InstallerResource>& installerResources();
+
 // Ids with a fixed role in the offer page.
 namespace offer {
 constexpr std::int32_t kDescription = 38;         // JSON object of the offer's texts

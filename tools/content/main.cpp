@@ -20,7 +20,8 @@ const char* const kUsage =
     "usage: content-tool build CONTENT_DIR OUT_DIR\n"
     "           writes OUT_DIR/resources.db and OUT_DIR/resources.zip\n"
     "       content-tool check CONTENT_DIR\n"
-    "           reports, per language, what the setup program would miss\n"
+    "           reports, per language, what the setup program would miss, and\n"
+    "           warns about installers downloaded over plain http:// unchecked\n"
     "The folder format is described in content/README.md.\n";
 
 int build(const fs::path& contentFolder, const fs::path& outFolder)
@@ -35,8 +36,9 @@ int check(const fs::path& contentFolder)
 {
     const content::Content content = content::readContent(contentFolder);
     const std::vector<content::Fault> faults = content::checkContent(content);
-    content::printFaults(content, faults, faults.empty() ? std::cout : std::cerr);
-    return faults.empty() ? 0 : kExitFault;
+    const bool failed = content::countErrors(faults) > 0;
+    content::printFaults(content, faults, failed ? std::cerr : std::cout);
+    return failed ? kExitFault : 0;
 }
 
 int run(const std::vector<fs::path>& arguments)

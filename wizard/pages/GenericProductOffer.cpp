@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "InstallerDigest.h"
 #include "framework/ComPtr.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
@@ -18,6 +19,7 @@ constexpr int kOfferJsonId = 38;
 constexpr int kOfferTemplateId = 40;
 constexpr int kOfferAddressId = 61;
 constexpr int kOfferParametersId = 62;
+constexpr int kOfferDigestId = 301;
 constexpr int kSkipCaption = 1, kNextCaption = 78, kOfferNextCaption = 237, kOfferSkipCaption = 238;
 
 const HCURSOR kWaitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
@@ -55,6 +57,7 @@ BOOL GenericProductOffer::OnInitPage()
 
     offerUrl = resources.getString(resources.currentLanguage().code, kOfferAddressId);
     offerParams = resources.getLocalizedString(kOfferParametersId).str();
+    offerDigest = InstallerDigest(resources, kOfferDigestId);
     ::SetCursor(kArrowCursor);
     return TRUE;
 }
@@ -101,6 +104,7 @@ bool GenericProductOffer::OnNext()
     auto download = std::make_shared<DownloadTask>(Win32xx::CString(offerUrl.c_str()));
     auto launch = std::make_shared<ExecProgramTask>(download);
     launch->SetParameters(offerParams.c_str());
+    launch->SetExpectedDigest(offerDigest);
     stepFrame->tasks.push_back(download);
     stepFrame->tasks.push_back(launch);
     SetOfferCaptions(false);

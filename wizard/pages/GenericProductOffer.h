@@ -4,6 +4,9 @@
 // the main dialog's skip and next buttons carry the offer's captions.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "OfferTutorial.h"
 #include "wizard/StepFrameDialogBase.h"
 #include "wizard/controls/CWebBrowserEx.h"
@@ -30,4 +33,5 @@ private:
     CWebBrowserEx browser;
     std::wstring offerUrl;
     std::wstring offerParams;
+    std::optional<std::string> offerDigest;
 };

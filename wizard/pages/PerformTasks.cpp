@@ -1,5 +1,6 @@
 #include "PerformTasks.h"
 
+#include "InstallerDigest.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
 #include "tasks/DownloadTask.h"
@@ -9,6 +10,7 @@
 namespace {
 constexpr int kInstallerAddressId = 56;
 constexpr int kInstallerParametersId = 57;
+constexpr int kInstallerDigestId = 300;
 constexpr int kStatusTextId = 3;
 constexpr int kProgressPerTask = 100;
 }  // namespace
@@ -24,6 +26,7 @@ PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERF
     auto download = std::make_shared<DownloadTask>(address);
     auto launch = std::make_shared<ExecProgramTask>(download);
     launch->SetParameters(parameters);
+    launch->SetExpectedDigest(InstallerDigest(resources, kInstallerDigestId));
     step->tasks.push_back(download);
     step->tasks.push_back(launch);
     step->isOffer = 0;

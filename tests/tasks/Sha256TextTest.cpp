@@ -1,0 +1,77 @@
+// The text form of a digest in resources.db: exactly 64 hexadecimal digits
+// in either case; every other text spells no digest and matches nothing.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "tasks/Sha256Text.h"
+
+namespace {
+
+// SHA-256 of "abc" (FIPS 180-2, appendix B.1).
+constexpr char kAbc[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const Sha256Digest kAbcDigest = {0xba, 0x78, 0x16, 0xbf, 0x8f, 0x01, 0xcf, 0xea, 0x41, 0x41, 0x40,
+                                 0xde, 0x5d, 0xae, 0x22, 0x23, 0xb0, 0x03, 0x61, 0xa3, 0x96, 0x17,
+                                 0x7a, 0x9c, 0xb4, 0x10, 0xff, 0x61, 0xf2, 0x00, 0x15, 0xad};
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+TEST(Sha256TextTest, LowerAndUpperCaseSpellTheSameDigest)
+{
+    ASSERT_TRUE(ParseSha256Text(kAbc));
+    EXPECT_EQ(*ParseSha256Text(kAbc), kAbcDigest);
+    ASSERT_TRUE(ParseSha256Text(Upper(kAbc)));
+    EXPECT_EQ(*ParseSha256Text(Upper(kAbc)), kAbcDigest);
+    std::string mixed = kAbc;
+    mixed[0] = 'B';
+    mixed[63] = 'D';
+    EXPECT_EQ(ParseSha256Text(mixed), kAbcDigest);
+}
+
+TEST(Sha256TextTest, TextIsWrittenInLowerCase)
+{
+    EXPECT_EQ(Sha256Text(kAbcDigest), kAbc);
+    Sha256Digest edges{};
+    edges[0] = 0x0F;
+    edges[31] = 0xF0;
+    EXPECT_EQ(Sha256Text(edges), "0f" + std::string(60, '0') + "f0");
+}
+
+TEST(Sha256TextTest, AnythingButSixtyFourHexDigitsIsNoDigest)
+{
+    const std::string digest = kAbc;
+    const std::string cases[] = {"",
+                                 digest.substr(0, 63),
+                                 digest + "0",
+                                 digest.substr(0, 62) + "g0",
+                                 digest.substr(0, 63) + " ",
+                                 " " + digest.substr(1),
+                                 digest + "\r",
+                                 "0x" + digest.substr(2),
+                                 "-" + digest.substr(1),
+                                 digest.substr(0, 32) + std::string(1, '\0') + digest.substr(33)};
+    for (const std::string& text : cases) {
+        EXPECT_FALSE(ParseSha256Text(text)) << '"' << text << '"';
+        EXPECT_FALSE(Sha256TextMatches(text, kAbcDigest)) << '"' << text << '"';
+    }
+}
+
+TEST(Sha256TextTest, MatchesOnlyTheDigestItSpells)
+{
+    EXPECT_TRUE(Sha256TextMatches(kAbc, kAbcDigest));
+    EXPECT_TRUE(Sha256TextMatches(Upper(kAbc), kAbcDigest));
+    for (const size_t byte : {size_t{0}, size_t{17}, size_t{31}}) {
+        Sha256Digest other = kAbcDigest;
+        other[byte] ^= 0x01;
+        EXPECT_FALSE(Sha256TextMatches(kAbc, other)) << "byte " << byte;
+    }
+}

@@ -344,8 +344,10 @@ BareResult MinizipExtract(const std::wstring& archive, const std::wstring& folde
             }
             // Closing the entry checks its CRC.
             ok = ok && read == 0 && unzCloseCurrentFile(zip) == UNZ_OK;
-            if (file != INVALID_HANDLE_VALUE)
+            if (file != INVALID_HANDLE_VALUE) {
+                ::FlushFileBuffers(file);
                 ::CloseHandle(file);
+            }
             ++result.files;
         }
         const int next = unzGoToNextFile(zip);

@@ -10,6 +10,8 @@
 #include "SingleInstance.h"
 #include "framework/logging/Logger.h"
 
+// By the time this runs, the entry point has restricted the DLL search to
+// System32 (EntryPoint.cpp).
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     SingleInstance instance;

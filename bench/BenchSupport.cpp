@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "TaskTestSupport.h"
+#include "support/BuildAddress.h"
 #include "support/Files.h"
 
 namespace bench {
@@ -41,6 +42,18 @@ std::string Format(const char* format, double value)
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+bool UsesOwnPort(const char* benchmark)
+{
+    // The test suite's and the demo's port: never a benchmark's.
+    constexpr unsigned short kSharedPort = 47800;
+    const unsigned short port = testing_support::ArchivePort();
+    if (port != kSharedPort)
+        return true;
+    std::printf("%s: this build serves its archive on port %u, the tests' and the demo's port;\n"
+                "configure the benchmark's build with another SETUP_RESOURCE_ARCHIVE_URL\n", benchmark, port);
+    return false;
 }
 
 std::string Megabytes(double bytes)
@@ -81,6 +94,16 @@ void Table::Threshold(const std::string& label, double value, double goal, const
     const bool met = value >= goal;
     m_allMet = m_allMet && met;
     row += Format("%12.0f ", value) + unit + Format("   goal >= %.0f ", goal) + unit + (met ? "   MET" : "   NOT MET");
+    m_rows.push_back(row);
+}
+
+void Table::Ceiling(const std::string& label, double value, double goal, const std::string& unit)
+{
+    std::string row = label;
+    row.resize(std::max<size_t>(row.size(), 46), ' ');
+    const bool met = value <= goal;
+    m_allMet = m_allMet && met;
+    row += Format("%12.3f ", value) + unit + Format("   goal <= %.3f ", goal) + unit + (met ? "   MET" : "   NOT MET");
     m_rows.push_back(row);
 }
 

@@ -30,6 +30,8 @@ public:
     void Ratio(const std::string& label, double ratio, double goal);
     // A figure against its goal (a lower bound) in the figure's own unit.
     void Threshold(const std::string& label, double value, double goal, const std::string& unit);
+    // A figure against its goal (an upper bound) in the figure's own unit.
+    void Ceiling(const std::string& label, double value, double goal, const std::string& unit);
     void Print() const;
     // True when every ratio with a goal meets it.
     bool AllMet() const noexcept { return m_allMet; }
@@ -40,6 +42,10 @@ private:
     std::vector<std::string> m_rows;
     bool m_allMet = true;
 };
+
+// True when this build serves its archive on a port of its own, not the
+// tests' and the demo's; otherwise says so, naming the benchmark.
+bool UsesOwnPort(const char* benchmark);
 
 // "12.3 MB" (MB = 10^6 bytes).
 std::string Megabytes(double bytes);

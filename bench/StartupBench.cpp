@@ -21,8 +21,6 @@ namespace {
 
 constexpr size_t kArchiveSize = 1u << 20;
 constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
-// The test suite's and the demo's port: never this benchmark's.
-constexpr unsigned short kSharedPort = 47800;
 
 // resources.db and a stored padding file that brings the archive to exactly
 // kArchiveSize bytes.
@@ -46,12 +44,9 @@ std::string PaddedArchive(const std::string& database)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
-    const unsigned short port = testing_support::ArchivePort();
-    if (port == kSharedPort) {
-        std::printf("start-up: this build serves its archive on port %u, the tests' and the demo's port;\n"
-                    "configure the benchmark's build with another SETUP_RESOURCE_ARCHIVE_URL\n", port);
+    if (!bench::UsesOwnPort("start-up"))
         return 1;
-    }
+    const unsigned short port = testing_support::ArchivePort();
     testing_support::TempFolder root(L"bench-startup");
     const std::string database = testing_support::ReadFileBytes(testing_support::BuildPath(L"content\\resources.db"));
     const std::string archive = PaddedArchive(database);

@@ -5,18 +5,20 @@
 # four benchmark programs and prints their tables. Not part of the tests.
 #
 #   bash bench/run.sh            every benchmark
-#   bash bench/run.sh unzip      only some: unzip, download, strings, startup
+#   bash bench/run.sh unzip      only some: unzip, download, strings, startup, footprint
 #
-# RUNS=N overrides the number of runs of each comparison.
+# RUNS=N overrides the number of runs of each comparison. BENCH_PORT=N
+# serves the archive on another port than 47811 (two people benchmarking on
+# one machine).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 build="$root/build-bench"
-port=47811
+port="${BENCH_PORT:-47811}"
 wine_bench="$build/wine-bench"
 selected=("$@")
-[[ ${#selected[@]} -gt 0 ]] || selected=(unzip download strings startup)
+[[ ${#selected[@]} -gt 0 ]] || selected=(unzip download strings startup footprint)
 
 # Two cores on the build machine: never more than two jobs.
 mkdir -p "$build"
@@ -56,6 +58,7 @@ for name in "${selected[@]}"; do
     download) run download bench_download.exe "${RUNS:-5}" ;;
     strings) run strings bench_strings.exe "${RUNS:-5}" ;;
     startup) run startup bench_startup.exe "${RUNS:-5}" ;;
+    footprint) run footprint bench_footprint.exe "${RUNS:-3}" ;;
     *) echo "bench: unknown benchmark $name" >&2; failed+=("$name") ;;
     esac
 done

@@ -6,15 +6,7 @@ set(SETUP_RESOURCE_ARCHIVE_URL "http://127.0.0.1:47800/resources.zip" CACHE STRI
 set(SETUP_CONNECTIVITY_CHECK_URL "" CACHE STRING
     "Address that the download task's connectivity check probes (empty: the archive address)")
 
-if(SETUP_RESOURCE_ARCHIVE_URL STREQUAL "")
-    message(FATAL_ERROR "SETUP_RESOURCE_ARCHIVE_URL must not be empty.")
-endif()
-if(SETUP_RESOURCE_ARCHIVE_URL MATCHES "[A-Z]")
-    message(FATAL_ERROR
-        "SETUP_RESOURCE_ARCHIVE_URL '${SETUP_RESOURCE_ARCHIVE_URL}' holds an upper-case letter. "
-        "The program stores the address scrambled in upper case and restores it in lower case, "
-        "so an upper-case letter cannot be carried: use a lower-case address.")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/CheckBuildSettings.cmake)
 
 # Empty: the check connects to the archive address, restored at run time, so
 # that the address never appears as plain text in the executable.

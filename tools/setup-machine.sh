@@ -10,6 +10,7 @@ PACKAGES=(
     libz-mingw-w64-dev zlib1g-dev rapidjson-dev googletest dpkg-dev  # zlib1g-dev: the native content tool
     wine wine64 xvfb x11-apps x11-utils imagemagick xauth fonts-dejavu-core locales  # the Wine bench, screenshots, test locales
     chromium                                           # renders the offer page's HTML in the offer test
+    osslsigncode openssl                               # Authenticode signing, the build's test certificate
 )
 
 missing=()

@@ -1,0 +1,33 @@
+// dll_search_probe.exe: loads DLLs by name, as a program does when it first
+// needs one, to show which file the system takes.
+//
+//   dll_search_probe.exe [--restricted] NAME...
+//
+// --restricted   first restrict the DLL search as the product's entry point
+//                does (app/DllSearch.h)
+// The exit code is the number of names that did not load.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/DllSearch.h"
+
+int main()
+{
+    int count = 0;
+    wchar_t** const argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!argv)
+        return 1;
+    int failed = 0;
+    for (int index = 1; index < count; ++index) {
+        const std::wstring argument = argv[index];
+        if (argument == L"--restricted")
+            RestrictDllSearchToSystem32();
+        else if (!::LoadLibraryW(argument.c_str()))
+            ++failed;
+    }
+    ::LocalFree(argv);
+    return failed;
+}

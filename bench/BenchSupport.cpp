@@ -1,10 +1,7 @@
 #include "BenchSupport.h"
 
 #include <zlib.h>
-// iowin32.h relies on the declarations of unzip.h (through ioapi.h).
 #include <unzip.h>
-
-#include <iowin32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +10,7 @@
 #include "TaskTestSupport.h"
 #include "support/BuildAddress.h"
 #include "support/Files.h"
+#include "tasks/MappedZipFile.h"
 
 namespace bench {
 
@@ -337,7 +335,7 @@ BareResult MinizipExtract(const std::wstring& archive, const std::wstring& folde
 {
     BareResult result;
     zlib_filefunc64_def functions;
-    fill_win32_filefunc64W(&functions);
+    FillMappedZipFileFunctions(functions);
     const unzFile zip = unzOpen2_64(archive.c_str(), &functions);
     if (!zip)
         return result;

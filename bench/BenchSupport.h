@@ -92,8 +92,8 @@ struct BareResult {
 // with WriteFile, the CRC checked. `flush` flushes each file before closing
 // it. No data descriptors, no zip64 (the benchmarks' archives have neither).
 BareResult BareExtract(const std::wstring& archive, const std::wstring& folder, unsigned bufferSize, bool flush);
-// The same extraction through minizip (its Win32 file functions, as the
-// program opens archives) instead of the mapped archive: no task, no
+// The same extraction through minizip (its file functions over a mapped
+// archive, as the program opens archives): no task, no
 // window; each file flushed before it is closed, as the task does. Shows how
 // much of a gap the archive reading layer makes.
 BareResult MinizipExtract(const std::wstring& archive, const std::wstring& folder, unsigned bufferSize);

@@ -20,8 +20,7 @@ target_include_directories(sqlite3 SYSTEM PUBLIC "${SETUP_DEPS_CACHE}/sqlite3")
 target_compile_definitions(sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION SQLITE_DQS=0 SQLITE_DEFAULT_MEMSTATUS=0)
 target_compile_options(sqlite3 PRIVATE -w)
 
-add_library(minizip STATIC "${SETUP_DEPS_CACHE}/minizip/unzip.c" "${SETUP_DEPS_CACHE}/minizip/ioapi.c"
-                           "${SETUP_DEPS_CACHE}/minizip/iowin32.c")
+add_library(minizip STATIC "${SETUP_DEPS_CACHE}/minizip/unzip.c" "${SETUP_DEPS_CACHE}/minizip/ioapi.c")
 target_include_directories(minizip SYSTEM PUBLIC "${SETUP_DEPS_CACHE}/minizip")
 target_compile_options(minizip PRIVATE -w)
 # minizip reads the compressed stream 16 KiB at a time by default; every read

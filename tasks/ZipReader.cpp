@@ -1,12 +1,10 @@
 #include "ZipReader.h"
 
-// iowin32.h relies on the declarations of unzip.h (through ioapi.h).
 #include <unzip.h>
-
-#include <iowin32.h>
 
 #include <vector>
 
+#include "MappedZipFile.h"
 #include "ZipEntryName.h"
 #include "framework/Exception.h"
 #include "framework/File.h"
@@ -124,9 +122,7 @@ bool IsEmptyArchive(const Win32xx::CString& path)
 ZipArchive* OpenZip(const Win32xx::CString& path)
 {
     zlib_filefunc64_def functions;
-    // The wide-character file functions: open read only, shared for
-    // reading, failing when the file is missing.
-    fill_win32_filefunc64W(&functions);
+    FillMappedZipFileFunctions(functions);
     const unzFile file = unzOpen2_64(path.c_str(), &functions);
     if (!file)
         return IsEmptyArchive(path) ? new ZipArchive : nullptr;

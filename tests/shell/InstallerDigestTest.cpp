@@ -75,6 +75,17 @@ protected:
         EXPECT_TRUE(fatal) << "no fatal record naming " << testing_support::Narrow(path);
     }
 
+    // Both installers ran; Finish ends the program normally.
+    void ExpectBothInstallersRanThenFinish(HWND wizard)
+    {
+        ASSERT_TRUE(WaitForFinish(wizard));
+        EXPECT_NE(OfferRecord(), "");
+        EXPECT_NE(ProductRecord(), "");
+        winauto::Click(wizard, Next);
+        ASSERT_TRUE(m_product->Wait(kTimeoutMs));
+        EXPECT_EQ(m_product->ExitCode(), 0u);
+    }
+
     size_t VerifiedRecords() { return CountRecordsFrom("ExecProgramTask::OpenVerified", "SHA-256 verified"); }
     size_t CountRecordsFrom(const std::string& function, const std::string& text)
     {
@@ -94,12 +105,7 @@ TEST_F(InstallerDigestTest, MatchingDigestsLaunchBothInstallers)
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     PassOffer(wizard, Next);
-    ASSERT_TRUE(WaitForFinish(wizard));
-    EXPECT_NE(OfferRecord(), "");
-    EXPECT_NE(ProductRecord(), "");
-    winauto::Click(wizard, Next);
-    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-    EXPECT_EQ(m_product->ExitCode(), 0u);
+    ExpectBothInstallersRanThenFinish(wizard);
     EXPECT_EQ(VerifiedRecords(), 2u);
     EXPECT_EQ(CountRecordsFrom("ExecProgramTask::OpenVerified", "PartnerInstaller.exe SHA-256 verified: " +
                                                                     ServedDigest()),
@@ -141,11 +147,6 @@ TEST_F(InstallerDigestTest, WithoutDigestsAlteredInstallersRunUnchecked)
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     PassOffer(wizard, Next);
-    ASSERT_TRUE(WaitForFinish(wizard));
-    EXPECT_NE(OfferRecord(), "");
-    EXPECT_NE(ProductRecord(), "");
-    winauto::Click(wizard, Next);
-    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-    EXPECT_EQ(m_product->ExitCode(), 0u);
+    ExpectBothInstallersRanThenFinish(wizard);
     EXPECT_EQ(CountRecordsFrom("ExecProgramTask::OpenVerified", ""), 0u) << "nothing was checked";
 }

@@ -1,7 +1,8 @@
 // Footprint: the size of KestrafinSetup.exe and the peak working set of a
 // whole run of it with the demo content: language, welcome, offer accepted,
 // both installers downloaded and run, finished. The peak is read from
-// outside, from the running process, the way Task Manager shows it.
+// outside, from the running process, the way Task Manager shows it; the
+// working set is also read at each page, to show where the peak comes from.
 #include <windows.h>
 
 #include <psapi.h>
@@ -77,6 +78,16 @@ public:
 
     size_t Peak() const noexcept { return m_peak; }
 
+    // The working set now and the peak so far, in bytes; zeros when the
+    // process cannot be read.
+    std::pair<size_t, size_t> Now() const
+    {
+        PROCESS_MEMORY_COUNTERS counters{};
+        if (!m_process || !::GetProcessMemoryInfo(m_process, &counters, sizeof counters))
+            return {0, 0};
+        return {counters.WorkingSetSize, counters.PeakWorkingSetSize};
+    }
+
 private:
     void Run()
     {
@@ -99,28 +110,69 @@ bool WaitForNextCaption(HWND wizard, const std::wstring& caption)
     return winauto::WaitUntil([&] { return winauto::ControlText(wizard, kNextButton) == caption; }, kStepTimeoutMs);
 }
 
+// The stages of a run at which the working set is read, in their order.
+enum Stage { kLanguageStage, kWelcomePage, kOfferPage, kFinishPage, kStageCount };
+constexpr const char* kStageNames[kStageCount] = {"language dialog (after download and extraction)", "welcome page",
+                                                 "offer page (browser control)",
+                                                 "finish page (after both installers)"};
+
+// The working set (current, peak so far) in MB at each stage of the runs.
+struct StageReadings {
+    std::vector<double> current[kStageCount];
+    std::vector<double> peak[kStageCount];
+
+    void Read(Stage stage, const PeakSampler& sampler)
+    {
+        ::Sleep(300);  // the page has been drawn, its start-up work is done
+        const auto [now, peakSoFar] = sampler.Now();
+        current[stage].push_back(now / 1e6);
+        peak[stage].push_back(peakSoFar / 1e6);
+    }
+};
+
+// The figures of one program.
+struct Measured {
+    std::wstring program;
+    std::vector<double> peaks;  // MB
+    StageReadings stages;
+};
+
+// The per-stage rows and the median peak of one program.
+void AddFigures(bench::Table& table, const Measured& measured, const std::string& suffix)
+{
+    for (int stage = 0; stage < kStageCount; ++stage)
+        table.Figure(std::string(kStageNames[stage]) + suffix + " (peak " +
+                         bench::Format("%.1f", bench::Median(measured.stages.peak[stage])) + ")",
+                     bench::Median(measured.stages.current[stage]), measured.stages.current[stage], "MB");
+    table.Figure("peak working set" + suffix + " (median of runs)", bench::Median(measured.peaks), measured.peaks,
+                 "MB");
+}
+
 // One whole run through the wizard; returns the peak working set in bytes,
 // 0 when the run did not go as the demo's does.
-size_t MeasureRun(const std::wstring& temp)
+size_t MeasureRun(const std::wstring& program, const std::wstring& temp, StageReadings& stages)
 {
     testing_support::ChildProcess::Options options;
     options.environment = {{L"TMP", temp + L"\\"}, {L"TEMP", temp + L"\\"}};
-    testing_support::ChildProcess process(testing_support::BuildPath(L"KestrafinSetup.exe"), options);
+    testing_support::ChildProcess process(program, options);
     PeakSampler sampler(process.Id());
     const HWND languages = winauto::WaitForWindow(kLanguageDialog, kStepTimeoutMs, process.Id());
     if (!languages)
         return 0;
+    stages.Read(kLanguageStage, sampler);
     winauto::Click(languages, IDOK);
     const HWND wizard = winauto::WaitForWindow(kWizard, kStepTimeoutMs, process.Id());
     if (!wizard)
         return 0;
+    stages.Read(kWelcomePage, sampler);
     winauto::Click(wizard, kNextButton);
     if (!WaitForNextCaption(wizard, L"Accept"))
         return 0;
+    stages.Read(kOfferPage, sampler);
     winauto::Click(wizard, kNextButton);
     if (!WaitForNextCaption(wizard, L"Finish"))
         return 0;
-    ::Sleep(200);  // a last reading with every task done
+    stages.Read(kFinishPage, sampler);  // also a last reading with every task done
     winauto::Click(wizard, kNextButton);
     if (!process.Wait(kStepTimeoutMs) || process.ExitCode() != 0)
         return 0;
@@ -129,6 +181,8 @@ size_t MeasureRun(const std::wstring& temp)
 
 }  // namespace
 
+// bench_footprint.exe [RUNS] [OTHER_PROGRAM]: OTHER_PROGRAM, another build's
+// KestrafinSetup.exe for the same archive address, is measured beside it.
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
@@ -148,24 +202,40 @@ int main(int argc, char** argv)
     server.Serve("/KestrafinInstaller.exe", LoopbackHttpServer::Body(installer));
     server.Serve("/PartnerInstaller.exe", LoopbackHttpServer::Body(installer));
 
-    std::vector<double> peaks;
+    // This build's program, and another build's (a comparison) when named:
+    // their runs alternate.
+    std::vector<Measured> programs{{testing_support::BuildPath(L"KestrafinSetup.exe"), {}, {}}};
+    if (argc > 2)
+        programs.push_back({testing_support::Widen(argv[2]), {}, {}});
     for (int run = 0; run < runs; ++run) {
-        const size_t peak = MeasureRun(bench::NewFolder(root.Path(), L"run-" + std::to_wstring(run)));
-        if (peak == 0) {
-            std::printf("footprint: run %d did not go through the wizard to its end\n", run + 1);
-            return 1;
+        for (size_t index = 0; index < programs.size(); ++index) {
+            Measured& measured = programs[index];
+            const std::wstring temp =
+                bench::NewFolder(root.Path(), L"run-" + std::to_wstring(run) + L"-" + std::to_wstring(index));
+            const size_t peak = MeasureRun(measured.program, temp, measured.stages);
+            if (peak == 0) {
+                std::printf("footprint: run %d of %s did not go through the wizard to its end\n", run + 1,
+                            testing_support::Narrow(measured.program).c_str());
+                return 1;
+            }
+            measured.peaks.push_back(peak / 1e6);
         }
-        peaks.push_back(peak / 1e6);
         std::printf("footprint: run %d of %d done\n", run + 1, runs);
         std::fflush(stdout);
     }
+    const std::vector<double>& peaks = programs[0].peaks;
 
     const double size = static_cast<double>(
         testing_support::ReadFileBytes(testing_support::BuildPath(L"KestrafinSetup.exe")).size());
     bench::Table table("Footprint: size of KestrafinSetup.exe and peak working set of a whole run");
     table.Note("demo content, offer accepted, both installers downloaded and run; MB = 10^6 bytes");
     table.Note("peak working set: PeakWorkingSetSize of the running process, read every 20 ms from outside");
-    table.Figure("peak working set (median of runs)", bench::Median(peaks), peaks, "MB");
+    table.Note("per stage: the working set there, and in brackets the peak up to there");
+    AddFigures(table, programs[0], "");
+    if (programs.size() > 1) {
+        table.Note("[other]: " + testing_support::Narrow(programs[1].program) + ", its runs alternating with these");
+        AddFigures(table, programs[1], " [other]");
+    }
     table.Ceiling("KestrafinSetup.exe size", size / 1e6, kSizeGoal / 1e6, "MB");
     table.Ceiling("peak working set (largest run)", *std::max_element(peaks.begin(), peaks.end()),
                   kWorkingSetGoal / 1e6, "MB");

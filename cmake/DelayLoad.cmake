@@ -7,7 +7,7 @@
 # place of NAME.
 
 find_program(SETUP_DLLTOOL ${MINGW_TRIPLET}-dlltool REQUIRED)
-set(SETUP_DELAY_LOADED_DLLS bcrypt comctl32 crypt32 urlmon version wininet)
+set(SETUP_DELAY_LOADED_DLLS bcrypt comctl32 urlmon version wininet)
 
 set(delay_load_dir "${CMAKE_BINARY_DIR}/delay-load")
 file(MAKE_DIRECTORY "${delay_load_dir}")

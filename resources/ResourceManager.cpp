@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
-#include <wincrypt.h>
 
 #include <cstring>
 
@@ -12,6 +11,7 @@
 #include "Macros.h"
 #include "Resloader.h"
 #include "app/Die.h"
+#include "framework/Base64.h"
 #include "framework/ComPtr.h"
 #include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
@@ -269,14 +269,7 @@ bool ResourceManager::getPictureBase64(int id, Win32xx::CString& out)
     std::vector<unsigned char> data;
     if (!fetchBlob(m_currentLanguage.code, id, RESOURCE_PICTURE, data) || data.empty())
         return false;
-    constexpr DWORD kFlags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
-    DWORD length = 0;
-    if (!::CryptBinaryToStringA(data.data(), static_cast<DWORD>(data.size()), kFlags, nullptr, &length))
-        return false;
-    std::string encoded(length + 1, '\0');
-    if (!::CryptBinaryToStringA(data.data(), static_cast<DWORD>(data.size()), kFlags, encoded.data(), &length))
-        return false;
-    encoded.resize(length);
+    const std::string encoded = Win32xx::Base64Encode(data.data(), data.size());
     out = Win32xx::CString(std::wstring(encoded.begin(), encoded.end()));
     return true;
 }

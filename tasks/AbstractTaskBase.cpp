@@ -72,6 +72,12 @@ BOOL AbstractTaskBase::Stop()
     return TRUE;
 }
 
+void AbstractTaskBase::WaitUntilEnded() const
+{
+    if (m_thread)
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+}
+
 void AbstractTaskBase::Suspend()
 {
     if (!IsRunning())

@@ -53,6 +53,10 @@ public:
     // Returns TRUE. Concrete tasks call it first in their destructor, so that
     // no worker runs on a half-destroyed object.
     BOOL Stop();
+    // Waits until the worker has ended, without stopping it (at once when
+    // none runs). For a worker that has sent its last message: one that
+    // still sends to a window of the waiting thread would wait for ever.
+    void WaitUntilEnded() const;
     // Holds a running worker at its next safe point.
     void Suspend();
     // Lets a held worker go on; does nothing once the worker has ended.

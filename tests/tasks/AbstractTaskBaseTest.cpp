@@ -192,6 +192,23 @@ TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
 }
 
+TEST_F(AbstractTaskBaseTest, WaitingUntilEndedLetsTheWorkerFinishItsWork)
+{
+    bool done = false;
+    ScriptedTask task(nullptr, [&](ScriptedTask&) {
+        ::Sleep(300);
+        done = true;
+        return TRUE;
+    });
+    task.WaitUntilEnded();  // nothing started: returns at once
+    ASSERT_TRUE(task.Start());
+    task.WaitUntilEnded();
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(task.IsRunning());
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u) << "ended by itself, not terminated";
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish"), std::vector<std::string>{"[ScriptedTask] Task Completed"});
+}
+
 TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
 {
     TaskWindow window;

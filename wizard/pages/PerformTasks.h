@@ -28,6 +28,7 @@ private:
     void StartTask(int index);
     void OnTaskError(std::wstring* text);
     void OnTaskFinished();
+    void OnTaskEnded();
 
     Win32xx::CProgressBar progressBar;
     Win32xx::CWnd statusText;

@@ -1,5 +1,8 @@
 #include "DatabaseFiles.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "Corpus.h"
 #include "Mutations.h"
 #include "TestDatabase.h"

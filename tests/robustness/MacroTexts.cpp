@@ -1,5 +1,7 @@
 #include "MacroTexts.h"
 
+#include <iterator>
+
 #include "Corpus.h"
 
 namespace robustness {

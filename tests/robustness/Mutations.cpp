@@ -1,5 +1,7 @@
 #include "Mutations.h"
 
+#include <iterator>
+
 #include "Corpus.h"
 
 namespace robustness {

@@ -1,6 +1,7 @@
 #include "OddDatabase.h"
 
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <set>
 

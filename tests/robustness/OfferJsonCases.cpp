@@ -1,5 +1,7 @@
 #include "OfferJsonCases.h"
 
+#include <iterator>
+
 #include "Corpus.h"
 #include "Mutations.h"
 

@@ -60,6 +60,18 @@ bool ReadDiskFile(const std::wstring& path, std::string& bytes)
     return onDisk;
 }
 
+// The case's sandbox folder, padded to one length: hostile names hold its
+// path, and the archive's damage is drawn from its size, so that a replay in
+// another run (another temporary folder) damages the same places.
+std::wstring SandboxPath(const std::wstring& parent, unsigned seed)
+{
+    constexpr size_t kLength = 120;
+    std::wstring path = parent + L"\\s" + std::to_wstring(seed) + L"-";
+    if (path.size() < kLength)
+        path.append(kLength - path.size(), L'x');
+    return path;
+}
+
 class ArchiveCorpusTest : public TaskTest {
 protected:
     CaseResult RunCase(unsigned seed);
@@ -92,7 +104,7 @@ std::wstring ArchiveCorpusTest::MakeSandbox(const std::wstring& sandbox)
 
 CaseResult ArchiveCorpusTest::RunCase(unsigned seed)
 {
-    const std::wstring sandbox = Temp() / (L"s" + std::to_wstring(seed));
+    const std::wstring sandbox = SandboxPath(Temp().Path(), seed);
     const std::wstring temp = MakeSandbox(sandbox);
     const ArchiveCase archive = MakeArchiveCase(seed, Narrow(sandbox));
     const std::wstring archivePath = m_archives / L"case.zip";

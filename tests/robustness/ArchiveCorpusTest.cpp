@@ -18,7 +18,7 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kArchives{"archives", 1000000, 1500, 30000};
+constexpr CorpusKind kArchives{"archives", 1000000, 1000, 30000};
 
 // The texts with which the task reports a failure: the fixed ones, and those
 // that name the entry after them.

@@ -21,8 +21,8 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kDamagedFiles{"database files", 2000000, 500, 60000};
-constexpr CorpusKind kOddRows{"database rows", 2500000, 400, 60000};
+constexpr CorpusKind kDamagedFiles{"database files", 2000000, 350, 60000};
+constexpr CorpusKind kOddRows{"database rows", 2500000, 250, 60000};
 const int kBaseIds[] = {1, 9, 10, 38, 40, 58, 78, 166, 168, 241, 4711};
 
 // Everything the lookups gave, in order, to compare two rounds.

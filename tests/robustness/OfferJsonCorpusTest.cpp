@@ -21,7 +21,7 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kOffers{"offer JSON", 4000000, 1200, 30000};
+constexpr CorpusKind kOffers{"offer JSON", 4000000, 800, 30000};
 constexpr int kOfferTag = 157, kTagToken = 166, kPattern = 168, kPicture = 241, kJson = 38, kTemplate = 40;
 const char kLanguage[] = "1033";
 

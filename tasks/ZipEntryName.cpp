@@ -37,6 +37,25 @@ bool IsParentComponent(const std::wstring& component)
     return component.find_first_not_of(L". ") == std::wstring::npos;
 }
 
+// A component that the platform opens as a device instead of a file in the
+// folder (CON, NUL, AUX, PRN, COM1 to COM9, LPT1 to LPT9, the console's
+// CONIN$ and CONOUT$), in any letter case, also with an extension or with
+// trailing dots and blanks ("nul.txt", "Aux ."). Digits 0 and the
+// superscripts are included, as some versions of the platform take them too.
+bool IsDeviceComponent(const std::wstring& component)
+{
+    std::wstring stem = component.substr(0, component.find(L'.'));
+    stem.erase(stem.find_last_not_of(L' ') + 1);
+    for (wchar_t& ch : stem)
+        ch = (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - L'a' + L'A') : ch;
+    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
+        stem == L"CONOUT$")
+        return true;
+    const bool numbered = stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0);
+    return numbered && ((stem[3] >= L'0' && stem[3] <= L'9') || stem[3] == L'\u00B9' || stem[3] == L'\u00B2' ||
+                        stem[3] == L'\u00B3');
+}
+
 }  // namespace
 
 std::wstring MakeEntryNameSafe(std::wstring name)
@@ -55,7 +74,8 @@ bool IsUnsafeEntryName(const std::wstring& name)
         size_t end = begin;
         while (end < name.size() && !IsSeparator(name[end]))
             ++end;
-        if (IsParentComponent(name.substr(begin, end - begin)))
+        const std::wstring component = name.substr(begin, end - begin);
+        if (IsParentComponent(component) || IsDeviceComponent(component))
             return true;
         begin = end + 1;
     }

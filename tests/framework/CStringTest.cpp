@@ -31,6 +31,18 @@ TEST(CStringTest, ReplaceDoesNotSearchTheInsertedText)
     EXPECT_EQ(text.str(), L"x and x");
 }
 
+// A text with a million escapes: replacing in place moved the rest of the
+// text at each one and did not end in minutes.
+TEST(CStringTest, ReplaceTakesOnePassOverALongText)
+{
+    std::wstring escapes;
+    for (int i = 0; i < 1000000; ++i)
+        escapes += L"$\\r";
+    CString text(escapes + L"$\\");
+    EXPECT_EQ(text.Replace(L"$\\r", L"\r"), 1000000);
+    EXPECT_EQ(text.str(), std::wstring(1000000, L'\r') + L"$\\");
+}
+
 TEST(CStringTest, FindAndSlices)
 {
     const CString url(L"http://host/path/file.zip");

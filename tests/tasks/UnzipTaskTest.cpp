@@ -135,7 +135,7 @@ TEST_F(UnzipTaskTest, FailuresOfTheLayoutKeepEarlierEntriesAndGiveNoResult)
 TEST_F(UnzipTaskTest, UnsafeNamesFailBeforeAnythingOfTheEntryIsWritten)
 {
     const char* const names[] = {"../", "x\\..\\..\\y.txt", "a/../..", "..\\up.txt", "/", "file.txt:stream",
-                                 "dir/...", "a/.. /b.txt"};
+                                 "dir/...", "a/.. /b.txt", "aux", "NUL.txt", "data/con"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         const std::wstring own = UseNewTempFolder(L"unsafe-" + std::to_wstring(++caseNumber));

@@ -49,3 +49,20 @@ TEST(ZipEntryName, EveryClimbingNameIsRefusedAfterTheRules)
     for (const wchar_t* stored : climbing)
         EXPECT_TRUE(IsUnsafeEntryName(MakeEntryNameSafe(stored))) << Narrow(stored);
 }
+
+// An entry named like a device was "extracted" into the device: the task
+// succeeded and no file was made.
+TEST(ZipEntryName, RefusesDeviceNamesInAnyComponent)
+{
+    const wchar_t* const devices[] = {
+        L"CON", L"con", L"Nul", L"aux.txt", L"prn.tar.gz", L"COM1", L"com9.log", L"LPT1", L"lpt0",
+        L"CONIN$", L"conout$", L"nul .txt", L"Aux .", L"NUL ", L"data/nul", L"nul/x.txt", L"a/Com\u00B9",
+    };
+    for (const wchar_t* name : devices)
+        EXPECT_TRUE(IsUnsafeEntryName(name)) << Narrow(name);
+
+    const wchar_t* const files[] = {L"console", L"null.txt", L"auxiliary/x", L"COM10", L"LPT", L"com", L"xnul",
+                                    L"a.nul", L"CONIN", L"data/con-1.txt"};
+    for (const wchar_t* name : files)
+        EXPECT_FALSE(IsUnsafeEntryName(name)) << Narrow(name);
+}

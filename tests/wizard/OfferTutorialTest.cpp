@@ -100,6 +100,32 @@ TEST_F(OfferTutorialTest, BrokenJsonLeavesTheTemplateAsItIs)
     EXPECT_EQ(Build(templateText, R"({"h": 42})"), "<p></p>") << "a non-string member gives an empty value";
 }
 
+// The recursive JSON reader ran out of stack a few hundred thousand levels deep.
+TEST_F(OfferTutorialTest, DeeplyNestedDescriptionsDoNotExhaustTheStack)
+{
+    const size_t depth = 500000;
+    const std::string nested = std::string(depth, '[') + "1" + std::string(depth, ']');
+    EXPECT_EQ(Build("<p>{{offer.h}}</p><p>{{offer.t1}}</p>", R"({"h":"shown","t1":)" + nested + "}"),
+              "<p>shown</p><p></p>");
+    EXPECT_EQ(Build("<p>{{offer.h}}</p>", nested), "<p>{{offer.h}}</p>") << "root is not an object";
+    EXPECT_EQ(Build("<p>{{offer.h}}</p>", std::string(depth, '[')), "<p>{{offer.h}}</p>") << "never closed";
+}
+
+// Replacing in place moved the rest of the document at each placeholder and
+// did not end in minutes on a long template.
+TEST(OfferReplaceAll, TakesOnePassOverALongText)
+{
+    std::string text;
+    for (int i = 0; i < 500000; ++i)
+        text += "{{offer.h}}.";
+    EXPECT_EQ(ReplaceAll(text, "{{offer.h}}", "<b>value</b>"), 500000);
+    std::string expected;
+    for (int i = 0; i < 500000; ++i)
+        expected += "<b>value</b>.";
+    EXPECT_TRUE(text == expected);
+    EXPECT_EQ(ReplaceAll(text, "{{offer.h}}", "x"), 0);
+}
+
 TEST_F(OfferTutorialTest, EmptyPatternOrTokenChangeTheSearchTexts)
 {
     m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID = 168;");

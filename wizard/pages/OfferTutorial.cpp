@@ -19,11 +19,21 @@ int ReplaceAll(std::string& text, const std::string& search, const std::string& 
 {
     if (search.empty())
         return 0;
+    // One pass into a new string: replacing in place moves the rest of the
+    // document at every occurrence, which takes minutes on a long template.
+    std::string replaced;
     int count = 0;
-    for (size_t at = text.find(search); at != std::string::npos; at = text.find(search, at + value.size())) {
-        text.replace(at, search.size(), value);
+    size_t copied = 0;
+    for (size_t at = text.find(search); at != std::string::npos; at = text.find(search, copied)) {
+        replaced.append(text, copied, at - copied);
+        replaced += value;
+        copied = at + search.size();
         ++count;
     }
+    if (count == 0)
+        return 0;
+    replaced.append(text, copied, std::string::npos);
+    text = std::move(replaced);
     return count;
 }
 
@@ -58,8 +68,10 @@ void OfferTutorial::BuildHtml()
     const std::string jsonText = RawText(jsonTextId);
     html = RawText(templateId);
 
+    // The iterative parser keeps its nesting on the heap: the recursive one
+    // runs out of stack on a description nested a few hundred thousand deep.
     rapidjson::Document json;
-    json.Parse(jsonText.c_str(), jsonText.size());
+    json.Parse<rapidjson::kParseIterativeFlag>(jsonText.c_str(), jsonText.size());
     if (json.HasParseError() || !json.IsObject())
         return;
 

@@ -161,24 +161,30 @@ TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread
     EXPECT_EQ(stopped.Stop(), TRUE);
 }
 
-// Runs at the end of the thread that first touched it, after Run returned:
-// it makes a worker's exit last long enough for the test to meet it there.
-struct SlowThreadExit {
-    HANDLE exiting = nullptr;
-    ~SlowThreadExit()
-    {
-        ::SetEvent(exiting);
-        ::Sleep(300);
-    }
-};
-thread_local SlowThreadExit slowThreadExit;
+// The loader calls the program's TLS callbacks as each thread ends, after its
+// procedure has returned. This one makes the exit of one chosen thread last
+// long enough for a test to meet the thread there.
+HANDLE g_slowExitEvent = nullptr;
+volatile DWORD g_slowExitThread = 0;
+
+void NTAPI SlowThreadExit(PVOID, DWORD reason, PVOID)
+{
+    if (reason != DLL_THREAD_DETACH || ::GetCurrentThreadId() != g_slowExitThread)
+        return;
+    ::SetEvent(g_slowExitEvent);
+    ::Sleep(300);
+}
+
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK slowThreadExitCallback =
+    SlowThreadExit;
 
 TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
 {
     TaskWindow window;
     const ScopedHandle exiting = NewEvent();
+    g_slowExitEvent = exiting.Get();
     ScriptedTask task(&window, [&](ScriptedTask&) {
-        slowThreadExit.exiting = exiting.Get();
+        g_slowExitThread = ::GetCurrentThreadId();
         return TRUE;
     });
     task.Start();
@@ -190,6 +196,7 @@ TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
     EXPECT_EQ(task.Stop(), TRUE);
     EXPECT_FALSE(task.IsRunning());
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
+    g_slowExitThread = 0;
 }
 
 TEST_F(AbstractTaskBaseTest, WaitingUntilEndedLetsTheWorkerFinishItsWork)

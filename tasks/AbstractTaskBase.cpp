@@ -45,6 +45,7 @@ BOOL AbstractTaskBase::Start()
     if (IsRunning())
         return FALSE;
     // A task suspended in an earlier run starts free.
+    m_suspendAsked = false;
     ::SetEvent(m_mayRun.Get());
     ::ResetEvent(m_left.Get());
     unsigned threadId = 0;
@@ -82,7 +83,9 @@ void AbstractTaskBase::Suspend()
 {
     if (!IsRunning())
         return;
+    // The event first: a worker that sees the request must find it reset.
     ::ResetEvent(m_mayRun.Get());
+    m_suspendAsked = true;
     LOG_INFO << GetDescription() << "Task Suspended";
 }
 
@@ -91,6 +94,7 @@ void AbstractTaskBase::Resume()
     if (!IsRunning())
         return;
     ::SetEvent(m_mayRun.Get());
+    m_suspendAsked = false;
     LOG_INFO << GetDescription() << "Task Resumed";
 }
 
@@ -165,7 +169,8 @@ void AbstractTaskBase::SendProgress(int percent)
 
 void AbstractTaskBase::WaitWhileSuspended() const
 {
-    ::WaitForSingleObject(m_mayRun.Get(), INFINITE);
+    if (m_suspendAsked)
+        ::WaitForSingleObject(m_mayRun.Get(), INFINITE);
 }
 
 bool AbstractTaskBase::SendToWindow(UINT message, LPARAM lParam) const

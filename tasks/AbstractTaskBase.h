@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -111,6 +112,10 @@ private:
     DWORD m_threadId = 0;
     // Manual-reset event, set while the worker may run.
     ScopedHandle m_mayRun;
+    // True while a suspension is asked for. The safe points come thousands
+    // of times a second in a download; reading this costs nothing, where a
+    // wait on the event is a system call each time.
+    std::atomic<bool> m_suspendAsked{false};
     // Auto-reset event, set by the worker once it runs the task's code.
     ScopedHandle m_entered;
     // Manual-reset event, set by the worker when it leaves Run.

@@ -9,6 +9,7 @@
 
 #include "BenchSupport.h"
 #include "LoopbackHttpServer.h"
+#include "TaskTestSupport.h"
 #include "support/Files.h"
 #include "tasks/DownloadTask.h"
 
@@ -71,8 +72,7 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 3;
     testing_support::TempFolder root(L"bench-download");
-    ::SetEnvironmentVariableW(L"TMP", (root.Path() + L"\\").c_str());
-    ::SetEnvironmentVariableW(L"TEMP", (root.Path() + L"\\").c_str());
+    testing_support::SetTempVariables(root.Path() + L"\\");
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     testing_support::LoopbackHttpServer server;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "BenchSupport.h"
+#include "TaskTestSupport.h"
 #include "ZipBuilder.h"
 #include "support/Files.h"
 #include "tasks/UnzipTask.h"
@@ -39,8 +40,7 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     testing_support::TempFolder root(L"bench-unzip");
     // The task extracts into a fresh folder under the temporary folder.
-    ::SetEnvironmentVariableW(L"TMP", (root.Path() + L"\\").c_str());
-    ::SetEnvironmentVariableW(L"TEMP", (root.Path() + L"\\").c_str());
+    testing_support::SetTempVariables(root.Path() + L"\\");
 
     std::printf("extraction: building the archive...\n");
     std::fflush(stdout);

@@ -69,7 +69,7 @@ BOOL AbstractTaskBase::Stop()
         ::TerminateThread(m_thread.Get(), kTerminatedExitCode);
     // Termination is asynchronous, and an ending thread still runs its exit;
     // the caller may free the task next.
-    ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    WaitUntilEnded();
     return TRUE;
 }
 

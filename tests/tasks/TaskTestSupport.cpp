@@ -123,7 +123,7 @@ TaskTest::~TaskTest()
     ::SetEnvironmentVariableW(L"TEMP", m_savedTemp.c_str());
 }
 
-void TaskTest::SetTempVariables(const std::wstring& path)
+void SetTempVariables(const std::wstring& path)
 {
     ::SetEnvironmentVariableW(L"TMP", path.c_str());
     ::SetEnvironmentVariableW(L"TEMP", path.c_str());

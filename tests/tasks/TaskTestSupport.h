@@ -67,6 +67,10 @@ bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
 // The exit code of a thread that still has a handle somewhere.
 DWORD ThreadExitCode(DWORD threadId);
 
+// Points TMP and TEMP, where the tasks make their folders, at `path` (for
+// example at a too long one).
+void SetTempVariables(const std::wstring& path);
+
 class TaskTest : public ::testing::Test {
 protected:
     TaskTest();
@@ -76,8 +80,6 @@ protected:
     // gives, as the tasks see it.
     std::wstring TempPath() const { return m_temp.Path() + L"\\"; }
     const TempFolder& Temp() const noexcept { return m_temp; }
-    // Points TMP and TEMP elsewhere (for example at a too long path).
-    void SetTempVariables(const std::wstring& path);
     // Creates the folder `name` in the test's temporary folder and points
     // TMP and TEMP at it (for one case of a data-driven test); its path.
     std::wstring UseNewTempFolder(const std::wstring& name);

@@ -45,7 +45,9 @@ TEST_F(BootstrapTest, BarShowsDownloadThenExtractionAndTheDatabaseIsFound)
     winauto::WaitUntil(
         [&] {
             const int position = winauto::ProgressPosition(loader, kLoaderBar);
-            if (::IsWindow(loader))
+            // A bar still there after the read gave a real position; one
+            // destroyed with its dialog reads as 0.
+            if (::IsWindow(::GetDlgItem(loader, kLoaderBar)))
                 positions.push_back(position);
             dialog = winauto::WaitForWindow(kLanguageDialog, 0, product->Id());
             return dialog != nullptr;

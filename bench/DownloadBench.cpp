@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "BenchSupport.h"
 #include "LoopbackHttpServer.h"
@@ -85,29 +86,41 @@ int main(int argc, char** argv)
 
     bench::TaskWindow window;
     std::vector<double> task, bare, bareWithCallback;
-    for (int run = 0; run < runs; ++run) {
-        {
-            ::DeleteUrlCacheEntryW(url.c_str());
-            DownloadTask download(&window);
-            download.SetUrl(url.c_str());
-            const double seconds = bench::RunTask(download, window, 600000);
-            bench::WaitForWorker(download);
-            const std::wstring path = download.GetStringResult().c_str();
-            if (seconds <= 0 || FileSize(path) != kFileSize) {
-                std::printf("download: DownloadTask failed: %s\n", testing_support::Narrow(window.Error()).c_str());
-                return 1;
-            }
-            task.push_back(kFileSize / seconds / 1e6);
-            testing_support::RemoveTree(path.substr(0, path.find_last_of(L'\\')));
-            ::DeleteUrlCacheEntryW(url.c_str());
+    const auto runTask = [&]() -> double {
+        ::DeleteUrlCacheEntryW(url.c_str());
+        DownloadTask download(&window);
+        download.SetUrl(url.c_str());
+        const double seconds = bench::RunTask(download, window, 600000);
+        bench::WaitForWorker(download);
+        const std::wstring path = download.GetStringResult().c_str();
+        if (seconds <= 0 || FileSize(path) != kFileSize) {
+            std::printf("download: DownloadTask failed: %s\n", testing_support::Narrow(window.Error()).c_str());
+            return 0;
         }
-        SilentCallback silent;
-        for (IBindStatusCallback* callback : {static_cast<IBindStatusCallback*>(nullptr),
-                                              static_cast<IBindStatusCallback*>(&silent)}) {
-            const double rate = BareDownload(root.Path(), url, callback);
+        testing_support::RemoveTree(path.substr(0, path.find_last_of(L'\\')));
+        ::DeleteUrlCacheEntryW(url.c_str());
+        return kFileSize / seconds / 1e6;
+    };
+    SilentCallback silent;
+    struct Contender {
+        std::function<double()> run;
+        std::vector<double>* rates;
+    };
+    const Contender contenders[] = {
+        {runTask, &task},
+        {[&] { return BareDownload(root.Path(), url, nullptr); }, &bare},
+        {[&] { return BareDownload(root.Path(), url, &silent); }, &bareWithCallback},
+    };
+    constexpr int kContenders = sizeof(contenders) / sizeof(contenders[0]);
+    for (int run = 0; run < runs; ++run) {
+        // Each run starts with the next contender, so that none always
+        // follows the same one (the machine warms up across a run).
+        for (int turn = 0; turn < kContenders; ++turn) {
+            const Contender& contender = contenders[(run + turn) % kContenders];
+            const double rate = contender.run();
             if (rate <= 0)
                 return 1;
-            (callback ? bareWithCallback : bare).push_back(rate);
+            contender.rates->push_back(rate);
         }
         std::printf("download: run %d of %d done\n", run + 1, runs);
         std::fflush(stdout);
@@ -115,7 +128,7 @@ int main(int argc, char** argv)
 
     bench::Table table("Download: DownloadTask against bare URLDownloadToFileW (MB/s, medians)");
     table.Note(bench::Megabytes(kFileSize) + " from a loopback server in this process; " + std::to_string(runs) +
-               " runs each, alternating");
+               " runs each, alternating, each run led by the next contender");
     table.Figure("DownloadTask (Start, window, message loop)", bench::Median(task), task, "MB/s");
     table.Figure("bare URLDownloadToFileW (the limit)", bench::Median(bare), bare, "MB/s");
     table.Figure("bare, with a callback that does nothing (info)", bench::Median(bareWithCallback), bareWithCallback,

@@ -55,7 +55,7 @@ run() {
 for name in "${selected[@]}"; do
     case "$name" in
     unzip) run unzip bench_unzip.exe "${RUNS:-5}" ;;
-    download) run download bench_download.exe "${RUNS:-5}" ;;
+    download) run download bench_download.exe "${RUNS:-15}" ;;
     strings) run strings bench_strings.exe "${RUNS:-5}" ;;
     startup) run startup bench_startup.exe "${RUNS:-5}" ;;
     footprint) run footprint bench_footprint.exe "${RUNS:-3}" ;;

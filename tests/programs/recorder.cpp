@@ -2,7 +2,7 @@
 // installer). It writes what it was given to a file and exits with a chosen
 // code, so that a caller can check how it was started.
 //
-//   recorder.exe [--record FILE] [--exit-code N] [--wait-ms N] [other arguments...]
+//   recorder.exe [--record FILE] [--exit-code N] [other arguments...]
 //
 // --record FILE   write (without it: to NAME.record.txt in the temporary
 //                 folder, NAME being the program's own file name), as UTF-8 lines: "command-line=" the whole command
@@ -10,7 +10,6 @@
 //                 current folder, "show-window=" the show state the starter
 //                 asked for (a number, or "default")
 // --exit-code N   end with exit code N (decimal; default 0)
-// --wait-ms N     stay alive N milliseconds after recording (default 0)
 // Every other argument is only recorded.
 #include <windows.h>
 
@@ -27,7 +26,6 @@ namespace {
 struct Settings {
     std::wstring recordPath;
     unsigned long exitCode = 0;
-    unsigned long waitMs = 0;
 };
 
 std::vector<std::wstring> Arguments()
@@ -50,8 +48,6 @@ Settings ReadSettings(const std::vector<std::wstring>& arguments)
             settings.recordPath = value;
         else if (arguments[index] == L"--exit-code")
             settings.exitCode = std::wcstoul(value.c_str(), nullptr, 10);
-        else if (arguments[index] == L"--wait-ms")
-            settings.waitMs = std::wcstoul(value.c_str(), nullptr, 10);
     }
     return settings;
 }
@@ -110,7 +106,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     const std::wstring recordPath = settings.recordPath.empty() ? DefaultRecordPath() : settings.recordPath;
     if (!recordPath.empty())
         Record(recordPath, arguments);
-    if (settings.waitMs)
-        ::Sleep(settings.waitMs);
     return static_cast<int>(settings.exitCode);
 }

@@ -47,8 +47,7 @@ TEST_F(AbstractTaskBaseTest, SuccessSendsStartThenFinishWithTheWorkersIdAndLogs)
         return TRUE;
     });
     EXPECT_EQ(task.GetThreadId(), 0xFFFFFFFFu);
-    ASSERT_TRUE(task.Start());
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, nullptr));
 
     ASSERT_EQ(window.Messages().size(), 3u);
     EXPECT_EQ(window.Messages()[0].id, UWM_TASK_PROGRESS);
@@ -64,34 +63,36 @@ TEST_F(AbstractTaskBaseTest, SuccessSendsStartThenFinishWithTheWorkersIdAndLogs)
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish"), std::vector<std::string>{"[ScriptedTask] Task Completed"});
 }
 
-TEST_F(AbstractTaskBaseTest, FailureReportedByTheTaskEndsWithCodeTwoAndNoFinish)
+TEST_F(AbstractTaskBaseTest, ReportedFailureOrEscapedExceptionEndsWithCodeTwoAndNoFinish)
 {
-    TaskWindow window;
-    ScriptedTask task(&window, [](ScriptedTask& self) {
-        self.OnError(L"broken \u00E9");
-        return FALSE;
-    });
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"broken \u00E9"});
-    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 0);
-    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
-    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"),
-              std::vector<std::string>{"[ScriptedTask] Task Error :broken \xC3\xA9"});
-    EXPECT_TRUE(MessagesFrom("AbstractTaskBase::OnFinish").empty());
-}
-
-TEST_F(AbstractTaskBaseTest, ExceptionEscapingTheWorkIsReportedAndLogged)
-{
-    TaskWindow window;
-    ScriptedTask task(&window, [](ScriptedTask&) -> BOOL { throw std::runtime_error("x"); });
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"x"});
-    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 0);
-    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
-    EXPECT_EQ(MessagesFrom("AbstractTaskBase::Run"), std::vector<std::string>{"[ScriptedTask] Threaded Task Error :x"});
-    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"), std::vector<std::string>{"[ScriptedTask] Task Error :x"});
+    struct Case {
+        const char* name;
+        ScriptedTask::Work work;
+        std::wstring error;
+        std::vector<std::string> runRecords;  // only an exception that escaped the work is logged by Run
+    };
+    const Case cases[] = {
+        {"reported",
+         [](ScriptedTask& self) {
+             self.OnError(L"broken \u00E9");
+             return FALSE;
+         },
+         L"broken \u00E9", {}},
+        {"escaped", [](ScriptedTask&) -> BOOL { throw std::runtime_error("x"); }, L"x",
+         {"[ScriptedTask] Threaded Task Error :x"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartCase(Widen(c.name));
+        TaskWindow window;
+        ScriptedTask task(&window, c.work);
+        ASSERT_TRUE(RunToEnd(task, nullptr));
+        ExpectFailure(task, window, c.error);
+        EXPECT_EQ(MessagesFrom("AbstractTaskBase::Run"), c.runRecords);
+        EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"),
+                  std::vector<std::string>{"[ScriptedTask] Task Error :" + Narrow(c.error)});
+        EXPECT_TRUE(MessagesFrom("AbstractTaskBase::OnFinish").empty());
+    }
 }
 
 TEST_F(AbstractTaskBaseTest, TaskWithoutWindowStillRunsLogsAndStoresItsResult)
@@ -101,8 +102,7 @@ TEST_F(AbstractTaskBaseTest, TaskWithoutWindowStillRunsLogsAndStoresItsResult)
         self.SetResult(std::make_unique<Any::Derived<Win32xx::CString>>(L"C:\\done"));
         return TRUE;
     });
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, nullptr));
     EXPECT_EQ(task.GetStringResult(), Win32xx::CString(L"C:\\done"));
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish").size(), 1u);
@@ -127,8 +127,7 @@ TEST_F(AbstractTaskBaseTest, StartWhileRunningStartsNoSecondThread)
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::Start").size(), 1u);
 
     // Once ended, the task may run again on a new thread.
-    EXPECT_EQ(task.Start(), TRUE);
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, nullptr));
     EXPECT_EQ(runs, 2);
 }
 
@@ -267,9 +266,7 @@ TEST_F(AbstractTaskBaseTest, NotifyWindowChangesOnlyWhileNoWorkerRuns)
     EXPECT_EQ(first.Count(UWM_TASK_FINISHED), 1);
     EXPECT_TRUE(second.Messages().empty());
 
-    task.SetNotifyWindow(&second);
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, &second));
     EXPECT_EQ(second.Count(UWM_TASK_FINISHED), 1);
     EXPECT_EQ(first.Count(UWM_TASK_FINISHED), 1);
 }
@@ -282,8 +279,7 @@ TEST_F(AbstractTaskBaseTest, DestroyedWindowSilencesTheTask)
         return FALSE;
     });
     window->Destroy();
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, nullptr));
     EXPECT_TRUE(window->Messages().empty());
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 1u);
 }

@@ -2,6 +2,9 @@
 // HTTP errors, short responses, no server, the checks before a download,
 // suspension in the middle of a transfer, and the progress rule itself.
 
+#include <algorithm>
+#include <functional>
+
 #include "TaskTestSupport.h"
 #include "LoopbackHttpServer.h"
 #include "ZipBuilder.h"
@@ -16,13 +19,8 @@ class DownloadTaskTest : public TaskTest {
 protected:
     DownloadTaskTest() { DownloadTask::SetConnectivityCheckUrl(server.Url("/").c_str()); }
 
-    // Runs a download of `url` to its end with a window.
-    void Download(DownloadTask& task)
-    {
-        task.SetNotifyWindow(&window);
-        ASSERT_TRUE(task.Start());
-        ASSERT_TRUE(WaitForTask(task, 60000));
-    }
+    // The address of `path` on the test's server.
+    CString Url(const std::string& path) const { return CString(server.Url(path).c_str()); }
     // The GUID folders that downloads made in the test's temporary folder.
     std::vector<std::wstring> DownloadFolders() const { return GuidFolders(Temp().Path()); }
 
@@ -30,62 +28,54 @@ protected:
     TaskWindow window;
 };
 
+// A reply sent in pieces with a pause after each, so that the transfer
+// reports on its way and can be met in the middle.
+LoopbackHttpServer::Reply Throttled(std::string body, size_t pieceSize, DWORD pauseMs)
+{
+    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(std::move(body));
+    reply.pieceSize = pieceSize;
+    reply.pauseMs = pauseMs;
+    return reply;
+}
+
 bool StrictlyRising(const std::vector<int>& values)
 {
-    for (size_t index = 1; index < values.size(); ++index)
-        if (values[index] <= values[index - 1])
-            return false;
-    return true;
+    return std::adjacent_find(values.begin(), values.end(), std::greater_equal<int>()) == values.end();
 }
 
 }  // namespace
 
-TEST_F(DownloadTaskTest, DownloadsTheWholeFileIntoAGuidFolder)
+TEST_F(DownloadTaskTest, DownloadsTheWholeFileIntoAGuidFolderWithStrictlyRisingProgress)
 {
-    const std::string body = PatternBytes(300000, 7);
-    server.Serve("/files/setup.exe", LoopbackHttpServer::Body(body));
-    DownloadTask task(CString(server.Url("/files/setup.exe").c_str()));
-    Download(task);
+    const LoopbackHttpServer::Reply reply = Throttled(PatternBytes(300000, 7), 8192, 15);
+    server.Serve("/files/setup.exe", reply);
+    DownloadTask task(Url("/files/setup.exe"));
+    ASSERT_TRUE(RunToEnd(task, &window, 60000));
 
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1) << (window.Errors().empty() ? "" : Narrow(window.Errors()[0]));
     const std::vector<std::wstring> folders = DownloadFolders();
     ASSERT_EQ(folders.size(), 1u);
     const std::wstring expected = folders[0] + L"\\setup.exe";
     EXPECT_EQ(task.GetStringResult().str(), expected);
-    EXPECT_EQ(ReadFileBytes(expected), body);
-    EXPECT_EQ(window.Progress().front(), 0);
-    EXPECT_EQ(window.Progress().back(), 100);
-    EXPECT_TRUE(StrictlyRising(window.Progress()));
+    EXPECT_EQ(ReadFileBytes(expected), *reply.body);
+    const std::vector<int> progress = window.Progress();
+    EXPECT_GT(progress.size(), 3u) << "a throttled transfer reports on its way";
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(StrictlyRising(progress));
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish"),
               std::vector<std::string>{"[DownloadTask] URL: " + Narrow(server.Url("/files/setup.exe")) +
                                        " Task Completed"});
 }
 
-TEST_F(DownloadTaskTest, ThrottledDownloadReportsStrictlyRisingPercents)
-{
-    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(PatternBytes(64 * 1024, 3));
-    reply.pieceSize = 2048;
-    reply.pauseMs = 15;
-    server.Serve("/slow.bin", reply);
-    DownloadTask task(CString(server.Url("/slow.bin").c_str()));
-    Download(task);
-
-    ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
-    const std::vector<int> progress = window.Progress();
-    EXPECT_GT(progress.size(), 3u) << "a throttled transfer reports on its way";
-    EXPECT_TRUE(StrictlyRising(progress));
-    EXPECT_EQ(progress.back(), 100);
-    EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), *reply.body);
-}
-
 TEST_F(DownloadTaskTest, TwoDownloadsOfOneUrlLandInTwoFolders)
 {
     server.Serve("/a.zip", LoopbackHttpServer::Body("first"));
-    DownloadTask first(CString(server.Url("/a.zip").c_str()));
-    Download(first);
+    DownloadTask first(Url("/a.zip"));
+    ASSERT_TRUE(RunToEnd(first, &window));
     server.Serve("/a.zip", LoopbackHttpServer::Body("second"));
-    DownloadTask second(CString(server.Url("/a.zip").c_str()));
-    Download(second);
+    DownloadTask second(Url("/a.zip"));
+    ASSERT_TRUE(RunToEnd(second, &window));
 
     EXPECT_EQ(DownloadFolders().size(), 2u);
     EXPECT_NE(first.GetStringResult(), second.GetStringResult());
@@ -100,8 +90,8 @@ TEST_F(DownloadTaskTest, ResponseWithoutLengthCompletesWithoutProgress)
     LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(PatternBytes(50000));
     reply.announceLength = false;
     server.Serve("/unsized.bin", reply);
-    DownloadTask task(CString(server.Url("/unsized.bin").c_str()));
-    Download(task);
+    DownloadTask task(Url("/unsized.bin"));
+    ASSERT_TRUE(RunToEnd(task, &window));
 
     EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     EXPECT_EQ(window.Progress(), std::vector<int>{0});
@@ -126,16 +116,10 @@ TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
         SCOPED_TRACE(c.path);
         server.Serve(c.path, c.reply);
         TaskWindow failing;
-        DownloadTask task(CString(server.Url(c.path).c_str()));
-        task.SetNotifyWindow(&failing);
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task));
-        EXPECT_EQ(failing.Errors(),
-                  std::vector<std::wstring>{std::wstring(L"An error occured while downloading the file : error code = ") +
-                                            c.code});
-        EXPECT_EQ(failing.Count(UWM_TASK_FINISHED), 0);
-        EXPECT_EQ(task.GetStringResult(), CString());
-        EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
+        DownloadTask task(Url(c.path));
+        ASSERT_TRUE(RunToEnd(task, &failing));
+        ExpectFailure(task, failing,
+                      std::wstring(L"An error occured while downloading the file : error code = ") + c.code);
     }
     // The folders stay, but nothing of the failed downloads is in them.
     for (const std::wstring& folder : DownloadFolders())
@@ -147,7 +131,7 @@ TEST_F(DownloadTaskTest, ServerThatRefusesTheConnectionFailsTheDownload)
     const std::wstring url =
         L"http://127.0.0.1:" + std::to_wstring(LoopbackHttpServer::UnusedPort()) + L"/setup.exe";
     DownloadTask task(CString(url.c_str()));
-    Download(task);
+    ASSERT_TRUE(RunToEnd(task, &window));
     ASSERT_EQ(window.Errors().size(), 1u);
     EXPECT_EQ(window.Errors()[0].rfind(L"An error occured while downloading the file : error code = 0x800C", 0), 0u)
         << Narrow(window.Errors()[0]);
@@ -157,68 +141,49 @@ TEST_F(DownloadTaskTest, ServerThatRefusesTheConnectionFailsTheDownload)
 TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
 {
     struct Case {
-        std::wstring url;
-        std::wstring checkUrl;
-        std::wstring error;
+        std::wstring url, checkUrl, temp, error;
+        std::shared_ptr<AbstractTaskBase> input;  // whose result replaces the URL
     };
     const std::wstring nothing = L"http://127.0.0.1:" + std::to_wstring(LoopbackHttpServer::UnusedPort()) + L"/";
+    const std::wstring file = server.Url("/file.zip");
+    const std::wstring check = server.Url("/");
+    const std::wstring tooLong = TempPath() + std::wstring(270, L'x');
     const Case cases[] = {
-        {server.Url("/file.zip"), nothing, L"Error downloading resource,Please check your internet connection!"},
-        {L"not a url", server.Url("/"), L"Invalid Url :not a url."},
-        {server.Url("/folder/"), server.Url("/"), L"Could not create a temporary filename."},
+        {file, nothing, TempPath(), L"Error downloading resource,Please check your internet connection!", nullptr},
+        {L"not a url", check, TempPath(), L"Invalid Url :not a url.", nullptr},
+        {file, check, TempPath(), L"Invalid Url :.", std::make_shared<ResultTask>(5ul)},
+        {server.Url("/folder/"), check, TempPath(), L"Could not create a temporary filename.", nullptr},
+        {file, check, tooLong, L"Could not create a temporary folder for the download.", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.error));
         DownloadTask::SetConnectivityCheckUrl(c.checkUrl.c_str());
+        SetTempVariables(c.temp);
         TaskWindow failing;
         DownloadTask task(CString(c.url.c_str()));
-        task.SetNotifyWindow(&failing);
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task));
-        EXPECT_EQ(failing.Errors(), std::vector<std::wstring>{c.error});
+        task.SetInputTask(c.input);
+        ASSERT_TRUE(RunToEnd(task, &failing));
+        ExpectFailure(task, failing, c.error);
         EXPECT_TRUE(DownloadFolders().empty());
     }
     EXPECT_EQ(server.RequestCount("/file.zip") + server.RequestCount("/folder/"), 0);
-}
-
-TEST_F(DownloadTaskTest, NoTemporaryFolderFailsBeforeTheDownload)
-{
-    server.Serve("/f.bin", LoopbackHttpServer::Body("data"));
-    SetTempVariables(TempPath() + std::wstring(270, L'x'));
-    DownloadTask task(CString(server.Url("/f.bin").c_str()));
-    Download(task);
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"Could not create a temporary folder for the download."});
-    EXPECT_EQ(server.RequestCount("/f.bin"), 0);
 }
 
 TEST_F(DownloadTaskTest, InputTaskResultReplacesTheUrl)
 {
     server.Serve("/from-input.txt", LoopbackHttpServer::Body("chained"));
     DownloadTask task(CString(L"http://127.0.0.1/replaced.txt"));
-    task.SetInputTask(std::make_shared<ResultTask>(
-        std::make_unique<Any::Derived<CString>>(CString(server.Url("/from-input.txt").c_str()))));
-    Download(task);
+    task.SetInputTask(std::make_shared<ResultTask>(Url("/from-input.txt")));
+    ASSERT_TRUE(RunToEnd(task, &window));
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), "chained");
 }
 
-TEST_F(DownloadTaskTest, InputTaskWithoutAStringResultGivesAnEmptyUrl)
-{
-    DownloadTask task(CString(server.Url("/never.txt").c_str()));
-    task.SetInputTask(std::make_shared<ResultTask>(std::make_unique<Any::Derived<unsigned long>>(5ul)));
-    Download(task);
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"Invalid Url :."});
-    EXPECT_EQ(task.GetUrl(), CString());
-    EXPECT_EQ(server.RequestCount("/never.txt"), 0);
-}
-
 TEST_F(DownloadTaskTest, DownloadSuspendedMidwayFinishesWholeAfterResume)
 {
-    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(PatternBytes(256 * 1024, 11));
-    reply.pieceSize = 4096;
-    reply.pauseMs = 10;
+    const LoopbackHttpServer::Reply reply = Throttled(PatternBytes(256 * 1024, 11), 4096, 10);
     server.Serve("/held.bin", reply);
-    DownloadTask task(CString(server.Url("/held.bin").c_str()));
+    DownloadTask task(Url("/held.bin"));
     task.SetNotifyWindow(&window);
     bool suspended = false;
     window.onMessage = [&](const TaskMessage& message) {
@@ -240,18 +205,12 @@ TEST_F(DownloadTaskTest, DownloadSuspendedMidwayFinishesWholeAfterResume)
     EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), *reply.body);
     EXPECT_TRUE(StrictlyRising(window.Progress()));
 
-    const std::vector<LogRecord> records = NewLogRecords();
-    int suspendedAt = -1;
-    int resumedAt = -1;
-    for (size_t index = 0; index < records.size(); ++index) {
-        if (records[index].function == "AbstractTaskBase::Suspend")
-            suspendedAt = static_cast<int>(index);
-        if (records[index].function == "AbstractTaskBase::Resume")
-            resumedAt = static_cast<int>(index);
-    }
-    ASSERT_GE(suspendedAt, 0);
-    EXPECT_GT(resumedAt, suspendedAt);
-    EXPECT_NE(records[static_cast<size_t>(suspendedAt)].message.find("Task Suspended"), std::string::npos);
+    std::vector<std::string> order;
+    for (const LogRecord& record : NewLogRecords())
+        if (record.function == "AbstractTaskBase::Suspend" || record.function == "AbstractTaskBase::Resume")
+            order.push_back(record.message);
+    const std::string description = "[DownloadTask] URL: " + Narrow(server.Url("/held.bin"));
+    EXPECT_EQ(order, (std::vector<std::string>{description + " Task Suspended", description + " Task Resumed"}));
 }
 
 TEST_F(DownloadTaskTest, DestructorRecordNamesTheTaskAndItsThread)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <sstream>
 
 #include "LoopbackHttpServer.h"
@@ -33,27 +34,15 @@ std::map<std::string, std::vector<std::string>> ReadRecord(const std::wstring& p
     return fields;
 }
 
-std::wstring WithoutTrailingBackslash(std::wstring path)
-{
-    if (!path.empty() && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
-
 std::shared_ptr<AbstractTaskBase> PathResult(const std::wstring& path)
 {
-    return std::make_shared<ResultTask>(std::make_unique<Any::Derived<CString>>(CString(path.c_str())));
+    return std::make_shared<ResultTask>(CString(path.c_str()));
 }
 
 std::string DigestOf(const std::wstring& path)
 {
     Win32xx::CFile file(path.c_str(), Win32xx::CFile::modeRead);
     return Sha256Text(Sha256OfFile(file));
-}
-
-std::wstring AlteredText(const std::wstring& path)
-{
-    return L"The downloaded file is damaged or has been altered :" + path;
 }
 
 class ExecProgramTaskTest : public TaskTest {
@@ -68,15 +57,25 @@ protected:
             WriteFileBytes(path, ReadFileBytes(BuildPath(L"recorder.exe")));
         return path;
     }
-    // A task that launches `program` with the expected digest, reporting to `receiver`.
-    std::unique_ptr<ExecProgramTask> CheckedLaunch(const std::wstring& program, const std::string& digest,
-                                                   TaskWindow& receiver) const
+    // A task that launches the result of `input` recording to RecordPath(),
+    // and checks the program against `digest` when one is given.
+    std::unique_ptr<ExecProgramTask> Launch(std::shared_ptr<AbstractTaskBase> input,
+                                            std::optional<std::string> digest = std::nullopt) const
     {
-        auto task = std::make_unique<ExecProgramTask>(PathResult(program));
+        auto task = std::make_unique<ExecProgramTask>(std::move(input));
         task->SetParameters((L"--record \"" + RecordPath() + L"\"").c_str());
-        task->SetExpectedDigest(digest);
-        task->SetNotifyWindow(&receiver);
+        task->SetExpectedDigest(std::move(digest));
         return task;
+    }
+    // Launches `program` expecting `digest` and checks that it was refused
+    // as altered, before anything ran.
+    void ExpectRefused(const std::wstring& program, const std::string& digest)
+    {
+        TaskWindow refused;
+        const auto task = Launch(PathResult(program), digest);
+        ASSERT_TRUE(RunToEnd(*task, &refused));
+        ExpectFailure(*task, refused, L"The downloaded file is damaged or has been altered :" + program);
+        EXPECT_FALSE(FileExists(RecordPath())) << "the refused installer ran";
     }
 
     TempFolder records{L"records"};
@@ -91,9 +90,7 @@ TEST_F(ExecProgramTaskTest, LaunchesTheInputHiddenInTheTempFolderAndKeepsItsExit
     ExecProgramTask task(PathResult(program));
     const std::wstring parameters = L"/S --record \"" + RecordPath() + L"\" --exit-code 3010";
     task.SetParameters(parameters.c_str());
-    task.SetNotifyWindow(&window);
-    ASSERT_TRUE(task.Start());
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, &window));
 
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     ASSERT_NE(task.GetResult(), nullptr);
@@ -107,7 +104,7 @@ TEST_F(ExecProgramTaskTest, LaunchesTheInputHiddenInTheTempFolderAndKeepsItsExit
     EXPECT_EQ(record["argument"], (std::vector<std::string>{"/S", "--record", Narrow(RecordPath()), "--exit-code",
                                                             "3010"}));
     ASSERT_EQ(record["working-folder"].size(), 1u);
-    EXPECT_EQ(WithoutTrailingBackslash(Widen(record["working-folder"][0])), WithoutTrailingBackslash(TempPath()));
+    EXPECT_EQ(Widen(record["working-folder"][0]) + L"\\", TempPath()) << "the current folder has no backslash";
     EXPECT_EQ(record["show-window"], std::vector<std::string>{std::to_string(SW_HIDE)});
 
     const std::vector<std::string> messages = MessagesFrom("ExecProgramTask::OnStart");
@@ -124,71 +121,37 @@ TEST_F(ExecProgramTaskTest, GivenCommandAndLaunchFolderAreUsedUnchanged)
     task.SetCommand(BuildPath(L"recorder.exe").c_str());
     task.SetParameters((L"--record \"" + RecordPath() + L"\"").c_str());
     task.SetLaunchFolder(records.Path().c_str());
-    task.SetNotifyWindow(&window);
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
+    ASSERT_TRUE(RunToEnd(task, &window));
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     EXPECT_EQ(*task.GetResult()->As<unsigned long>(), 0ul);
     EXPECT_EQ(ReadRecord(RecordPath())["working-folder"], std::vector<std::string>{Narrow(records.Path())});
 }
 
-TEST_F(ExecProgramTaskTest, ProgramThatCannotStartFailsTheChain)
+TEST_F(ExecProgramTaskTest, LaunchThatCannotHappenFailsTheChain)
 {
     const std::wstring missing = records / L"no-such-setup.exe";
     struct Case {
         const char* name;
         std::shared_ptr<AbstractTaskBase> input;
+        std::wstring temp;
         std::wstring error;
     };
     const Case cases[] = {
-        {"missing file", PathResult(missing), L"Can't launch program :" + missing},
+        {"missing file", PathResult(missing), TempPath(), L"Can't launch program :" + missing},
         {"input without a string result",
-         std::make_shared<ResultTask>(std::make_unique<Any::Derived<unsigned long>>(1ul)), L"Can't launch program :"},
+         std::make_shared<ResultTask>(1ul), TempPath(), L"Can't launch program :"},
+        {"no temporary folder", PathResult(BuildPath(L"recorder.exe")), TempPath() + std::wstring(270, L'x'),
+         L"Can't Locate temp folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        SetTempVariables(c.temp);
         TaskWindow failing;
-        ExecProgramTask task(c.input);
-        task.SetNotifyWindow(&failing);
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task));
-        EXPECT_EQ(failing.Errors(), std::vector<std::wstring>{c.error});
-        EXPECT_EQ(failing.Count(UWM_TASK_FINISHED), 0);
-        EXPECT_EQ(task.GetResult(), nullptr);
-        EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
+        const auto task = Launch(c.input);
+        ASSERT_TRUE(RunToEnd(*task, &failing));
+        ExpectFailure(*task, failing, c.error);
+        EXPECT_FALSE(FileExists(RecordPath()));
     }
-}
-
-TEST_F(ExecProgramTaskTest, NoTemporaryFolderFailsBeforeTheLaunch)
-{
-    SetTempVariables(TempPath() + std::wstring(270, L'x'));
-    ExecProgramTask task(PathResult(BuildPath(L"recorder.exe")));
-    task.SetParameters((L"--record \"" + RecordPath() + L"\"").c_str());
-    task.SetNotifyWindow(&window);
-    task.Start();
-    ASSERT_TRUE(WaitForTask(task));
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"Can't Locate temp folder"});
-    EXPECT_FALSE(FileExists(RecordPath()));
-}
-
-TEST_F(ExecProgramTaskTest, SuspendedTaskDoesNotLaunchUntilResumed)
-{
-    ExecProgramTask task(PathResult(BuildPath(L"recorder.exe")));
-    task.SetParameters((L"--record \"" + RecordPath() + L"\"").c_str());
-    task.SetNotifyWindow(&window);
-    // Held at the start message, before the launch.
-    window.onMessage = [&](const TaskMessage& message) {
-        if (message.id == UWM_TASK_PROGRESS)
-            task.Suspend();
-    };
-    task.Start();
-    PumpFor(500);
-    EXPECT_FALSE(FileExists(RecordPath()));
-    EXPECT_TRUE(task.IsRunning());
-    task.Resume();
-    ASSERT_TRUE(WaitForTask(task));
-    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
-    EXPECT_TRUE(FileExists(RecordPath()));
 }
 
 TEST_F(ExecProgramTaskTest, DownloadedProgramRunsWithItsParameters)
@@ -226,9 +189,8 @@ TEST_F(ExecProgramTaskTest, MatchingDigestInEitherCaseLaunches)
         SCOPED_TRACE(expected);
         RemoveTree(RecordPath());
         TaskWindow launched;
-        const auto task = CheckedLaunch(installer, expected, launched);
-        task->Start();
-        ASSERT_TRUE(WaitForTask(*task));
+        const auto task = Launch(PathResult(installer), expected);
+        ASSERT_TRUE(RunToEnd(*task, &launched));
         EXPECT_TRUE(launched.Errors().empty()) << Narrow(launched.Errors().front());
         EXPECT_EQ(launched.Count(UWM_TASK_FINISHED), 1);
         EXPECT_TRUE(FileExists(RecordPath())) << "the installer did not run";
@@ -248,14 +210,7 @@ TEST_F(ExecProgramTaskTest, AlteredProgramIsNotLaunched)
     const std::string actual = DigestOf(installer);
     ASSERT_NE(actual, digest);
 
-    const auto task = CheckedLaunch(installer, digest, window);
-    task->Start();
-    ASSERT_TRUE(WaitForTask(*task));
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{AlteredText(installer)});
-    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 0);
-    EXPECT_EQ(task->GetResult(), nullptr);
-    EXPECT_EQ(ThreadExitCode(task->GetThreadId()), 2u);
-    EXPECT_FALSE(FileExists(RecordPath())) << "the altered installer ran";
+    ExpectRefused(installer, digest);
     EXPECT_EQ(MessagesFrom("ExecProgramTask::OpenVerified"),
               std::vector<std::string>{Narrow(installer) + " SHA-256 " + actual + " differs from the expected " +
                                        digest});
@@ -266,39 +221,33 @@ TEST_F(ExecProgramTaskTest, DigestThatIsNotSixtyFourHexDigitsRefusesEvenTheRight
 {
     const std::wstring installer = Installer();
     const std::string digest = DigestOf(installer);
-    const std::string malformed[] = {"", digest.substr(0, 63), digest + "0", digest.substr(0, 63) + "g",
-                                     digest + " ", "sha256:" + digest};
-    for (const std::string& expected : malformed) {
+    for (const std::string& expected : {std::string(), digest.substr(0, 63), digest + "0", digest.substr(0, 63) + "g",
+                                        digest + " ", "sha256:" + digest}) {
         SCOPED_TRACE("\"" + expected + "\"");
-        TaskWindow refused;
-        const auto task = CheckedLaunch(installer, expected, refused);
-        task->Start();
-        ASSERT_TRUE(WaitForTask(*task));
-        EXPECT_EQ(refused.Errors(), std::vector<std::wstring>{AlteredText(installer)});
-        EXPECT_FALSE(FileExists(RecordPath()));
+        ExpectRefused(installer, expected);
     }
 }
 
 TEST_F(ExecProgramTaskTest, MissingProgramWithADigestIsRefusedAsAltered)
 {
     const std::wstring missing = records / L"no-such-setup.exe";
-    const auto task = CheckedLaunch(missing, DigestOf(BuildPath(L"recorder.exe")), window);
-    task->Start();
-    ASSERT_TRUE(WaitForTask(*task));
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{AlteredText(missing)});
+    ExpectRefused(missing, DigestOf(BuildPath(L"recorder.exe")));
     const std::vector<std::string> reasons = MessagesFrom("ExecProgramTask::OpenVerified");
     ASSERT_EQ(reasons.size(), 1u);
     EXPECT_EQ(reasons[0].rfind(Narrow(missing) + " cannot be verified: ", 0), 0u) << reasons[0];
 }
 
-TEST_F(ExecProgramTaskTest, CheckedFileCannotBeChangedUntilItsProcessStarted)
+// Also the test of the safe point before the launch: a suspended task starts
+// no program until it is resumed.
+TEST_F(ExecProgramTaskTest, SuspendedCheckedFileCannotBeChangedOrLaunchedUntilResumed)
 {
     const std::wstring installer = Installer();
     const std::string original = ReadFileBytes(installer);
     const std::wstring replacement = records / L"replacement.exe";
     WriteFileBytes(replacement, original + "altered");
 
-    const auto task = CheckedLaunch(installer, DigestOf(installer), window);
+    const auto task = Launch(PathResult(installer), DigestOf(installer));
+    task->SetNotifyWindow(&window);
     // Held at the start message: the task checks the file and then stops at
     // the safe point just before the launch, holding the file.
     window.onMessage = [&](const TaskMessage& message) {
@@ -307,8 +256,9 @@ TEST_F(ExecProgramTaskTest, CheckedFileCannotBeChangedUntilItsProcessStarted)
     };
     task->Start();
     ASSERT_TRUE(PumpUntil([&] { return !MessagesFrom("ExecProgramTask::OpenVerified").empty(); }, 30000));
+    PumpFor(500);
     ASSERT_TRUE(task->IsRunning());
-    ASSERT_FALSE(FileExists(RecordPath()));
+    ASSERT_FALSE(FileExists(RecordPath())) << "launched while suspended";
 
     const HANDLE writer = ::CreateFileW(installer.c_str(), GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -13,12 +13,7 @@ namespace {
 
 const char* ReasonPhrase(int status)
 {
-    switch (status) {
-    case 200: return "OK";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
-    }
+    return status == 200 ? "OK" : status == 404 ? "Not Found" : status == 500 ? "Internal Server Error" : "Status";
 }
 
 bool SendAll(SOCKET socket, const char* data, size_t size)

@@ -1,5 +1,7 @@
 #include "TaskTestSupport.h"
 
+#include <algorithm>
+
 #include "framework/logging/Logger.h"
 
 namespace testing_support {
@@ -52,10 +54,8 @@ std::vector<std::wstring> TaskWindow::Errors() const
 
 int TaskWindow::Count(UINT id) const
 {
-    int count = 0;
-    for (const TaskMessage& message : m_messages)
-        count += message.id == id;
-    return count;
+    return static_cast<int>(std::count_if(m_messages.begin(), m_messages.end(),
+                                          [id](const TaskMessage& message) { return message.id == id; }));
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
@@ -84,6 +84,21 @@ void PumpFor(DWORD ms)
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs)
 {
     return PumpUntil([&task] { return !task.IsRunning(); }, timeoutMs);
+}
+
+bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs)
+{
+    if (window)
+        task.SetNotifyWindow(window);
+    return task.Start() && WaitForTask(task, timeoutMs);
+}
+
+void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const std::wstring& error)
+{
+    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{error});
+    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 0);
+    EXPECT_EQ(task.GetResult(), nullptr);
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
 }
 
 DWORD ThreadExitCode(DWORD threadId)
@@ -129,11 +144,12 @@ void SetTempVariables(const std::wstring& path)
     ::SetEnvironmentVariableW(L"TEMP", path.c_str());
 }
 
-std::wstring TaskTest::UseNewTempFolder(const std::wstring& name)
+std::wstring TaskTest::StartCase(const std::wstring& name)
 {
     const std::wstring path = m_temp / name;
     ::CreateDirectoryW(path.c_str(), nullptr);
     SetTempVariables(path + L"\\");
+    m_logStart = ReadLog(TaskLogPath()).size();
     return path;
 }
 

@@ -49,8 +49,11 @@ private:
 // result that a test gives it (never started).
 class ResultTask : public AbstractTaskBase {
 public:
-    ResultTask() : AbstractTaskBase(nullptr) {}
-    explicit ResultTask(std::unique_ptr<Any::Base> result) : AbstractTaskBase(nullptr) { SetResult(std::move(result)); }
+    template <class Result>
+    explicit ResultTask(Result result) : AbstractTaskBase(nullptr)
+    {
+        SetResult(std::make_unique<Any::Derived<Result>>(std::move(result)));
+    }
     Win32xx::CString GetDescription() const override { return L"[ResultTask] "; }
 
 protected:
@@ -64,6 +67,12 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpFor(DWORD ms);
 // Runs the message loop until the task's worker has ended.
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
+// Starts `task` reporting to `window` (when given) and runs the message loop
+// until its worker has ended; whether it started and ended in time.
+bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs = 30000);
+// Checks that `task` failed as every task fails: `error` its one error
+// message, no finish message, no result, and thread exit code 2.
+void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const std::wstring& error);
 // The exit code of a thread that still has a handle somewhere.
 DWORD ThreadExitCode(DWORD threadId);
 
@@ -80,14 +89,15 @@ protected:
     // gives, as the tasks see it.
     std::wstring TempPath() const { return m_temp.Path() + L"\\"; }
     const TempFolder& Temp() const noexcept { return m_temp; }
-    // Creates the folder `name` in the test's temporary folder and points
-    // TMP and TEMP at it (for one case of a data-driven test); its path.
-    std::wstring UseNewTempFolder(const std::wstring& name);
+    // Begins a case of a data-driven test: creates the folder `name` in the
+    // test's temporary folder, points TMP and TEMP at it, and leaves the
+    // earlier cases' log records out of the log reads; the folder's path.
+    std::wstring StartCase(const std::wstring& name);
     // The folders named by a GUID in `path`, full paths, sorted.
     static std::vector<std::wstring> GuidFolders(const std::wstring& path);
-    // The log records written since the test began.
+    // The log records written since the test (or its case) began.
     std::vector<LogRecord> NewLogRecords() const;
-    // The records from `function` since the test began, messages only.
+    // The records from `function` among them, messages only.
     std::vector<std::string> MessagesFrom(const std::string& function) const;
 
 private:

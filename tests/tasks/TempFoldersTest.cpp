@@ -14,13 +14,6 @@ namespace {
 class TempFoldersTest : public TaskTest {};
 }  // namespace
 
-TEST_F(TempFoldersTest, TempFolderIsThePlatformsPathWithItsBackslash)
-{
-    CString path;
-    ASSERT_TRUE(GetTempFolderPath(path));
-    EXPECT_EQ(path.str(), TempPath());
-}
-
 TEST_F(TempFoldersTest, TempFolderLongerThanTheBufferFailsAndLeavesThePath)
 {
     SetTempVariables(TempPath() + std::wstring(270, L'x'));

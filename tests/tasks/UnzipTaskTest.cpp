@@ -13,56 +13,35 @@ namespace {
 
 class UnzipTaskTest : public TaskTest {
 protected:
-    // Writes the archive outside the temporary folder that the task fills.
-    std::wstring WriteArchive(const std::string& bytes)
+    // Writes `bytes` as the archive, outside the temporary folder that the
+    // task fills, and extracts it to its end.
+    bool Extract(UnzipTask& task, const std::string& bytes)
     {
-        const std::wstring path = archives / L"archive.zip";
-        WriteFileBytes(path, bytes);
-        return path;
+        WriteFileBytes(ArchivePath(), bytes);
+        task.SetArchivePath(ArchivePath().c_str());
+        return RunToEnd(task, nullptr, 60000);
     }
-    // Extracts `archivePath` to its end with a window.
-    void Extract(UnzipTask& task, const std::wstring& archivePath)
-    {
-        task.SetArchivePath(archivePath.c_str());
-        ASSERT_TRUE(task.Start());
-        ASSERT_TRUE(WaitForTask(task, 60000));
-    }
-    // The one extraction folder that the task made.
-    std::wstring ExtractionFolder() const
-    {
-        const std::vector<std::wstring> folders = GuidFolders(Temp().Path());
-        return folders.size() == 1 ? folders[0] : std::wstring();
-    }
-    std::string FirstError() const { return window.Errors().empty() ? "" : Narrow(window.Errors()[0]); }
+    std::wstring ArchivePath() const { return archives / L"archive.zip"; }
+    // Begins the next case of a data-driven test; its temporary folder.
+    std::wstring NextCase() { return StartCase(L"case-" + std::to_wstring(++caseNumber)); }
 
     TempFolder archives{L"zips"};
     int caseNumber = 0;
-    TaskWindow window;
 };
+
+std::string FirstError(const TaskWindow& window)
+{
+    return window.Errors().empty() ? "" : Narrow(window.Errors()[0]);
+}
 
 }  // namespace
 
-TEST_F(UnzipTaskTest, ExtractsATreeAndReportsPercentOfEntries)
-{
-    UnzipTask task(&window);
-    Extract(task, WriteArchive(BuildZip({ZipItem::Folder("a/"), ZipItem::File("a/b.txt", "bee"),
-                                         ZipItem::File("c.txt", "sea")})));
-
-    ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1) << FirstError();
-    const std::wstring folder = ExtractionFolder();
-    EXPECT_EQ(task.GetStringResult().str(), folder);
-    EXPECT_EQ(ListFolder(folder), (std::vector<std::wstring>{L"a", L"c.txt"}));
-    EXPECT_EQ(ReadFileBytes(folder + L"\\a\\b.txt"), "bee");
-    EXPECT_EQ(ReadFileBytes(folder + L"\\c.txt"), "sea");
-    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 66, 100}));
-    EXPECT_EQ(MessagesFrom("UnzipTask::OnStart"), std::vector<std::string>{"Finish un zip task"});
-}
-
-TEST_F(UnzipTaskTest, ExtractsEveryKindOfWellFormedArchive)
+TEST_F(UnzipTaskTest, ExtractsWellFormedArchivesAndReportsPercentOfEntries)
 {
     struct Case {
         const char* name;
         std::vector<ZipItem> items;
+        std::vector<std::wstring> top;                            // what the extraction folder holds
         std::vector<std::pair<std::wstring, std::string>> files;  // path in the folder, content
         std::vector<int> progress;
     };
@@ -70,98 +49,61 @@ TEST_F(UnzipTaskTest, ExtractsEveryKindOfWellFormedArchive)
     stored.method = ZipItem::Stored;
     const std::string large = PatternBytes(1700000, 9);  // 3.4 buffers
     const Case cases[] = {
-        {"climbing name is stripped", {ZipItem::File("../../evil.txt", "e")}, {{L"evil.txt", "e"}}, {0, 100}},
-        {"zero-length file", {ZipItem::File("empty.txt", "")}, {{L"empty.txt", ""}}, {0, 100}},
-        {"no entries", {}, {}, {0}},
-        {"entry several buffers long", {ZipItem::File("big/../large.txt", large)}, {{L"large.txt", large}}, {0, 100}},
-        {"stored entry longer than the buffer", {stored}, {{L"stored.bin", stored.content}}, {0, 100}},
+        {"tree", {ZipItem::Folder("a/"), ZipItem::File("a/b.txt", "bee"), ZipItem::File("c.txt", "sea")},
+         {L"a", L"c.txt"}, {{L"a\\b.txt", "bee"}, {L"c.txt", "sea"}}, {0, 66, 100}},
+        {"climbing name is stripped", {ZipItem::File("../../evil.txt", "e")}, {L"evil.txt"}, {{L"evil.txt", "e"}},
+         {0, 100}},
+        {"zero-length file", {ZipItem::File("empty.txt", "")}, {L"empty.txt"}, {{L"empty.txt", ""}}, {0, 100}},
+        {"no entries", {}, {}, {}, {0}},
+        {"entry several buffers long", {ZipItem::File("big/../large.txt", large)}, {L"large.txt"},
+         {{L"large.txt", large}}, {0, 100}},
+        {"stored entry longer than the buffer", {stored}, {L"stored.bin"}, {{L"stored.bin", stored.content}},
+         {0, 100}},
         {"UTF-8 names", {ZipItem::File("caf\xC3\xA9/", ""), ZipItem::File("caf\xC3\xA9/\xE2\x82\xAC.txt", "euro")},
-         {{L"caf\u00E9\\\u20AC.txt", "euro"}}, {0, 100}},
-        {"drive and leading slash", {ZipItem::Folder("C:/d/"), ZipItem::File("/d/f.txt", "f")},
+         {L"caf\u00E9"}, {{L"caf\u00E9\\\u20AC.txt", "euro"}}, {0, 100}},
+        {"drive and leading slash", {ZipItem::Folder("C:/d/"), ZipItem::File("/d/f.txt", "f")}, {L"d"},
          {{L"d\\f.txt", "f"}}, {0, 100}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TaskWindow progress;
-        UnzipTask task(&progress);
-        task.SetArchivePath(WriteArchive(BuildZip(c.items)).c_str());
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task, 60000));
-        ASSERT_EQ(progress.Count(UWM_TASK_FINISHED), 1) << (progress.Errors().empty() ? "" : Narrow(progress.Errors()[0]));
-        const std::wstring folder = task.GetStringResult().str();
-        EXPECT_TRUE(FolderExists(folder));
-        for (const auto& [path, content] : c.files) {
-            EXPECT_TRUE(FileExists(folder + L"\\" + path)) << Narrow(path);
-            EXPECT_TRUE(ReadFileBytes(folder + L"\\" + path) == content) << Narrow(path);
-        }
-        if (c.files.empty()) {
-            EXPECT_TRUE(ListFolder(folder).empty());
-        }
-        EXPECT_EQ(progress.Progress(), c.progress);
+        const std::wstring temp = NextCase();
+        TaskWindow window;
+        UnzipTask task(&window);
+        ASSERT_TRUE(Extract(task, BuildZip(c.items)));
+        ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1) << FirstError(window);
+        const std::vector<std::wstring> folders = GuidFolders(temp);
+        ASSERT_EQ(folders.size(), 1u);
+        EXPECT_EQ(task.GetStringResult().str(), folders[0]);
+        EXPECT_EQ(ListFolder(folders[0]), c.top);
+        for (const auto& [path, content] : c.files)
+            EXPECT_TRUE(ReadFileBytes(folders[0] + L"\\" + path) == content) << Narrow(path);
+        EXPECT_EQ(window.Progress(), c.progress);
+        EXPECT_EQ(MessagesFrom("UnzipTask::OnStart"), std::vector<std::string>{"Finish un zip task"});
     }
 }
 
-TEST_F(UnzipTaskTest, FailuresOfTheLayoutKeepEarlierEntriesAndGiveNoResult)
+// The entries before the one that fails stay; nothing of that one is written.
+TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBefore)
 {
     struct Case {
-        const char* name;
+        std::string name;
         std::vector<ZipItem> items;
         std::wstring error;
         std::vector<std::wstring> left;  // what stays in the extraction folder
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"folder listed twice", {ZipItem::Folder("a/"), ZipItem::File("a/x.txt", "x"), ZipItem::Folder("a/")},
          L"Can't create sub folder", {L"a"}},
         {"file before its folder", {ZipItem::File("first.txt", "1"), ZipItem::File("x/y.txt", "y")},
          L"Win32xx::CFileException", {L"first.txt"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::wstring own = UseNewTempFolder(L"layout-" + std::to_wstring(++caseNumber));
-        TaskWindow failing;
-        UnzipTask task(&failing);
-        task.SetArchivePath(WriteArchive(BuildZip(c.items)).c_str());
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task));
-        EXPECT_EQ(failing.Errors(), std::vector<std::wstring>{c.error});
-        EXPECT_EQ(failing.Count(UWM_TASK_FINISHED), 0);
-        EXPECT_EQ(task.GetStringResult(), CString());
-        const std::vector<std::wstring> folders = GuidFolders(own);
-        ASSERT_EQ(folders.size(), 1u);
-        EXPECT_EQ(ListFolder(folders[0]), c.left);
-    }
-}
+    for (const char* unsafe : {"../", "x\\..\\..\\y.txt", "a/../..", "..\\up.txt", "/", "file.txt:stream", "dir/...",
+                               "a/.. /b.txt", "aux", "NUL.txt", "data/con"})
+        cases.push_back({unsafe, {ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")},
+                         L"Unsafe entry name in zip file :" + Widen(unsafe), {L"ok.txt"}});
 
-TEST_F(UnzipTaskTest, UnsafeNamesFailBeforeAnythingOfTheEntryIsWritten)
-{
-    const char* const names[] = {"../", "x\\..\\..\\y.txt", "a/../..", "..\\up.txt", "/", "file.txt:stream",
-                                 "dir/...", "a/.. /b.txt", "aux", "NUL.txt", "data/con"};
-    for (const char* name : names) {
-        SCOPED_TRACE(name);
-        const std::wstring own = UseNewTempFolder(L"unsafe-" + std::to_wstring(++caseNumber));
-        TaskWindow failing;
-        UnzipTask task(&failing);
-        task.SetArchivePath(
-            WriteArchive(BuildZip({ZipItem::File("ok.txt", "ok"), ZipItem::File(name, "payload")})).c_str());
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task));
-        EXPECT_EQ(failing.Errors(), std::vector<std::wstring>{L"Unsafe entry name in zip file :" + Widen(name)});
-        const std::vector<std::wstring> folders = GuidFolders(own);
-        ASSERT_EQ(folders.size(), 1u);
-        EXPECT_EQ(ListFolder(folders[0]), std::vector<std::wstring>{L"ok.txt"});
-        // Nothing escaped next to the extraction folder either.
-        EXPECT_FALSE(FileExists(own + L"\\up.txt"));
-        EXPECT_FALSE(FileExists(own + L"\\y.txt"));
-    }
-}
-
-TEST_F(UnzipTaskTest, UndecodableEntriesFailAndLeaveNoPartialFile)
-{
-    const std::string content = PatternBytes(1100000, 4);  // more than two buffers
-    struct Case {
-        const char* name;
-        ZipItem item;
-    };
+    // Undecodable entries, each more than two buffers long but the last.
+    const std::string content = PatternBytes(1100000, 4);
     ZipItem wrongCrc = ZipItem::File("bad.txt", content);
     wrongCrc.wrongCrc = true;
     ZipItem brokenDeflate = ZipItem::File("bad.txt", content);
@@ -171,28 +113,26 @@ TEST_F(UnzipTaskTest, UndecodableEntriesFailAndLeaveNoPartialFile)
     ZipItem storedWrongCrc = ZipItem::File("bad.txt", "short");
     storedWrongCrc.method = ZipItem::Stored;
     storedWrongCrc.wrongCrc = true;
-    const Case cases[] = {
-        {"corrupted CRC", wrongCrc},
-        {"corrupted deflate data", brokenDeflate},
-        {"encrypted entry", encrypted},
-        {"stored entry with a wrong CRC", storedWrongCrc},
-    };
+    const std::pair<const char*, ZipItem> undecodable[] = {{"corrupted CRC", wrongCrc},
+                                                           {"corrupted deflate data", brokenDeflate},
+                                                           {"encrypted entry", encrypted},
+                                                           {"stored entry with a wrong CRC", storedWrongCrc}};
+    for (const auto& [name, bad] : undecodable)
+        cases.push_back({name, {ZipItem::File("good.txt", "good"), bad, ZipItem::File("after.txt", "a")},
+                         L"Can't extract zip entry :bad.txt", {L"good.txt"}});
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::wstring own = UseNewTempFolder(L"corrupt-" + std::to_wstring(++caseNumber));
-        TaskWindow failing;
-        UnzipTask task(&failing);
-        task.SetArchivePath(
-            WriteArchive(BuildZip({ZipItem::File("good.txt", "good"), c.item, ZipItem::File("after.txt", "a")}))
-                .c_str());
-        task.Start();
-        ASSERT_TRUE(WaitForTask(task));
-        EXPECT_EQ(failing.Errors(), std::vector<std::wstring>{L"Can't extract zip entry :bad.txt"});
-        EXPECT_EQ(failing.Count(UWM_TASK_FINISHED), 0);
-        EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
-        const std::vector<std::wstring> folders = GuidFolders(own);
+        const std::wstring temp = NextCase();
+        TaskWindow window;
+        UnzipTask task(&window);
+        ASSERT_TRUE(Extract(task, BuildZip(c.items)));
+        ExpectFailure(task, window, c.error);
+        const std::vector<std::wstring> folders = GuidFolders(temp);
         ASSERT_EQ(folders.size(), 1u);
-        EXPECT_EQ(ListFolder(folders[0]), std::vector<std::wstring>{L"good.txt"});
+        EXPECT_EQ(ListFolder(folders[0]), c.left);
+        // Nothing escaped next to the extraction folder either.
+        EXPECT_EQ(ListFolder(temp), std::vector<std::wstring>{folders[0].substr(temp.size() + 1)});
     }
 }
 
@@ -212,29 +152,29 @@ TEST_F(UnzipTaskTest, WhatIsNoReadableArchiveFailsToOpenAndMakesNoFolder)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TaskWindow failing;
-        UnzipTask task(&failing);
-        const std::wstring path = archives / L"input.zip";
-        ::DeleteFileW(path.c_str());
+        const std::wstring temp = NextCase();
+        TaskWindow window;
+        UnzipTask task(&window);
+        ::DeleteFileW(ArchivePath().c_str());
         if (c.write)
-            WriteFileBytes(path, c.bytes);
-        Extract(task, path);
-        EXPECT_EQ(failing.Errors(), std::vector<std::wstring>{L"Can't opne zip file"});
-        EXPECT_EQ(task.GetStringResult(), CString());
-        EXPECT_TRUE(GuidFolders(Temp().Path()).empty());
-        const std::vector<std::string> errors = MessagesFrom("AbstractTaskBase::OnError");
-        ASSERT_FALSE(errors.empty());
-        EXPECT_EQ(errors.back(), Narrow(L"[UnzipTask] File: " + path + L" Task Error :Can't opne zip file"));
+            WriteFileBytes(ArchivePath(), c.bytes);
+        task.SetArchivePath(ArchivePath().c_str());
+        ASSERT_TRUE(RunToEnd(task, nullptr));
+        ExpectFailure(task, window, L"Can't opne zip file");
+        EXPECT_TRUE(GuidFolders(temp).empty());
+        EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"),
+                  std::vector<std::string>{Narrow(L"[UnzipTask] File: " + ArchivePath() +
+                                                  L" Task Error :Can't opne zip file")});
     }
 }
 
 TEST_F(UnzipTaskTest, NoTemporaryFolderFailsTheExtraction)
 {
-    const std::wstring archive = WriteArchive(BuildZip({ZipItem::File("a.txt", "a")}));
     SetTempVariables(TempPath() + std::wstring(270, L'x'));
+    TaskWindow window;
     UnzipTask task(&window);
-    Extract(task, archive);
-    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{L"Can't create extraction folder"});
+    ASSERT_TRUE(Extract(task, BuildZip({ZipItem::File("a.txt", "a")})));
+    ExpectFailure(task, window, L"Can't create extraction folder");
 }
 
 TEST_F(UnzipTaskTest, DestructorRecordNamesTheArchiveAndTheThread)

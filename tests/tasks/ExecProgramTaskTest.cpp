@@ -117,13 +117,12 @@ TEST_F(ExecProgramTaskTest, LaunchesTheInputHiddenInTheTempFolderAndKeepsItsExit
 
 TEST_F(ExecProgramTaskTest, GivenCommandAndLaunchFolderAreUsedUnchanged)
 {
-    ExecProgramTask task(nullptr);
-    task.SetCommand(BuildPath(L"recorder.exe").c_str());
-    task.SetParameters((L"--record \"" + RecordPath() + L"\"").c_str());
-    task.SetLaunchFolder(records.Path().c_str());
-    ASSERT_TRUE(RunToEnd(task, &window));
+    const auto task = Launch(nullptr);
+    task->SetCommand(BuildPath(L"recorder.exe").c_str());
+    task->SetLaunchFolder(records.Path().c_str());
+    ASSERT_TRUE(RunToEnd(*task, &window));
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
-    EXPECT_EQ(*task.GetResult()->As<unsigned long>(), 0ul);
+    EXPECT_EQ(*task->GetResult()->As<unsigned long>(), 0ul);
     EXPECT_EQ(ReadRecord(RecordPath())["working-folder"], std::vector<std::string>{Narrow(records.Path())});
 }
 

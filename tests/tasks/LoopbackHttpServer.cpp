@@ -48,15 +48,6 @@ std::string ReadRequestPath(SOCKET client)
     return request.substr(begin + 1, end - begin - 1);
 }
 
-sockaddr_in LoopbackAddress(unsigned short port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
-
 }  // namespace
 
 LoopbackHttpServer::WinsockSession::WinsockSession()
@@ -86,7 +77,10 @@ LoopbackHttpServer::LoopbackHttpServer(unsigned short port) : m_stopEvent(::Crea
     BOOL exclusive = TRUE;
     ::setsockopt(m_listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
                  sizeof(exclusive));
-    sockaddr_in address = LoopbackAddress(port);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
     int length = sizeof(address);
     if (m_listener == INVALID_SOCKET || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         ::listen(m_listener, SOMAXCONN) != 0 ||
@@ -132,14 +126,7 @@ int LoopbackHttpServer::RequestCount(const std::string& path) const
 
 unsigned short LoopbackHttpServer::UnusedPort()
 {
-    WinsockSession session;
-    const SOCKET probe = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = LoopbackAddress(0);
-    int length = sizeof(address);
-    ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::closesocket(probe);
-    return ntohs(address.sin_port);
+    return LoopbackHttpServer().Port();
 }
 
 void LoopbackHttpServer::AcceptLoop()

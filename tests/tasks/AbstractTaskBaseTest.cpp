@@ -30,12 +30,11 @@ private:
     Work m_work;
 };
 
-ScopedHandle NewEvent()
-{
-    return ScopedHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-}
-
-class AbstractTaskBaseTest : public TaskTest {};
+class AbstractTaskBaseTest : public TaskTest {
+protected:
+    // Set by a test to let a worker that waits for it go on.
+    const ScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
 
 }  // namespace
 
@@ -49,14 +48,13 @@ TEST_F(AbstractTaskBaseTest, SuccessSendsStartThenFinishWithTheWorkersIdAndLogs)
     EXPECT_EQ(task.GetThreadId(), 0xFFFFFFFFu);
     ASSERT_TRUE(RunToEnd(task, nullptr));
 
-    ASSERT_EQ(window.Messages().size(), 3u);
-    EXPECT_EQ(window.Messages()[0].id, UWM_TASK_PROGRESS);
-    EXPECT_EQ(window.Messages()[0].value, 0);
-    EXPECT_EQ(window.Messages()[1].value, 40);
-    EXPECT_EQ(window.Messages()[2].id, UWM_TASK_FINISHED);
-    EXPECT_EQ(window.Messages()[2].value, 0);
-    for (const TaskMessage& message : window.Messages())
+    std::vector<std::pair<UINT, LPARAM>> received;
+    for (const TaskMessage& message : window.Messages()) {
+        received.emplace_back(message.id, message.value);
         EXPECT_EQ(message.threadId, task.GetThreadId());
+    }
+    EXPECT_EQ(received, (std::vector<std::pair<UINT, LPARAM>>{
+                            {UWM_TASK_PROGRESS, 0}, {UWM_TASK_PROGRESS, 40}, {UWM_TASK_FINISHED, 0}}));
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
 
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::Start"), std::vector<std::string>{"[ScriptedTask] Task Started"});
@@ -112,7 +110,6 @@ TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
 {
     TaskWindow first;
     TaskWindow second;
-    const ScopedHandle release = NewEvent();
     LONG runs = 0;
     ScriptedTask task(&first, [&](ScriptedTask&) {
         ::InterlockedIncrement(&runs);
@@ -140,9 +137,8 @@ TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
 
 TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread)
 {
-    const ScopedHandle never = NewEvent();
     auto blocked = [&](ScriptedTask&) {
-        ::WaitForSingleObject(never.Get(), INFINITE);
+        ::WaitForSingleObject(release.Get(), INFINITE);  // never set
         return TRUE;
     };
     DWORD destroyedThread = 0;
@@ -187,7 +183,7 @@ extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK 
 TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
 {
     TaskWindow window;
-    const ScopedHandle exiting = NewEvent();
+    const ScopedHandle exiting(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     g_slowExitEvent = exiting.Get();
     ScriptedTask task(&window, [&](ScriptedTask&) {
         g_slowExitThread = ::GetCurrentThreadId();
@@ -225,10 +221,9 @@ TEST_F(AbstractTaskBaseTest, WaitingUntilEndedLetsTheWorkerFinishItsWork)
 TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
 {
     TaskWindow window;
-    const ScopedHandle next = NewEvent();
     ScriptedTask task(&window, [&](ScriptedTask& self) {
         self.SendProgress(10);
-        ::WaitForSingleObject(next.Get(), INFINITE);
+        ::WaitForSingleObject(release.Get(), INFINITE);
         self.SendProgress(20);
         return TRUE;
     });
@@ -238,7 +233,7 @@ TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
     };
     task.Start();
     ASSERT_TRUE(PumpUntil([&] { return window.Progress().size() == 2; }, 10000));
-    ::SetEvent(next.Get());
+    ::SetEvent(release.Get());
     PumpFor(300);
     EXPECT_EQ(window.Progress(), (std::vector<int>{0, 10}));
     EXPECT_TRUE(task.IsRunning());

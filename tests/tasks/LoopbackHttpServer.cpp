@@ -177,15 +177,11 @@ bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
     for (size_t offset = 0; offset < total; offset += piece) {
         if (!SendAll(client, body.data() + offset, std::min(piece, total - offset)))
             return false;
-        if (reply.pauseMs && !Pause(reply.pauseMs))
+        // The pause ends early when the server stops.
+        if (reply.pauseMs && ::WaitForSingleObject(m_stopEvent, reply.pauseMs) != WAIT_TIMEOUT)
             return false;
     }
     return true;
-}
-
-bool LoopbackHttpServer::Pause(DWORD ms) const
-{
-    return ::WaitForSingleObject(m_stopEvent, ms) == WAIT_TIMEOUT;
 }
 
 }  // namespace testing_support

@@ -54,8 +54,6 @@ private:
     void AcceptLoop();
     void HandleConnection(Socket client);
     bool SendReply(Socket client, const Reply& reply) const;
-    // Sleeps `ms` unless the server stops first; returns false when it stops.
-    bool Pause(DWORD ms) const;
 
     struct WinsockSession {
         WinsockSession();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -16,21 +17,16 @@ const Sha256Digest kAbcDigest = {0xba, 0x78, 0x16, 0xbf, 0x8f, 0x01, 0xcf, 0xea,
                                  0xde, 0x5d, 0xae, 0x22, 0x23, 0xb0, 0x03, 0x61, 0xa3, 0x96, 0x17,
                                  0x7a, 0x9c, 0xb4, 0x10, 0xff, 0x61, 0xf2, 0x00, 0x15, 0xad};
 
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 }  // namespace
 
 TEST(Sha256TextTest, EitherCaseSpellsTheDigestAndMatchesOnlyIt)
 {
+    std::string upper = kAbc;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(::toupper(c)); });
     std::string mixed = kAbc;
     mixed[0] = 'B';
     mixed[63] = 'D';
-    for (const std::string& text : {std::string(kAbc), Upper(kAbc), mixed}) {
+    for (const std::string& text : {std::string(kAbc), upper, mixed}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ParseSha256Text(text), kAbcDigest);
         EXPECT_TRUE(Sha256TextMatches(text, kAbcDigest));

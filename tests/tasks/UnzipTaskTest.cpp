@@ -2,6 +2,8 @@
 // files and archives, entries larger than the buffer, unsafe names, and
 // archives that are damaged, encrypted, truncated or no zip at all.
 
+#include <optional>
+
 #include "TaskTestSupport.h"
 #include "ZipBuilder.h"
 #include "tasks/UnzipTask.h"
@@ -135,25 +137,20 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
 TEST_F(UnzipTaskTest, WhatIsNoReadableArchiveFailsToOpenAndMakesNoFolder)
 {
     const std::string whole = BuildZip({ZipItem::File("a.txt", PatternBytes(5000))});
-    struct Case {
-        const char* name;
-        std::string bytes;
-        bool write;
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"missing file", std::nullopt},
+        {"not a zip", "MZ this is a program, not an archive"},
+        {"truncated archive", whole.substr(0, whole.size() / 2)},
+        {"empty file", ""},
     };
-    const Case cases[] = {
-        {"missing file", "", false},
-        {"not a zip", "MZ this is a program, not an archive", true},
-        {"truncated archive", whole.substr(0, whole.size() / 2), true},
-        {"empty file", "", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
         const std::wstring temp = NextCase();
         TaskWindow window;
         UnzipTask task(&window);
         ::DeleteFileW(ArchivePath().c_str());
-        if (c.write)
-            WriteFileBytes(ArchivePath(), c.bytes);
+        if (bytes)
+            WriteFileBytes(ArchivePath(), *bytes);
         task.SetArchivePath(ArchivePath().c_str());
         ASSERT_TRUE(RunToEnd(task, nullptr));
         ExpectFailure(task, window, L"Can't opne zip file");

@@ -23,11 +23,6 @@
 
 namespace {
 
-struct Settings {
-    std::wstring recordPath;
-    unsigned long exitCode = 0;
-};
-
 std::vector<std::wstring> Arguments()
 {
     int count = 0;
@@ -39,17 +34,14 @@ std::vector<std::wstring> Arguments()
     return arguments;
 }
 
-Settings ReadSettings(const std::vector<std::wstring>& arguments)
+// The argument after the last `option`, empty without one.
+std::wstring ValueOf(const std::vector<std::wstring>& arguments, const wchar_t* option)
 {
-    Settings settings;
-    for (size_t index = 0; index + 1 < arguments.size(); ++index) {
-        const std::wstring& value = arguments[index + 1];
-        if (arguments[index] == L"--record")
-            settings.recordPath = value;
-        else if (arguments[index] == L"--exit-code")
-            settings.exitCode = std::wcstoul(value.c_str(), nullptr, 10);
-    }
-    return settings;
+    std::wstring value;
+    for (size_t index = 0; index + 1 < arguments.size(); ++index)
+        if (arguments[index] == option)
+            value = arguments[index + 1];
+    return value;
 }
 
 std::wstring ShowState()
@@ -102,9 +94,9 @@ std::wstring DefaultRecordPath()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const std::vector<std::wstring> arguments = Arguments();
-    const Settings settings = ReadSettings(arguments);
-    const std::wstring recordPath = settings.recordPath.empty() ? DefaultRecordPath() : settings.recordPath;
+    const std::wstring given = ValueOf(arguments, L"--record");
+    const std::wstring recordPath = given.empty() ? DefaultRecordPath() : given;
     if (!recordPath.empty())
         Record(recordPath, arguments);
-    return static_cast<int>(settings.exitCode);
+    return static_cast<int>(std::wcstoul(ValueOf(arguments, L"--exit-code").c_str(), nullptr, 10));
 }

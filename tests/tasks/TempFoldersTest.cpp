@@ -24,18 +24,6 @@ TEST_F(TempFoldersTest, TempFolderLongerThanTheBufferFailsAndLeavesThePath)
     EXPECT_EQ(path, CString(L"untouched"));
 }
 
-TEST_F(TempFoldersTest, GuidStringsAreBracedUpperCaseAndFresh)
-{
-    const std::wregex format(L"\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}");
-    std::set<std::wstring> seen;
-    for (int round = 0; round < 20; ++round) {
-        const CString guid = NewGuidString();
-        EXPECT_TRUE(std::regex_match(guid.str(), format)) << Narrow(guid.str());
-        seen.insert(guid.str());
-    }
-    EXPECT_EQ(seen.size(), 20u);
-}
-
 // The folder's path is given back even when it cannot be made.
 TEST_F(TempFoldersTest, SubFolderPathJoinsBaseAndNameWithOneBackslash)
 {
@@ -60,18 +48,21 @@ TEST_F(TempFoldersTest, SubFolderPathJoinsBaseAndNameWithOneBackslash)
     }
 }
 
+// Their names are the only use of NewGuidString: braced, upper case, fresh.
 TEST_F(TempFoldersTest, UniqueTempFoldersAreNewGuidFoldersInTheTempFolder)
 {
-    CString first;
-    CString second;
-    ASSERT_TRUE(CreateUniqueTempFolder(first));
-    ASSERT_TRUE(CreateUniqueTempFolder(second));
-    EXPECT_NE(first, second);
-    for (const CString& folder : {first, second}) {
+    const std::wregex guid(L"\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}");
+    std::set<std::wstring> seen;
+    for (int round = 0; round < 20; ++round) {
+        CString folder;
+        ASSERT_TRUE(CreateUniqueTempFolder(folder));
         EXPECT_EQ(folder.Left(static_cast<int>(TempPath().size())).str(), TempPath());
-        EXPECT_EQ(folder.GetLength(), static_cast<int>(TempPath().size()) + 38);
+        const std::wstring name = folder.str().substr(TempPath().size());
+        EXPECT_TRUE(std::regex_match(name, guid)) << Narrow(name);
         EXPECT_TRUE(FolderExists(folder.str()));
+        seen.insert(name);
     }
+    EXPECT_EQ(seen.size(), 20u);
 }
 
 TEST(FileNameFromUrl, TakesTheTextAfterTheLastSlash)

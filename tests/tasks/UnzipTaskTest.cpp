@@ -134,40 +134,39 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
     }
 }
 
-TEST_F(UnzipTaskTest, WhatIsNoReadableArchiveFailsToOpenAndMakesNoFolder)
+TEST_F(UnzipTaskTest, ExtractionThatCannotBeginFailsAndMakesNoFolder)
 {
     const std::string whole = BuildZip({ZipItem::File("a.txt", PatternBytes(5000))});
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"missing file", std::nullopt},
-        {"not a zip", "MZ this is a program, not an archive"},
-        {"truncated archive", whole.substr(0, whole.size() / 2)},
-        {"empty file", ""},
+    struct Case {
+        const char* name;
+        std::optional<std::string> bytes;  // none: no file
+        std::wstring error;
+        bool tooLongTemp = false;
     };
-    for (const auto& [name, bytes] : cases) {
-        SCOPED_TRACE(name);
+    const Case cases[] = {
+        {"missing file", std::nullopt, L"Can't opne zip file"},
+        {"not a zip", "MZ this is a program, not an archive", L"Can't opne zip file"},
+        {"truncated archive", whole.substr(0, whole.size() / 2), L"Can't opne zip file"},
+        {"empty file", "", L"Can't opne zip file"},
+        {"no temporary folder", whole, L"Can't create extraction folder", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         const std::wstring temp = NextCase();
+        if (c.tooLongTemp)
+            SetTempVariables(TempPath() + std::wstring(270, L'x'));
         TaskWindow window;
         UnzipTask task(&window);
         ::DeleteFileW(ArchivePath().c_str());
-        if (bytes)
-            WriteFileBytes(ArchivePath(), *bytes);
+        if (c.bytes)
+            WriteFileBytes(ArchivePath(), *c.bytes);
         task.SetArchivePath(ArchivePath().c_str());
         ASSERT_TRUE(RunToEnd(task, nullptr));
-        ExpectFailure(task, window, L"Can't opne zip file");
+        ExpectFailure(task, window, c.error);
         EXPECT_TRUE(GuidFolders(temp).empty());
         EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"),
-                  std::vector<std::string>{Narrow(L"[UnzipTask] File: " + ArchivePath() +
-                                                  L" Task Error :Can't opne zip file")});
+                  std::vector<std::string>{Narrow(L"[UnzipTask] File: " + ArchivePath() + L" Task Error :" + c.error)});
     }
-}
-
-TEST_F(UnzipTaskTest, NoTemporaryFolderFailsTheExtraction)
-{
-    SetTempVariables(TempPath() + std::wstring(270, L'x'));
-    TaskWindow window;
-    UnzipTask task(&window);
-    ASSERT_TRUE(Extract(task, BuildZip({ZipItem::File("a.txt", "a")})));
-    ExpectFailure(task, window, L"Can't create extraction folder");
 }
 
 TEST_F(UnzipTaskTest, DestructorRecordNamesTheArchiveAndTheThread)

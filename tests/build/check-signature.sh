@@ -18,13 +18,6 @@ verify() {
     osslsigncode verify -CAfile "$1" -in "$2" 2>&1
 }
 
-# Inverts the byte at OFFSET of FILE.
-flip_byte() {
-    local file="$1" offset="$2" value
-    value=$(od -An -tu1 -j "$offset" -N1 "$file" | tr -d ' ')
-    printf "\\x$(printf '%02x' $((value ^ 0xFF)))" | dd of="$file" bs=1 seek="$offset" conv=notrunc status=none
-}
-
 case "$mode" in
 verified)
     output="$(verify "$1" "$2")" || { echo "$output"; echo "FAIL: the signature of $2 does not verify"; exit 1; }
@@ -38,7 +31,10 @@ tampered)
     cp "$exe" "$copy"
     text_offset=$(x86_64-w64-mingw32-objdump -h "$copy" | awk '$2 == ".text" { print $6 }')
     [[ -n "$text_offset" ]] || { echo "FAIL: no code section in $exe"; exit 1; }
-    flip_byte "$copy" $((16#$text_offset + 256))
+    # Inverts one byte of the code.
+    offset=$((16#$text_offset + 256))
+    value=$(od -An -tu1 -j "$offset" -N1 "$copy" | tr -d ' ')
+    printf "\\x$(printf '%02x' $((value ^ 0xFF)))" | dd of="$copy" bs=1 seek="$offset" conv=notrunc status=none
     cmp -s "$exe" "$copy" && { echo "FAIL: the copy is unchanged"; exit 1; }
     if output="$(verify "$anchor" "$copy")"; then
         echo "$output"; echo "FAIL: a tampered copy verifies"; exit 1

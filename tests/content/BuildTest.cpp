@@ -14,7 +14,6 @@
 
 #include <map>
 #include <memory>
-#include <set>
 
 namespace content_test {
 
@@ -37,11 +36,7 @@ protected:
         writeFile(out() / "resources.zip", "old archive");
         ToolRun run = runTool({"build", DEMO_CONTENT_DIR, out().string()});
         ASSERT_EQ(run.exitCode, 0) << run.output;
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(out())) {
-            names.insert(entry.path().filename().string());
-        }
-        ASSERT_EQ(names, (std::set<std::string>{"resources.db", "resources.zip"}));
+        ASSERT_EQ(outNames(), (std::set<std::string>{"resources.db", "resources.zip"}));
         view_ = std::make_unique<ProgramView>(out() / "resources.db");
     }
 

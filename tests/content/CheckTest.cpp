@@ -2,16 +2,11 @@
 // complete, names the language and the place, and reports nothing else.
 #include "ContentFixture.h"
 
-#include <functional>
-
 namespace content_test {
 
 namespace {
 
-class Check : public ContentFixture {
-protected:
-    ToolRun check() { return runTool({"check", content().string()}); }
-};
+using Check = ContentFixture;
 
 TEST_F(Check, CompleteContentPassesCountingTheNeutralFallback)
 {
@@ -24,7 +19,7 @@ TEST_F(Check, CompleteContentPassesCountingTheNeutralFallback)
 
 struct FaultCase {
     const char* name;
-    std::function<void(const fs::path& content)> breakContent;
+    Edit breakContent;
     std::vector<std::string> expected;  // parts of the report, in order
     int faults;                         // how many faults the report counts
 };
@@ -53,30 +48,18 @@ TEST_P(CheckFinds, TheFaultAndNothingElse)
 INSTANTIATE_TEST_SUITE_P(
     Faults, CheckFinds,
     ::testing::Values(
-        FaultCase{"TextMissingInOneLanguage",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "texts" / "1037.txt", "9\t\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D\n", "");
-                  },
-                  {"language 1037 (Hebrew):", "missing text 9 RESOURCE_9"},
-                  1},
-        FaultCase{"NeutralValueMissingForEveryLanguage",
-                  [](const fs::path& content) { replaceInFile(content / "texts" / "0.txt", "56\tText 56\n", ""); },
-                  {"language 1033 (English):", "missing text 56", "language 1037 (Hebrew):", "missing text 56"},
-                  2},
-        FaultCase{"PictureMissing",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "files.tsv", "0\t240\tpictures/picture.jpg\n", "");
-                  },
-                  {"language 1033", "missing picture 240", "language 1037", "missing picture 240"},
-                  2},
+        FaultCase{"TextMissingInOneLanguage", replacing("texts/1037.txt", "9\t\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D\n", ""),
+                  {"language 1037 (Hebrew):", "missing text 9 RESOURCE_9"}, 1},
+        FaultCase{"NeutralValueMissingForEveryLanguage", replacing("texts/0.txt", "56\tText 56\n", ""),
+                  {"language 1033 (English):", "missing text 56", "language 1037 (Hebrew):", "missing text 56"}, 2},
+        FaultCase{"PictureMissing", replacing("files.tsv", "0\t240\tpictures/picture.jpg\n", ""),
+                  {"language 1033", "missing picture 240", "language 1037", "missing picture 240"}, 2},
         FaultCase{"PictureNotJpeg",
                   [](const fs::path& content) {
                       writeFile(content / "pictures" / "logo.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
-                      replaceInFile(content / "files.tsv", "0\t239\tpictures/picture.jpg",
-                                    "0\t239\tpictures/logo.png");
+                      replaceInFile(content / "files.tsv", "0\t239\tpictures/picture.jpg", "0\t239\tpictures/logo.png");
                   },
-                  {"language 0 (Neutral):", "pictures/logo.png: 239 RESOURCE_239: the picture is not a JPEG file"},
-                  1},
+                  {"language 0 (Neutral):", "pictures/logo.png: 239 RESOURCE_239: the picture is not a JPEG file"}, 1},
         FaultCase{"PictureProgressive",
                   [](const fs::path& content) {
                       // The frame header says progressive (SOF2 instead of SOF0).
@@ -86,53 +69,26 @@ INSTANTIATE_TEST_SUITE_P(
                       replaceInFile(content / "files.tsv", "0\t28\tpictures/picture.jpg",
                                     "0\t28\tpictures/progressive.jpg");
                   },
-                  {"language 0", "pictures/progressive.jpg: 28 RESOURCE_28: the picture is a progressive JPEG"},
-                  1},
-        FaultCase{"OfferDescriptionNotJson",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "offer" / "1033.json", "\"h\": \"Heading\",", "\"h\": \"Heading\"");
-                  },
-                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"},
-                  1},
-        FaultCase{"OfferDescriptionLacksATemplateKey",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "offer" / "1037.json", "  \"i\": \"Intro\",\n", "");
-                  },
-                  {"language 1037", "lacks \"i\", which the template uses (\"{demo:i}\")"},
-                  1},
+                  {"language 0", "pictures/progressive.jpg: 28 RESOURCE_28: the picture is a progressive JPEG"}, 1},
+        FaultCase{"OfferDescriptionNotJson", replacing("offer/1033.json", "\"h\": \"Heading\",", "\"h\": \"Heading\""),
+                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"}, 1},
+        FaultCase{"OfferDescriptionLacksATemplateKey", replacing("offer/1037.json", "  \"i\": \"Intro\",\n", ""),
+                  {"language 1037", "lacks \"i\", which the template uses (\"{demo:i}\")"}, 1},
         FaultCase{"OfferPlaceholderPartOfAnother",
                   [](const fs::path& content) {
                       replaceInFile(content / "texts" / "0.txt", "168\t{%TAG%:$1}", "168\t<%TAG%:$1");
                       replaceInFile(content / "offer" / "template.html", "{demo:i}", "<demo:i");
                       replaceInFile(content / "offer" / "template.html", "{demo:i2}", "<demo:i2");
                   },
-                  {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"},
-                  2},
-        FaultCase{"UnknownMacro",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "texts" / "1033.txt", "This installs $(^Name).",
-                                    "This installs $(^Nmae).");
-                  },
-                  {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""},
-                  1},
-        FaultCase{"UnknownEscape",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "texts" / "1037.txt", "$(^Name)", "$\\t$(^Name)");
-                  },
-                  {"language 1037", "texts/1037.txt:2: 10 RESOURCE_10: unknown macro \"$\\t\""},
-                  1},
-        FaultCase{"MacroInATextShownWithoutReplacement",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "texts" / "0.txt", "1\tText 1\n", "1\tSkip $(^Name)\n");
-                  },
-                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"},
-                  1},
-        FaultCase{"TextNotUtf8",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "texts" / "1033.txt", "9\tWelcome", "9\tWelcome to caf\xE9");
-                  },
-                  {"language 1033", "texts/1033.txt:1: 9 RESOURCE_9: not valid UTF-8 (byte 15)"},
-                  1},
+                  {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"}, 2},
+        FaultCase{"UnknownMacro", replacing("texts/1033.txt", "This installs $(^Name).", "This installs $(^Nmae)."),
+                  {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, 1},
+        FaultCase{"UnknownEscape", replacing("texts/1037.txt", "$(^Name)", "$\\t$(^Name)"),
+                  {"language 1037", "texts/1037.txt:2: 10 RESOURCE_10: unknown macro \"$\\t\""}, 1},
+        FaultCase{"MacroInATextShownWithoutReplacement", replacing("texts/0.txt", "1\tText 1\n", "1\tSkip $(^Name)\n"),
+                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"}, 1},
+        FaultCase{"TextNotUtf8", replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome to caf\xE9"),
+                  {"language 1033", "texts/1033.txt:1: 9 RESOURCE_9: not valid UTF-8 (byte 15)"}, 1},
         FaultCase{"ResourceOfTheWrongType",
                   [](const fs::path& content) {
                       replaceInFile(content / "resources.tsv", "239\tRESOURCE_239\tpicture", "239\tRESOURCE_239\ttext");
@@ -140,7 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
                       writeFile(content / "texts" / "0.txt",
                                 readFile(content / "texts" / "0.txt") + "239\tnot a picture\n");
                   },
-                  {"language 0", "resources.tsv:", "resource 239 RESOURCE_239 must be a picture"},
+                  {"language 0", "resources.tsv:", "resource 239 RESOURCE_239 must be a picture"}, 1},
+        FaultCase{"DigestDeclaredAsAPicture",
+                  replacing("resources.tsv", "301\tRESOURCE_301\ttext", "301\tRESOURCE_301\tpicture"),
+                  {"/resources.tsv:4: resource 301 RESOURCE_301 must be a text "
+                   "(SHA-256 digest of the installer at 61)"},
                   1}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 

@@ -23,8 +23,6 @@ const std::vector<ProgramId>& programIds()
     return ids;
 }
 
-namespace {
-
 std::string shellQuote(const std::string& text)
 {
     std::string quoted = "'";
@@ -34,16 +32,9 @@ std::string shellQuote(const std::string& text)
     return quoted + "'";
 }
 
-}  // namespace
-
-ToolRun runTool(const std::vector<std::string>& arguments)
+ToolRun runCommand(const std::string& command)
 {
-    std::string command = shellQuote(CONTENT_TOOL_PATH);
-    for (const std::string& argument : arguments) {
-        command += " " + shellQuote(argument);
-    }
-    command += " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe) {
         ADD_FAILURE() << "cannot run " << command;
         return {-1, ""};
@@ -56,6 +47,15 @@ ToolRun runTool(const std::vector<std::string>& arguments)
     }
     int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+ToolRun runTool(const std::vector<std::string>& arguments)
+{
+    std::string command = shellQuote(CONTENT_TOOL_PATH);
+    for (const std::string& argument : arguments) {
+        command += " " + shellQuote(argument);
+    }
+    return runCommand(command);
 }
 
 std::string readFile(const fs::path& path)
@@ -81,17 +81,38 @@ void replaceInFile(const fs::path& path, const std::string& from, const std::str
     writeFile(path, text.replace(at, from.size(), to));
 }
 
-int lineNumberOf(const fs::path& path, const std::string& prefix)
+Edit replacing(const std::string& file, const std::string& from, const std::string& to)
 {
+    return [=](const fs::path& content) { replaceInFile(content / file, from, to); };
+}
+
+std::string ContentFixture::place(const std::string& file, const std::string& linePrefix) const
+{
+    const fs::path path = content() / file;
     std::istringstream stream(readFile(path));
     std::string line;
     for (int number = 1; std::getline(stream, line); ++number) {
-        if (line.compare(0, prefix.size(), prefix) == 0) {
-            return number;
+        if (line.compare(0, linePrefix.size(), linePrefix) == 0) {
+            return path.lexically_normal().generic_string() + ":" + std::to_string(number);
         }
     }
-    ADD_FAILURE() << "no line starting with \"" << prefix << "\" in " << path;
-    return 0;
+    ADD_FAILURE() << "no line starting with \"" << linePrefix << "\" in " << path;
+    return path.string();
+}
+
+void ContentFixture::addText(const std::string& code, const std::string& line) const
+{
+    const fs::path file = content() / "texts" / (code + ".txt");
+    writeFile(file, readFile(file) + line + "\n");
+}
+
+std::set<std::string> ContentFixture::outNames() const
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(out())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 ContentFixture::ContentFixture()

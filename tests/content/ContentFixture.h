@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,15 +28,19 @@ struct ToolRun {
     std::string output;  // standard output and standard error
 };
 
-// Runs the native content-tool with the arguments.
+// Runs a shell command, or the native content-tool with the arguments.
+ToolRun runCommand(const std::string& command);
 ToolRun runTool(const std::vector<std::string>& arguments);
+std::string shellQuote(const std::string& text);
 
 std::string readFile(const fs::path& path);
 void writeFile(const fs::path& path, const std::string& bytes);
 // Replaces the one occurrence of `from` (which must exist) in a file.
 void replaceInFile(const fs::path& path, const std::string& from, const std::string& to);
-// The 1-based number of the line of a file that starts with `prefix`.
-int lineNumberOf(const fs::path& path, const std::string& prefix);
+// A change to a content folder, made by a test case.
+using Edit = std::function<void(const fs::path& content)>;
+// The edit that replaces the one occurrence of `from` in the content file `file`.
+Edit replacing(const std::string& file, const std::string& from, const std::string& to);
 
 // A fresh folder under the system's temporary folder, removed at the end of
 // the test, holding a small complete content folder in content/:
@@ -51,6 +57,16 @@ protected:
     const fs::path& root() const { return root_; }
     fs::path content() const { return root_ / "content"; }
     fs::path out() const { return root_ / "out"; }
+
+    ToolRun check() const { return runTool({"check", content().string()}); }
+    ToolRun build() const { return runTool({"build", content().string(), out().string()}); }
+    // "FILE:LINE" as the tool names a place: the content file `file` and its
+    // line that starts with `linePrefix`.
+    std::string place(const std::string& file, const std::string& linePrefix) const;
+    // Appends a line to the texts of language `code`.
+    void addText(const std::string& code, const std::string& line) const;
+    // The names in the output folder.
+    std::set<std::string> outNames() const;
 
 private:
     fs::path root_;

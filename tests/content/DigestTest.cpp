@@ -23,33 +23,18 @@ std::string upper(std::string text)
     return text;
 }
 
+std::size_t count(const std::string& text, const std::string& part)
+{
+    std::size_t found = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++found;
+    }
+    return found;
+}
+
 class Digests : public ContentFixture {
 protected:
-    ToolRun check() { return runTool({"check", content().string()}); }
-    ToolRun build() { return runTool({"build", content().string(), out().string()}); }
-
-    void addText(const std::string& code, const std::string& line)
-    {
-        const fs::path file = content() / "texts" / (code + ".txt");
-        writeFile(file, readFile(file) + line + "\n");
-    }
-    void writeDigests(const std::string& rows)
-    {
-        writeFile(content() / "digests.tsv", "language\tid\tfile\n" + rows);
-    }
-    std::string place(const std::string& file, const std::string& linePrefix)
-    {
-        return (content() / file).lexically_normal().generic_string() + ":" +
-               std::to_string(lineNumberOf(content() / file, linePrefix));
-    }
-    static std::size_t count(const std::string& text, const std::string& part)
-    {
-        std::size_t found = 0;
-        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
-            ++found;
-        }
-        return found;
-    }
+    void writeDigests(const std::string& rows) { writeFile(content() / "digests.tsv", "language\tid\tfile\n" + rows); }
 };
 
 TEST_F(Digests, DigestOfAFileIsStoredAsItsLowerCaseText)
@@ -101,17 +86,6 @@ TEST_F(Digests, CheckRefusesADigestThatIsNotSixtyFourHexDigits)
         EXPECT_NE(run.output.find("\n1 fault found\n"), std::string::npos) << run.output;
         replaceInFile(content() / "texts" / "1037.txt", "300\t" + digest + "\n", "");
     }
-}
-
-TEST_F(Digests, CheckRefusesADigestDeclaredAsAPicture)
-{
-    replaceInFile(content() / "resources.tsv", "301\tRESOURCE_301\ttext", "301\tRESOURCE_301\tpicture");
-    ToolRun run = check();
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find(place("resources.tsv", "301\t") +
-                              ": resource 301 RESOURCE_301 must be a text (SHA-256 digest of the installer at 61)"),
-              std::string::npos)
-        << run.output;
 }
 
 TEST_F(Digests, PlainHttpAddressWithoutADigestIsAWarningOnly)

@@ -33,7 +33,7 @@ public:
     explicit ProgramView(const std::filesystem::path& database)
     {
         sqlite3* raw = nullptr;
-        int result = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+        const int result = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
         connection_.reset(raw);
         if (result != SQLITE_OK) {
             throw std::runtime_error("cannot open " + database.string());
@@ -51,11 +51,11 @@ public:
     std::vector<Language> languages()
     {
         auto statement = prepare(kLanguageStatement);
-        std::vector<Language> rows;
         auto text = [&](int column) {
-            auto value = sqlite3_column_text(statement.get(), column);
-            return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
+            auto value = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), column));
+            return std::string(value ? value : "");
         };
+        std::vector<Language> rows;
         while (sqlite3_step(statement.get()) == SQLITE_ROW) {
             rows.push_back({text(0), text(1), text(2), text(3), sqlite3_column_int(statement.get(), 4)});
         }

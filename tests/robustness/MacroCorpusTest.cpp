@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Corpus.h"
-#include "MacroModel.h"
-#include "MacroTexts.h"
+#include "Models.h"
 #include "support/Files.h"
 
 namespace robustness {

@@ -1,7 +1,5 @@
-// The macro table written the plain way, as the oracle of the macro corpus:
-// each row is one left-to-right pass that copies the text and puts the value
-// in place of each occurrence, so that a value is never searched by its own
-// row but is by the rows after it. Values count up to their first NUL.
+// The plain models that the corpus checks the program against, written the
+// plain way rather than as the program writes them.
 #pragma once
 
 #include <string>
@@ -10,7 +8,14 @@
 
 namespace robustness {
 
+// The macro table: each row is one left-to-right pass that copies the text
+// and puts the value in place of each occurrence, so that a value is never
+// searched by its own row but is by the rows after it. Values count up to
+// their first NUL.
 std::wstring ExpectedExpansion(const std::wstring& text, const MacroValues& values);
+
+// Standard Base64 (RFC 4648 alphabet, padded, no line breaks).
+std::string Base64(const std::string& bytes);
 
 // `text` with every occurrence of `search` replaced by `value` in one pass.
 template <typename Text>

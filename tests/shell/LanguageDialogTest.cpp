@@ -3,29 +3,13 @@
 
 #include "ShellFixture.h"
 
-class LanguageDialogTest : public ShellFixture {
-protected:
-    // Starts the product and waits for the language dialog.
-    HWND OpenDialog()
-    {
-        ServeArchive();
-        m_product = Start(L"KestrafinSetup.exe");
-        return winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
-    }
-
-    DWORD CancelAndWait(HWND dialog)
-    {
-        winauto::Click(dialog, IDCANCEL);
-        EXPECT_TRUE(m_product->Wait(kTimeoutMs));
-        return m_product->ExitCode();
-    }
-};
+using LanguageDialogTest = ShellFixture;
 
 TEST_F(LanguageDialogTest, ListsLanguagesByCodeWithoutTheNeutralOne)
 {
     m_database.AddLanguage("2052", "\xE4\xB8\xAD\xE6\x96\x87", "Chinese", "ZH", 0);
     m_database.AddLanguage("1049", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", "Russian", "RU", 0);
-    const HWND dialog = OpenDialog();
+    const HWND dialog = OpenLanguageDialog();
     ASSERT_NE(dialog, nullptr);
     std::vector<std::wstring> items;
     for (int i = 0; i < winauto::ComboCount(dialog, kLanguageList); ++i)
@@ -34,7 +18,7 @@ TEST_F(LanguageDialogTest, ListsLanguagesByCodeWithoutTheNeutralOne)
     EXPECT_EQ(items, (std::vector<std::wstring>{L"Deutsch", L"English", L"\u05E2\u05D1\u05E8\u05D9\u05EA",
                                                 L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439", L"\u4E2D\u6587"}));
     EXPECT_EQ(winauto::WindowText(dialog), L"Kestrafin") << "the caption is the product name";
-    EXPECT_EQ(CancelAndWait(dialog), 0u);
+    EXPECT_EQ(CancelLanguageDialog(dialog), 0u);
 }
 
 // The user's interface language comes from the locale that the test program
@@ -48,18 +32,18 @@ TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)
     const auto expected = preselected.find(::GetUserDefaultUILanguage());
     if (expected == preselected.end())
         GTEST_SKIP() << "needs a German or a Japanese user (CTest: shell_tests_german, shell_tests_japanese)";
-    const HWND dialog = OpenDialog();
+    const HWND dialog = OpenLanguageDialog();
     ASSERT_NE(dialog, nullptr);
     const int selected = winauto::ComboSelection(dialog, kLanguageList);
     EXPECT_EQ(selected < 0 ? L"" : winauto::ComboItemText(dialog, kLanguageList, selected), expected->second);
-    CancelAndWait(dialog);
+    CancelLanguageDialog(dialog);
 }
 
 TEST_F(LanguageDialogTest, CancelEndsTheRunWithoutWizard)
 {
-    const HWND dialog = OpenDialog();
+    const HWND dialog = OpenLanguageDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(CancelAndWait(dialog), 0u);
+    EXPECT_EQ(CancelLanguageDialog(dialog), 0u);
     const auto log = Log();
     ASSERT_GE(log.size(), 3u);
     ExpectRecord(log.size() - 2, "INFO", "SelectLangDialog::OnCancel", "Setup cancelled, Quit.");
@@ -71,10 +55,10 @@ TEST_F(LanguageDialogTest, OkWithNothingSelectedIsIgnored)
 {
     m_database.Execute("DELETE FROM LANGUAGE WHERE LANG_CODE IN ('1033', '" +
                        std::to_string(::GetUserDefaultUILanguage()) + "');");
-    const HWND dialog = OpenDialog();
+    const HWND dialog = OpenLanguageDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(winauto::ComboSelection(dialog, kLanguageList), -1);
     winauto::Click(dialog, IDOK);
     EXPECT_FALSE(m_product->Wait(500)) << "OK without a language must not end the dialog";
-    EXPECT_EQ(CancelAndWait(dialog), 0u);
+    EXPECT_EQ(CancelLanguageDialog(dialog), 0u);
 }

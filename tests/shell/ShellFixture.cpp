@@ -108,13 +108,25 @@ void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& ext
     m_server.Serve(testing_support::ArchivePath(), reply);
 }
 
-HWND ShellFixture::StartWizard(int languageIndex)
+HWND ShellFixture::OpenLanguageDialog()
 {
     ServeArchive();
+    m_product = Start(L"KestrafinSetup.exe");
+    return winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
+}
+
+DWORD ShellFixture::CancelLanguageDialog(HWND dialog)
+{
+    winauto::Click(dialog, IDCANCEL);
+    EXPECT_TRUE(m_product->Wait(kTimeoutMs)) << "the product did not end";
+    return m_product->ExitCode();
+}
+
+HWND ShellFixture::StartWizard(int languageIndex)
+{
     m_server.Serve("/KestrafinInstaller.exe", m_installer);
     m_server.Serve("/PartnerInstaller.exe", m_installer);
-    m_product = Start(L"KestrafinSetup.exe");
-    const HWND languages = winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
+    const HWND languages = OpenLanguageDialog();
     if (!languages)
         return nullptr;
     if (languageIndex >= 0)

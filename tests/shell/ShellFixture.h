@@ -66,6 +66,10 @@ protected:
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
 
+    // Serves the archive, starts the product and waits for its language dialog.
+    HWND OpenLanguageDialog();
+    // Cancels the language dialog and returns the product's exit code.
+    DWORD CancelLanguageDialog(HWND dialog);
     // Serves everything, starts the product, confirms the language at
     // `languageIndex` (-1: the preselected one) and returns the wizard.
     HWND StartWizard(int languageIndex = -1);

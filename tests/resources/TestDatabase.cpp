@@ -52,27 +52,13 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
     sqlite3_finalize(statement);
 }
 
-void TestDatabase::AddText(const char* code, int id, const std::string& utf8)
-{
-    AddValue(code, id, 1, utf8);
-}
-
-void TestDatabase::AddPicture(const char* code, int id, const std::string& bytes)
-{
-    AddValue(code, id, 3, bytes);
-}
-
 void TestDatabase::AddDanglingValue(const char* code, int id, int type)
 {
-    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + std::to_string(id) + ", 'R" + std::to_string(id) +
-            "', " + std::to_string(type) + ");");
-    Execute("INSERT INTO RESOURCE_VALUE VALUES (" + std::to_string(id) + ", '" + code + "', 999999);");
+    AddValueRow(code, id, type, 999999);
 }
 
 void TestDatabase::AddValue(const char* code, int id, int type, const std::string& bytes)
 {
-    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + std::to_string(id) + ", 'R" + std::to_string(id) +
-            "', " + std::to_string(type) + ");");
     const int blobId = m_nextBlobId++;
     sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(m_db, "INSERT INTO BLOB VALUES (?, ?)", -1, &statement, nullptr);
@@ -80,6 +66,13 @@ void TestDatabase::AddValue(const char* code, int id, int type, const std::strin
     sqlite3_bind_blob(statement, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
     sqlite3_step(statement);
     sqlite3_finalize(statement);
-    Execute("INSERT INTO RESOURCE_VALUE VALUES (" + std::to_string(id) + ", '" + code + "', " +
-            std::to_string(blobId) + ");");
+    AddValueRow(code, id, type, blobId);
+}
+
+void TestDatabase::AddValueRow(const char* code, int id, int type, int blobId)
+{
+    const std::string resource = std::to_string(id);
+    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + resource + ", 'R" + resource + "', " +
+            std::to_string(type) + ");");
+    Execute("INSERT INTO RESOURCE_VALUE VALUES (" + resource + ", '" + code + "', " + std::to_string(blobId) + ");");
 }

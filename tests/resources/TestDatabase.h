@@ -16,8 +16,8 @@ public:
     // RTL < 0 stores NULL.
     void AddLanguage(const char* code, const char* nativeName, const char* englishName, const char* abbreviation,
                      int rtl);
-    void AddText(const char* code, int id, const std::string& utf8);
-    void AddPicture(const char* code, int id, const std::string& bytes);
+    void AddText(const char* code, int id, const std::string& utf8) { AddValue(code, id, 1, utf8); }
+    void AddPicture(const char* code, int id, const std::string& bytes) { AddValue(code, id, 3, bytes); }
     // A value that points at a blob id without a BLOB row.
     void AddDanglingValue(const char* code, int id, int type);
     // Runs any SQL (for rows the helpers above do not make).
@@ -25,6 +25,8 @@ public:
 
 private:
     void AddValue(const char* code, int id, int type, const std::string& bytes);
+    // The definition row of `id` (kept when it exists) and a value row for it.
+    void AddValueRow(const char* code, int id, int type, int blobId);
 
     sqlite3* m_db = nullptr;
     int m_nextBlobId = 1;

@@ -1,31 +1,17 @@
 // The resource bootstrap of the real product: the archive is downloaded and
 // extracted behind the two-phase bar, or the run ends through a fatal stop.
 
-#include "Automation.h"
-#include "ProductFixture.h"
+#include "ShellFixture.h"
 #include "support/BuildAddress.h"
 
-using testing_support::LogRecord;
 using testing_support::ZipItem;
 
 namespace {
-constexpr DWORD kExitMinusOne = 0xFFFFFFFF;
 constexpr wchar_t kLoader[] = L"Loading Resources";
 constexpr int kLoaderBar = 1046;
-
-// The index of the first record at or after `from` whose message starts with
-// `text`, or the record count.
-size_t FindRecord(const std::vector<LogRecord>& log, const std::string& text, size_t from = 0)
-{
-    for (size_t i = from; i < log.size(); ++i) {
-        if (log[i].message.rfind(text, 0) == 0)
-            return i;
-    }
-    return log.size();
-}
 }  // namespace
 
-using BootstrapTest = ProductFixture;
+using BootstrapTest = ShellFixture;
 
 TEST_F(BootstrapTest, BarShowsDownloadThenExtractionAndTheDatabaseIsFound)
 {
@@ -64,16 +50,12 @@ TEST_F(BootstrapTest, BarShowsDownloadThenExtractionAndTheDatabaseIsFound)
     ASSERT_TRUE(product->Wait(kTimeoutMs));
     EXPECT_EQ(product->ExitCode(), 0u);
 
+    ASSERT_NO_FATAL_FAILURE(ExpectRecordsInOrder(
+        {"Aquiring resource Database", "[DownloadTask] URL: http://127.0.0.1:", "Setup Resource Archive downloaded to ",
+         "Start Extracting Resource Archive.", "[UnzipTask] File: ", "Finish un zip task",
+         "Extracting Resource Archive Done.", "Resource File is ", "Resources aquired"}));
     const auto log = Log();
-    size_t at = 0;
-    for (const char* expected : {"Aquiring resource Database", "[DownloadTask] URL: http://127.0.0.1:",
-                                 "Setup Resource Archive downloaded to ", "Start Extracting Resource Archive.",
-                                 "[UnzipTask] File: ", "Finish un zip task", "Extracting Resource Archive Done.",
-                                 "Resource File is ", "Resources aquired"}) {
-        at = FindRecord(log, expected, at);
-        ASSERT_LT(at, log.size()) << "missing, or out of order: " << expected;
-    }
-    const LogRecord& found = log[FindRecord(log, "Resource File is ")];
+    const auto& found = log[FindRecord(log, "Resource File is ")];
     EXPECT_EQ(found.function, "Resloader::DialogProc");
     EXPECT_TRUE(testing_support::FileExists(testing_support::Widen(found.message.substr(17))));
     EXPECT_EQ(found.message.substr(found.message.size() - 13), "\\resources.db");
@@ -84,9 +66,7 @@ TEST_F(BootstrapTest, DatabaseInASubfolderIsNotFound)
     ServeArchive({ZipItem::Folder("nested/")}, "nested/resources.db");
     auto product = Start(L"KestrafinSetup.exe");
     ExpectBoxAndConfirm(*product, L"Error", L"Cannot locate Setup Resource File");
-    ExpectBoxAndConfirm(*product, L"Installer", L"Fatal Error occured !  exiting.");
-    ASSERT_TRUE(product->Wait(kTimeoutMs));
-    EXPECT_EQ(product->ExitCode(), kExitMinusOne);
+    ExpectFatalEnd(*product);
 
     const auto log = Log();
     const size_t notFound = FindRecord(log, "Resource File ");
@@ -105,9 +85,7 @@ TEST_F(BootstrapTest, DownloadErrorIsShownWithoutCaptionAndEndsTheRun)
     EXPECT_EQ(winauto::MessageBoxText(box).rfind(L"An error occured while downloading the file : error code = 0x", 0),
               0u);
     winauto::Click(box, IDOK);
-    ExpectBoxAndConfirm(*product, L"Installer", L"Fatal Error occured !  exiting.");
-    ASSERT_TRUE(product->Wait(kTimeoutMs));
-    EXPECT_EQ(product->ExitCode(), kExitMinusOne);
+    ExpectFatalEnd(*product);
 
     const auto log = Log();
     const size_t fatal = FindRecord(log, "Fatal error Error Occured While Preparing Setup Resource File.");

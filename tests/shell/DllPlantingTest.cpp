@@ -20,6 +20,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,16 +74,16 @@ protected:
                 ::CopyFileW((source + L"\\" + name).c_str(), (m_folder / name).c_str(), FALSE);
             }
         }
+        std::vector<std::wstring> modules;  // "wininet", ...
         for (const std::wstring& name : m_names)
-            m_modules.push_back(name.substr(0, name.size() - 4));
+            modules.push_back(name.substr(0, name.size() - 4));
+        m_preference = std::make_unique<NativeDllsFirst>(kProbe, modules);
     }
 
-    // Copies a program of the build beside the planted DLLs; returns the copy.
-    std::wstring PlantBeside(const std::wstring& program)
+    void SetUp() override
     {
-        const std::wstring copy = m_folder / program;
-        EXPECT_TRUE(::CopyFileW(testing_support::BuildPath(program).c_str(), copy.c_str(), FALSE));
-        return copy;
+        ASSERT_FALSE(m_names.empty());
+        ASSERT_TRUE(::CopyFileW(testing_support::BuildPath(kProbe).c_str(), (m_folder / kProbe).c_str(), FALSE));
     }
 
     // Runs the probe beside the planted DLLs on every planted name.
@@ -91,7 +92,7 @@ protected:
         std::wstring arguments = options;
         for (const std::wstring& name : m_names)
             arguments += L" " + name;
-        ChildProcess probe(PlantBeside(kProbe), {arguments, m_folder.Path(), {}});
+        ChildProcess probe(m_folder / kProbe, {arguments, m_folder.Path(), {}});
         EXPECT_TRUE(probe.Wait(kTimeoutMs));
         return probe.ExitCode();
     }
@@ -109,23 +110,19 @@ protected:
 
     testing_support::TempFolder m_folder{L"planted"};
     std::vector<std::wstring> m_names;    // "wininet.dll", ...
-    std::vector<std::wstring> m_modules;  // "wininet", ...
+    std::unique_ptr<NativeDllsFirst> m_preference;
 };
 
 // Without the restriction, each planted DLL is taken: the markers work, and
 // the loader would fall for them.
 TEST_F(DllPlantingTest, AProgramWithTheUsualSearchLoadsThePlantedDlls)
 {
-    ASSERT_FALSE(m_names.empty());
-    const NativeDllsFirst preference(kProbe, m_modules);
     EXPECT_EQ(RunProbe(L""), 0u);
     EXPECT_EQ(Loaded(), m_names);
 }
 
 TEST_F(DllPlantingTest, TheRestrictedSearchLoadsTheSystemDllsInstead)
 {
-    ASSERT_FALSE(m_names.empty());
-    const NativeDllsFirst preference(kProbe, m_modules);
     EXPECT_EQ(RunProbe(L"--restricted"), 0u) << "a system DLL did not load";
     EXPECT_EQ(Loaded(), std::vector<std::wstring>{});
 }

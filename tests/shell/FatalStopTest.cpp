@@ -1,12 +1,7 @@
 // The fatal stops and the top-level exception handlers, through the shell
 // probe, which runs the product's start-up with a chosen InitInstance body.
 
-#include "Automation.h"
 #include "ShellFixture.h"
-
-namespace {
-constexpr DWORD kExitMinusOne = 0xFFFFFFFF;
-}
 
 class FatalStopTest : public ShellFixture {
 protected:
@@ -19,20 +14,11 @@ protected:
         EXPECT_TRUE(probe->Wait(kTimeoutMs)) << "the probe did not end";
         return probe->ExitCode();
     }
-
-    void ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message)
-    {
-        const auto log = Log();
-        ASSERT_LT(index, log.size());
-        EXPECT_EQ(log[index].severity, severity);
-        EXPECT_EQ(log[index].function, function);
-        EXPECT_EQ(log[index].message, message);
-    }
 };
 
 TEST_F(FatalStopTest, DieShowsItsBoxLogsFatalAndEndsWithMinusOne)
 {
-    EXPECT_EQ(RunProbeThroughBox(L"die", L"Installer", L"Fatal Error occured !  exiting."), kExitMinusOne);
+    EXPECT_EQ(RunProbeThroughBox(L"die", L"Installer", kFatalText), kExitMinusOne);
     ExpectRecord(1, "FATAL", "Die", "Fatal Error occured !  exiting.");
     EXPECT_EQ(Log().back().message, "Program treminated with code:-1");
 }

@@ -6,73 +6,49 @@
 #include <algorithm>
 #include <cctype>
 
-#include "WizardFixture.h"
+#include "ShellFixture.h"
 #include "tasks/FileSha256.h"
 
 namespace {
 
-constexpr DWORD kExitMinusOne = 0xFFFFFFFF;
 constexpr int kProductDigest = 300, kOfferDigest = 301;
+const char kVerifier[] = "ExecProgramTask::OpenVerified";
 
-std::string DigestOf(const std::wstring& path)
-{
-    Win32xx::CFile file(path.c_str(), Win32xx::CFile::modeRead);
-    return Sha256Text(Sha256OfFile(file));
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-class InstallerDigestTest : public WizardFixture {
+class InstallerDigestTest : public ShellFixture {
 protected:
     // The digest of the installer that the fixture serves.
-    std::string ServedDigest() const { return DigestOf(testing_support::BuildPath(L"recorder.exe")); }
-    static testing_support::LoopbackHttpServer::Reply AlteredInstaller()
+    static std::string ServedDigest()
     {
-        return testing_support::LoopbackHttpServer::Body(
-            testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe")) + "altered");
+        Win32xx::CFile file(testing_support::BuildPath(L"recorder.exe").c_str(), Win32xx::CFile::modeRead);
+        return Sha256Text(Sha256OfFile(file));
     }
+    void AlterInstaller() { m_installer.body = std::make_shared<std::string>(*m_installer.body + "altered"); }
 
     // Shows the offer page and leaves it through `button` (accept or skip all).
     void PassOffer(HWND wizard, int button)
     {
-        winauto::Click(wizard, Next);
-        ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs));
+        ASSERT_TRUE(ShowOffer(wizard));
         winauto::Click(wizard, button);
     }
 
-    // Where the product downloaded `name`: a GUID folder of the temporary folder.
-    std::wstring Downloaded(const std::wstring& name)
-    {
-        for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path())) {
-            const std::wstring path = m_temp / entry + L"\\" + name;
-            if (testing_support::FileExists(path))
-                return path;
-        }
-        return std::wstring();
-    }
-
-    // Waits for the fatal stop's box and confirms it; the text must name the
-    // downloaded `name` as altered.
-    void ExpectAlteredAndConfirm(const std::wstring& name)
+    // Expects the fatal stop naming the downloaded `name` (in a GUID folder
+    // of the temporary folder) as altered, on screen and in the log.
+    void ExpectAlteredAndFatalEnd(const std::wstring& name)
     {
         ASSERT_NE(winauto::WaitForWindow(L"Installer", kTimeoutMs, m_product->Id()), nullptr);
-        const std::wstring path = Downloaded(name);
+        std::wstring path;
+        for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path())) {
+            if (testing_support::FileExists(m_temp / entry + L"\\" + name))
+                path = m_temp / entry + L"\\" + name;
+        }
         ASSERT_NE(path, L"") << "not downloaded: " << testing_support::Narrow(name);
-        ExpectBoxAndConfirm(*m_product, L"Installer", L"The downloaded file is damaged or has been altered :" + path);
-        ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-        EXPECT_EQ(m_product->ExitCode(), kExitMinusOne);
+        const std::wstring text = L"The downloaded file is damaged or has been altered :" + path;
+        ExpectFatalEnd(*m_product, text);
         const auto log = Log();
-        const bool fatal = std::any_of(log.begin(), log.end(), [&](const auto& record) {
+        EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const auto& record) {
             return record.severity == "FATAL" && record.function == "Die" &&
-                   record.message == "The downloaded file is damaged or has been altered :" +
-                                         testing_support::Narrow(path) + " exiting.";
-        });
-        EXPECT_TRUE(fatal) << "no fatal record naming " << testing_support::Narrow(path);
+                   record.message == testing_support::Narrow(text) + " exiting.";
+        })) << "no fatal record naming " << testing_support::Narrow(path);
     }
 
     // Both installers ran; Finish ends the program normally.
@@ -85,46 +61,37 @@ protected:
         ASSERT_TRUE(m_product->Wait(kTimeoutMs));
         EXPECT_EQ(m_product->ExitCode(), 0u);
     }
-
-    size_t VerifiedRecords() { return CountRecordsFrom("ExecProgramTask::OpenVerified", "SHA-256 verified"); }
-    size_t CountRecordsFrom(const std::string& function, const std::string& text)
-    {
-        size_t count = 0;
-        for (const auto& record : Log())
-            count += record.function == function && record.message.find(text) != std::string::npos;
-        return count;
-    }
 };
 
 }  // namespace
 
 TEST_F(InstallerDigestTest, MatchingDigestsLaunchBothInstallers)
 {
+    std::string upperCase = ServedDigest();
+    std::transform(upperCase.begin(), upperCase.end(), upperCase.begin(), ::toupper);
     m_database.AddText("0", kProductDigest, ServedDigest());
-    m_database.AddText("1033", kOfferDigest, Upper(ServedDigest()));
+    m_database.AddText("1033", kOfferDigest, upperCase);
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     PassOffer(wizard, Next);
     ExpectBothInstallersRanThenFinish(wizard);
-    EXPECT_EQ(VerifiedRecords(), 2u);
-    EXPECT_EQ(CountRecordsFrom("ExecProgramTask::OpenVerified", "PartnerInstaller.exe SHA-256 verified: " +
-                                                                    ServedDigest()),
-              1u);
+    EXPECT_EQ(CountRecordsFrom(kVerifier, "SHA-256 verified"), 2u);
+    EXPECT_EQ(CountRecordsFrom(kVerifier, "PartnerInstaller.exe SHA-256 verified: " + ServedDigest()), 1u);
 }
 
 TEST_F(InstallerDigestTest, AlteredProductInstallerIsNotLaunchedAndTheRunEndsFatally)
 {
     m_database.AddText("0", kProductDigest, ServedDigest());
-    m_installer = AlteredInstaller();
+    AlterInstaller();
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     PassOffer(wizard, SkipAll);
-    ExpectAlteredAndConfirm(L"KestrafinInstaller.exe");
+    ExpectAlteredAndFatalEnd(L"KestrafinInstaller.exe");
     EXPECT_EQ(ProductRecord(), "") << "the altered installer ran";
     EXPECT_EQ(CountRecordsFrom("ExecProgramTask::OnStart", "[ExecProgramTask]"), 1u) << "the launch task ran";
     EXPECT_EQ(CountRecordsFrom("ExecProgramTask::OnStart", " Exit code: "), 0u) << "and launched nothing";
     EXPECT_EQ(CountRecords("All Setup Tasks Done."), 0u);
-    EXPECT_EQ(VerifiedRecords(), 0u);
+    EXPECT_EQ(CountRecordsFrom(kVerifier, "SHA-256 verified"), 0u);
 }
 
 TEST_F(InstallerDigestTest, LanguageOwnDigestWinsAndAMismatchStopsTheRunBeforeTheProduct)
@@ -135,7 +102,7 @@ TEST_F(InstallerDigestTest, LanguageOwnDigestWinsAndAMismatchStopsTheRunBeforeTh
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     PassOffer(wizard, Next);
-    ExpectAlteredAndConfirm(L"PartnerInstaller.exe");
+    ExpectAlteredAndFatalEnd(L"PartnerInstaller.exe");
     EXPECT_EQ(OfferRecord(), "") << "the refused offer installer ran";
     EXPECT_EQ(ProductRecord(), "");
     EXPECT_EQ(m_server.RequestCount("/KestrafinInstaller.exe"), 0) << "the chain went on after the refusal";
@@ -143,10 +110,10 @@ TEST_F(InstallerDigestTest, LanguageOwnDigestWinsAndAMismatchStopsTheRunBeforeTh
 
 TEST_F(InstallerDigestTest, WithoutDigestsAlteredInstallersRunUnchecked)
 {
-    m_installer = AlteredInstaller();
+    AlterInstaller();
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     PassOffer(wizard, Next);
     ExpectBothInstallersRanThenFinish(wizard);
-    EXPECT_EQ(CountRecordsFrom("ExecProgramTask::OpenVerified", ""), 0u) << "nothing was checked";
+    EXPECT_EQ(CountRecordsFrom(kVerifier, ""), 0u) << "nothing was checked";
 }

@@ -1,25 +1,40 @@
 #include "ShellFixture.h"
 
-#include "Automation.h"
+#include <algorithm>
+
+#include "support/BuildAddress.h"
 
 using testing_support::ChildProcess;
+using testing_support::LoopbackHttpServer;
+
+ShellFixture::ShellFixture() : m_server(testing_support::ArchivePort())
+{
+    m_database.AddLanguage("0", "Neutral", "", "", 0);
+    m_database.AddLanguage("1033", "English", "English", "EN", 0);
+    m_database.AddLanguage("1031", "Deutsch", "German", "DE", 0);
+    m_database.AddLanguage("1037", "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "Hebrew", "HE", 1);
+    const std::pair<int, const char*> texts[] = {
+        {1, "Skip"}, {2, "Skip all"}, {3, "Installing $(^Name)"}, {7, "Please wait"}, {9, "Welcome to $(^Name)"},
+        {10, "Body $(^LangID)"}, {242, "Subtitle"}, {11, "Privacy"}, {12, "License"},
+        {159, "http://127.0.0.1/privacy"}, {158, "http://127.0.0.1/license"}, {13, "Cancel the setup?"},
+        {14, "Not installed yet"}, {15, "Setup complete"}, {16, "Done"}, {58, "Kestrafin"}, {65, "$(^Name) Setup"},
+        {233, "3.2"}, {77, "< Back"}, {78, "Next >"}, {84, "Cancel"}, {85, "Close"}, {216, "Finish"},
+        {237, "Accept"}, {238, "Decline"}, {57, "/S /LANG=$(^LangID)"}, {62, "/OFFER /ABBR=$(^LangAbrev)"},
+        {40, "<html><body>[[o:h]]</body></html>"}, {38, "{\"h\":\"Offer\"}"}, {168, "[[$1]]"}, {166, "x"}};
+    for (const auto& [id, text] : texts)
+        m_database.AddText("0", id, text);
+    m_database.AddText("0", 56, testing_support::ArchiveServerUrl("/KestrafinInstaller.exe"));
+    m_database.AddText("0", 61, testing_support::ArchiveServerUrl("/PartnerInstaller.exe"));
+    m_installer = LoopbackHttpServer::Body(testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe")));
+}
 
 std::unique_ptr<ChildProcess> ShellFixture::Start(const std::wstring& program, const std::wstring& arguments,
                                                  const std::map<std::wstring, std::wstring>& environment)
 {
-    ChildProcess::Options options;
-    options.arguments = arguments;
-    options.environment = {{L"TMP", m_temp.Path() + L"\\"}, {L"TEMP", m_temp.Path() + L"\\"}};
+    ChildProcess::Options options{arguments, L"", {{L"TMP", m_temp.Path() + L"\\"}, {L"TEMP", m_temp.Path() + L"\\"}}};
     for (const auto& [name, value] : environment)
         options.environment[name] = value;
     return std::make_unique<ChildProcess>(testing_support::BuildPath(program), options);
-}
-
-DWORD ShellFixture::RunToEnd(const std::wstring& program, const std::wstring& arguments)
-{
-    auto process = Start(program, arguments);
-    EXPECT_TRUE(process->Wait(kTimeoutMs)) << "the program did not end";
-    return process->ExitCode();
 }
 
 void ShellFixture::ExpectBoxAndConfirm(const ChildProcess& process, const std::wstring& caption,
@@ -30,4 +45,121 @@ void ShellFixture::ExpectBoxAndConfirm(const ChildProcess& process, const std::w
     EXPECT_EQ(testing_support::Narrow(winauto::MessageBoxText(box)), testing_support::Narrow(text));
     winauto::Click(box, IDOK);
     EXPECT_TRUE(winauto::WaitForWindowGone(caption, kTimeoutMs, process.Id()));
+}
+
+void ShellFixture::ExpectFatalEnd(ChildProcess& process, const std::wstring& text)
+{
+    ExpectBoxAndConfirm(process, L"Installer", text);
+    ASSERT_TRUE(process.Wait(kTimeoutMs)) << "the program did not end";
+    EXPECT_EQ(process.ExitCode(), kExitMinusOne);
+}
+
+size_t ShellFixture::FindRecord(const std::vector<testing_support::LogRecord>& log, const std::string& text,
+                                size_t from)
+{
+    while (from < log.size() && log[from].message.rfind(text, 0) != 0)
+        ++from;
+    return from;
+}
+
+void ShellFixture::ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message)
+{
+    const auto log = Log();
+    ASSERT_LT(index, log.size());
+    const testing_support::LogRecord& record = log[index];
+    EXPECT_EQ(record.severity, severity);
+    EXPECT_EQ(record.function, function);
+    EXPECT_EQ(record.message, message);
+}
+
+void ShellFixture::ExpectRecordsInOrder(std::initializer_list<std::string> texts)
+{
+    const auto log = Log();
+    size_t at = 0;
+    for (const std::string& text : texts) {
+        at = FindRecord(log, text, at);
+        ASSERT_LT(at, log.size()) << "missing, or out of order: " << text;
+        ++at;
+    }
+}
+
+size_t ShellFixture::CountRecords(const std::string& text)
+{
+    const auto log = Log();
+    return std::count_if(log.begin(), log.end(), [&](const auto& record) { return record.message.rfind(text, 0) == 0; });
+}
+
+size_t ShellFixture::CountRecordsFrom(const std::string& function, const std::string& text)
+{
+    const auto log = Log();
+    return std::count_if(log.begin(), log.end(), [&](const auto& record) {
+        return record.function == function && record.message.find(text) != std::string::npos;
+    });
+}
+
+void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& extra, const std::string& databaseName,
+                                size_t pieceSize, DWORD pauseMs)
+{
+    std::vector<testing_support::ZipItem> items = extra;
+    items.push_back(testing_support::ZipItem::File(databaseName, testing_support::ReadFileBytes(m_source / L"resources.db")));
+    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(testing_support::BuildZip(items));
+    reply.pieceSize = pieceSize;
+    reply.pauseMs = pauseMs;
+    m_server.Serve(testing_support::ArchivePath(), reply);
+}
+
+HWND ShellFixture::OpenLanguageDialog()
+{
+    ServeArchive();
+    m_product = Start(L"KestrafinSetup.exe");
+    return winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
+}
+
+DWORD ShellFixture::CancelLanguageDialog(HWND dialog)
+{
+    winauto::Click(dialog, IDCANCEL);
+    EXPECT_TRUE(m_product->Wait(kTimeoutMs)) << "the product did not end";
+    return m_product->ExitCode();
+}
+
+HWND ShellFixture::StartWizard(int languageIndex)
+{
+    m_server.Serve("/KestrafinInstaller.exe", m_installer);
+    m_server.Serve("/PartnerInstaller.exe", m_installer);
+    const HWND languages = OpenLanguageDialog();
+    if (!languages)
+        return nullptr;
+    if (languageIndex >= 0)
+        winauto::SelectComboItem(languages, kLanguageList, languageIndex);
+    winauto::Click(languages, IDOK);
+    return winauto::WaitForWindow(kWizard, kTimeoutMs, m_product->Id());
+}
+
+bool ShellFixture::WaitForTitle(HWND wizard, const std::wstring& title)
+{
+    return winauto::WaitUntil([&] { return PageText(wizard, Title) == title; }, kTimeoutMs);
+}
+
+bool ShellFixture::ShowOffer(HWND wizard)
+{
+    winauto::Click(wizard, Next);
+    return winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs);
+}
+
+void ShellFixture::CancelAndClose(HWND wizard)
+{
+    winauto::Click(wizard, Cancel);
+    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, Close); }, kTimeoutMs));
+    winauto::Click(wizard, Close);
+    ASSERT_TRUE(m_product->Wait(kTimeoutMs)) << "the product did not end";
+}
+
+std::vector<int> ShellFixture::VisibleButtons(HWND wizard)
+{
+    std::vector<int> visible;
+    for (const int id : {Skip, SkipAll, Next, Close, Previous, Cancel, TaskCancel}) {
+        if (winauto::IsControlVisible(wizard, id))
+            visible.push_back(id);
+    }
+    return visible;
 }

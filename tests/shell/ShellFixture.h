@@ -1,33 +1,95 @@
-// Runs the product (or the shell probe) as its own process with a temporary
-// folder of the test's own, so that its osi.log is the test's to read.
+// Runs the real product (or the shell probe) as its own process with a
+// temporary folder of the test's own, so that its osi.log is the test's to
+// read. The product finds on the build's own archive address (a loopback
+// address) a resource archive built from a database that the test writes,
+// with four languages and the wizard's texts, and the product and offer
+// installers, both the recording test program.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
+#include <vector>
 
+#include "Automation.h"
+#include "LoopbackHttpServer.h"
+#include "ZipBuilder.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"
+#include "tests/resources/TestDatabase.h"
 
 class ShellFixture : public ::testing::Test {
 protected:
     static constexpr DWORD kTimeoutMs = 20000;
+    static constexpr DWORD kExitMinusOne = 0xFFFFFFFF;
+    static constexpr wchar_t kFatalText[] = L"Fatal Error occured !  exiting.";
+    static constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
+    static constexpr int kLanguageList = 1001;
+    static constexpr wchar_t kWizard[] = L"Kestrafin Setup (V3.2)";
+    enum Button { Skip = 1007, SkipAll = 1008, Next = 1009, Close = 1047, Previous = 1054, Cancel = 1055,
+                  TaskCancel = 8 };
+    enum PageControl { Title = 1024, Subtitle = 1025, Body = 1026, TasksProgress = 1035 };
+
+    ShellFixture();
 
     // Starts a program of the build with TMP and TEMP set to the test's folder,
     // and the environment variables given (which may replace TMP and TEMP).
     std::unique_ptr<testing_support::ChildProcess> Start(const std::wstring& program,
                                                          const std::wstring& arguments = L"",
                                                          const std::map<std::wstring, std::wstring>& environment = {});
-    // Runs the program to its end and returns its exit code.
-    DWORD RunToEnd(const std::wstring& program, const std::wstring& arguments = L"");
     // Waits for a message box of the process, checks its caption and text,
     // and presses its OK button.
     void ExpectBoxAndConfirm(const testing_support::ChildProcess& process, const std::wstring& caption,
                              const std::wstring& text);
+    // Confirms the fatal stop's box and expects the process to end with -1.
+    void ExpectFatalEnd(testing_support::ChildProcess& process, const std::wstring& text = kFatalText);
 
     std::wstring LogPath() const { return m_temp / L"osi.log"; }
     std::vector<testing_support::LogRecord> Log() const { return testing_support::ReadLog(LogPath()); }
+    // The index of the first record at or after `from` whose message starts
+    // with `text`, or the record count.
+    static size_t FindRecord(const std::vector<testing_support::LogRecord>& log, const std::string& text,
+                             size_t from = 0);
+    // Expects the log's record at `index` to have this severity, function and message.
+    void ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message);
+    // Expects records starting with these texts, in this order (others may lie between).
+    void ExpectRecordsInOrder(std::initializer_list<std::string> texts);
+    // Records whose message starts with `text`.
+    size_t CountRecords(const std::string& text);
+    // Records of `function` whose message holds `text`.
+    size_t CountRecordsFrom(const std::string& function, const std::string& text);
+
+    // Serves resources.zip holding the test's database (at `databaseName`
+    // inside the archive) and the extra items.
+    void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
+                      const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
+
+    // Serves the archive, starts the product and waits for its language dialog.
+    HWND OpenLanguageDialog();
+    // Cancels the language dialog and returns the product's exit code.
+    DWORD CancelLanguageDialog(HWND dialog);
+    // Serves everything, starts the product, confirms the language at
+    // `languageIndex` (-1: the preselected one) and returns the wizard.
+    HWND StartWizard(int languageIndex = -1);
+    std::wstring PageText(HWND wizard, int id) { return winauto::WindowText(winauto::FindDescendant(wizard, id)); }
+    bool WaitForTitle(HWND wizard, const std::wstring& title);
+    bool WaitForFinish(HWND wizard) { return WaitForTitle(wizard, L"Setup complete"); }
+    // Next on the welcome page; true once the offer's own captions show.
+    bool ShowOffer(HWND wizard);
+    // Cancel, then Close on the message page: the wizard ends unfinished.
+    void CancelAndClose(HWND wizard);
+    // The buttons that are visible, in the order of `Button`.
+    std::vector<int> VisibleButtons(HWND wizard);
+    // The records of the installers that ran ("" when one did not run).
+    std::string ProductRecord() { return testing_support::ReadFileBytes(m_temp / L"KestrafinInstaller.exe.record.txt"); }
+    std::string OfferRecord() { return testing_support::ReadFileBytes(m_temp / L"PartnerInstaller.exe.record.txt"); }
 
     testing_support::TempFolder m_temp{L"shell"};
+    testing_support::TempFolder m_source{L"content"};
+    TestDatabase m_database{m_source / L"resources.db"};
+    testing_support::LoopbackHttpServer m_server;
+    testing_support::LoopbackHttpServer::Reply m_installer;
+    std::unique_ptr<testing_support::ChildProcess> m_product;
 };

@@ -113,21 +113,6 @@ std::wstring BuildPath(const std::wstring& name)
     return folder + L"\\" + name;
 }
 
-std::wstring UnixPath(const std::wstring& windowsPath)
-{
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix)
-        return windowsPath;
-    char* unixPath = toUnix(windowsPath.c_str());
-    if (!unixPath)
-        return windowsPath;
-    const std::wstring result = Widen(unixPath);
-    ::HeapFree(::GetProcessHeap(), 0, unixPath);
-    return result;
-}
-
 std::string Narrow(const std::wstring& text)
 {
     return Win32xx::WideToUtf8(text);

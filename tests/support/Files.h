@@ -49,9 +49,6 @@ std::vector<LogRecord> ReadLog(const std::wstring& path);
 // The full path of a program or file at the build root, beside the tester.
 std::wstring BuildPath(const std::wstring& name);
 
-// The Unix path of a Windows path under Wine (the path itself elsewhere).
-std::wstring UnixPath(const std::wstring& windowsPath);
-
 std::string Narrow(const std::wstring& text);  // UTF-8
 std::wstring Widen(const std::string& text);   // from UTF-8
 

@@ -6,8 +6,9 @@
 #include <commctrl.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <shlwapi.h>
 
-#include <cstring>
+#include <functional>
 
 #include "Automation.h"
 #include "ControlsTestDialog.h"
@@ -16,9 +17,6 @@
 #include "wizard/controls/CJPEGStatic.h"
 #include "wizard/controls/CWebBrowserEx.h"
 #include "wizard/controls/SysLinkControl.h"
-
-using testing_support::BuildPath;
-using testing_support::TempFolder;
 
 namespace {
 
@@ -38,12 +36,8 @@ void PumpMessages(DWORD milliseconds = 100)
 
 IPicture* LoadTestPicture()
 {
-    const std::string bytes = testing_support::ReadFileBytes(BuildPath(L"red-blue.jpg"));
-    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    std::memcpy(::GlobalLock(block), bytes.data(), bytes.size());
-    ::GlobalUnlock(block);
-    IStream* stream = nullptr;
-    ::CreateStreamOnHGlobal(block, TRUE, &stream);
+    const std::string bytes = testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg"));
+    IStream* stream = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
     IPicture* picture = nullptr;
     ::OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
@@ -82,39 +76,32 @@ protected:
     TestDialog m_dialog;
 };
 
-TEST_F(ControlsTest, PictureIsStretchedOverTheWholeControl)
+// In a mirrored (right-to-left) dialog too, the picture keeps its own left
+// and right.
+TEST_F(ControlsTest, PictureIsStretchedOverTheWholeControlAndNeverMirrored)
 {
-    CJPEGStatic picture;
-    picture.AttachDlgItem(IDC_TEST_PICTURE, m_dialog.GetHwnd());
-    picture.SetPicture(LoadTestPicture());
-    ::UpdateWindow(picture.GetHwnd());
-    PumpMessages();
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "right-to-left dialog" : "left-to-right dialog");
+        TestDialog dialog;  // a fresh one: nothing painted before
+        dialog.Create(nullptr);
+        if (mirrored)
+            ::SetWindowLongPtrW(dialog, GWL_EXSTYLE, ::GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+        CJPEGStatic picture;
+        picture.AttachDlgItem(IDC_TEST_PICTURE, dialog);
+        picture.SetPicture(LoadTestPicture());
+        ::InvalidateRect(picture.GetHwnd(), nullptr, TRUE);
+        ::UpdateWindow(picture.GetHwnd());
+        PumpMessages();
 
-    RECT client;
-    ::GetClientRect(picture.GetHwnd(), &client);
-    ASSERT_GT(client.right, 100);
-    // The 2:1 picture in a 3:1 control: stretched, not letterboxed.
-    EXPECT_TRUE(IsReddish(PixelAt(picture.GetHwnd(), 2, 2)));
-    EXPECT_TRUE(IsReddish(PixelAt(picture.GetHwnd(), client.right / 4, client.bottom - 2)));
-    EXPECT_TRUE(IsBluish(PixelAt(picture.GetHwnd(), client.right * 3 / 4, 2)));
-    EXPECT_TRUE(IsBluish(PixelAt(picture.GetHwnd(), client.right - 2, client.bottom - 2)));
-}
-
-TEST_F(ControlsTest, PictureIsNotMirroredInARightToLeftWindow)
-{
-    ::SetWindowLongPtrW(m_dialog.GetHwnd(), GWL_EXSTYLE,
-                        ::GetWindowLongPtrW(m_dialog.GetHwnd(), GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
-    CJPEGStatic picture;
-    picture.AttachDlgItem(IDC_TEST_PICTURE, m_dialog.GetHwnd());
-    picture.SetPicture(LoadTestPicture());
-    ::InvalidateRect(picture.GetHwnd(), nullptr, TRUE);
-    ::UpdateWindow(picture.GetHwnd());
-    PumpMessages();
-
-    RECT client;
-    ::GetClientRect(picture.GetHwnd(), &client);
-    EXPECT_TRUE(IsReddish(PixelAt(picture.GetHwnd(), 4, client.bottom / 2)));
-    EXPECT_TRUE(IsBluish(PixelAt(picture.GetHwnd(), client.right - 4, client.bottom / 2)));
+        RECT client;
+        ::GetClientRect(picture.GetHwnd(), &client);
+        ASSERT_GT(client.right, 100);
+        // The 2:1 picture in a 3:1 control: stretched, not letterboxed.
+        EXPECT_TRUE(IsReddish(PixelAt(picture.GetHwnd(), 2, 2)));
+        EXPECT_TRUE(IsReddish(PixelAt(picture.GetHwnd(), client.right / 4, client.bottom - 2)));
+        EXPECT_TRUE(IsBluish(PixelAt(picture.GetHwnd(), client.right * 3 / 4, 2)));
+        EXPECT_TRUE(IsBluish(PixelAt(picture.GetHwnd(), client.right - 2, client.bottom - 2)));
+    }
 }
 
 TEST_F(ControlsTest, PictureControlKeepsItsPictureUntilReplaced)
@@ -145,21 +132,22 @@ TEST_F(ControlsTest, LinkOpensItsAddressWithTheShellOnClickAndOnEnter)
     wcsncpy(item.szUrl, target.c_str(), L_MAX_URL_LENGTH - 1);
     ::SendMessageW(link.GetHwnd(), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
 
-    ::PostMessageW(link.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::PostMessageW(link.GetHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    PumpMessages(300);
-    HWND editor = winauto::WaitForWindow(editorCaption, 15000);
-    ASSERT_NE(editor, nullptr) << "a click did not open the link";
-    ::PostMessageW(editor, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(winauto::WaitForWindowGone(editorCaption, 10000));
-
-    ::SetFocus(link.GetHwnd());
-    ::SendMessageW(link.GetHwnd(), WM_KEYDOWN, VK_RETURN, 0);
-    PumpMessages(300);
-    editor = winauto::WaitForWindow(editorCaption, 15000);
-    ASSERT_NE(editor, nullptr) << "Enter did not open the link";
-    ::PostMessageW(editor, WM_CLOSE, 0, 0);
-    winauto::WaitForWindowGone(editorCaption, 10000);
+    const auto expectEditorOpens = [&](const char* way, const std::function<void()>& use) {
+        use();
+        PumpMessages(300);
+        const HWND editor = winauto::WaitForWindow(editorCaption, 15000);
+        ASSERT_NE(editor, nullptr) << way << " did not open the link";
+        ::PostMessageW(editor, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(winauto::WaitForWindowGone(editorCaption, 10000));
+    };
+    expectEditorOpens("a click", [&] {
+        ::PostMessageW(link.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageW(link.GetHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    });
+    expectEditorOpens("Enter", [&] {
+        ::SetFocus(link.GetHwnd());
+        ::SendMessageW(link.GetHwnd(), WM_KEYDOWN, VK_RETURN, 0);
+    });
 }
 
 TEST_F(ControlsTest, BrowserHostAnswersWithoutContextMenuAndWithItsFlags)

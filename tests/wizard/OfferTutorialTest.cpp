@@ -113,7 +113,7 @@ TEST_F(OfferTutorialTest, DeeplyNestedDescriptionsDoNotExhaustTheStack)
 
 // Replacing in place moved the rest of the document at each placeholder and
 // did not end in minutes on a long template.
-TEST(OfferReplaceAll, TakesOnePassOverALongText)
+TEST(ReplaceAllTest, TakesOnePassOverALongText)
 {
     std::string text;
     for (int i = 0; i < 500000; ++i)
@@ -126,8 +126,11 @@ TEST(OfferReplaceAll, TakesOnePassOverALongText)
     EXPECT_EQ(ReplaceAll(text, "{{offer.h}}", "x"), 0);
 }
 
-TEST_F(OfferTutorialTest, EmptyPatternOrTokenChangeTheSearchTexts)
+TEST_F(OfferTutorialTest, PatternAndTokenMakeTheSearchTexts)
 {
+    EXPECT_EQ(Build("{{special.h}} {{offer.h}}", R"({"h":"X"})", "special"), "X {{offer.h}}")
+        << "the offer tag enters only through the token";
+
     m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID = 168;");
     EXPECT_EQ(Build("{{offer.h}} h", R"({"h":"X"})"), "{{offer.h}} h") << "empty placeholders replace nothing";
 
@@ -135,11 +138,6 @@ TEST_F(OfferTutorialTest, EmptyPatternOrTokenChangeTheSearchTexts)
     m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID = 166;");
     EXPECT_EQ(Build("<h> <#TAG#.h>", R"({"h":"X"})", "ignored"), "X <#TAG#.h>")
         << "without a token the placeholder itself is searched";
-}
-
-TEST_F(OfferTutorialTest, TheOfferTagEntersOnlyThroughTheToken)
-{
-    EXPECT_EQ(Build("{{special.h}} {{offer.h}}", R"({"h":"X"})", "special"), "X {{offer.h}}");
 }
 
 TEST(ReplaceAllTest, InsertedTextIsNotSearchedAgain)

@@ -154,20 +154,8 @@ double RunTask(AbstractTaskBase& task, TaskWindow& window, DWORD timeoutMs)
     // Sleeps until a message arrives, as a dialog's message loop does: the
     // window's state changes only when it handles one, and a loop that woke
     // on a timer would take time from the worker that the program never takes.
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        if (window.Ended())
-            break;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
-            return -1.0;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    }
+    if (!testing_support::PumpUntil([&] { return window.Ended(); }, timeoutMs, INFINITE))
+        return -1.0;
     const double seconds = Now() - begin;
     return window.Finished() ? seconds : -1.0;
 }

@@ -155,11 +155,14 @@ TEST_F(WizardTest, TaskStepOffersOnlyItsOwnCancel)
     ASSERT_NE(wizard, nullptr);
     ASSERT_TRUE(ShowOffer(wizard));
     winauto::Click(wizard, Skip);
-    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, TaskCancel); }, kTimeoutMs));
+    // The step's buttons are shown first and the cancel button's text is set
+    // last: once it reads "Finish", the step's layout is complete.
+    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, TaskCancel) &&
+                                                winauto::ControlText(wizard, Cancel) == L"Finish"; },
+                                   kTimeoutMs));
 
     EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Cancel, TaskCancel}));
     EXPECT_FALSE(winauto::IsControlEnabled(wizard, Cancel));
-    EXPECT_EQ(winauto::ControlText(wizard, Cancel), L"Finish");
     winauto::Close(wizard);
     EXPECT_FALSE(m_product->Wait(500)) << "the close box does nothing on the task step";
     EXPECT_EQ(CountRecords("Setup Suspended"), 0u);

@@ -58,7 +58,7 @@ int TaskWindow::Count(UINT id) const
                                           [id](const TaskMessage& message) { return message.id == id; }));
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
@@ -69,10 +69,12 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         }
         if (done())
             return true;
-        if (::GetTickCount64() >= deadline)
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline)
             return false;
         // Sent messages from a worker are handled inside this wait too.
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, pollMs)),
+                                    QS_ALLINPUT);
     }
 }
 

@@ -61,8 +61,10 @@ protected:
 };
 
 // Handles this thread's messages until `done` holds or `timeoutMs` passed;
-// returns whether `done` held.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// returns whether `done` held. `done` is asked after every batch of messages
+// and at least every `pollMs`; INFINITE suits a `done` that only a message
+// can change, and wakes the thread for messages only.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 5);
 // Handles messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 // Runs the message loop until the task's worker has ended.

@@ -112,9 +112,10 @@ private:
     DWORD m_threadId = 0;
     // Manual-reset event, set while the worker may run.
     ScopedHandle m_mayRun;
-    // True while a suspension is asked for. The safe points come thousands
-    // of times a second in a download; reading this costs nothing, where a
-    // wait on the event is a system call each time.
+    // True while a suspension is asked for. The safe points can come
+    // thousands of times a second (urlmon may report every chunk it reads);
+    // reading this costs nothing, where a wait on the event is a system call
+    // each time.
     std::atomic<bool> m_suspendAsked{false};
     // Auto-reset event, set by the worker once it runs the task's code.
     ScopedHandle m_entered;

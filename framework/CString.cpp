@@ -6,6 +6,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "ReplaceAll.h"
+
 namespace Win32xx {
 
 int CString::Find(const wchar_t* text, int start) const
@@ -33,29 +35,7 @@ CString CString::Mid(int first) const
 
 int CString::Replace(const wchar_t* from, const wchar_t* to)
 {
-    const std::wstring search(from);
-    const std::wstring value(to);
-    if (search.empty())
-        return 0;
-    // One pass into a new string: replacing in place moves the rest of the
-    // text at every occurrence, which takes minutes on a long text with many.
-    // Searching on after each occurrence in the original is the same as
-    // searching on after the inserted value in the replaced text.
-    std::wstring replaced;
-    int count = 0;
-    size_t copied = 0;
-    for (size_t position = m_str.find(search); position != std::wstring::npos;
-         position = m_str.find(search, copied)) {
-        replaced.append(m_str, copied, position - copied);
-        replaced += value;
-        copied = position + search.size();
-        ++count;
-    }
-    if (count == 0)
-        return 0;
-    replaced.append(m_str, copied, std::wstring::npos);
-    m_str = std::move(replaced);
-    return count;
+    return ReplaceAll(m_str, std::wstring(from), std::wstring(to));
 }
 
 int CString::Replace(wchar_t from, wchar_t to)

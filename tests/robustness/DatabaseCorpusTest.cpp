@@ -357,7 +357,7 @@ void ExpectLocalizedAsStored(ResourceManager& resources, const OddDatabase& odd,
         Win32xx::CString encoded(L"unchanged");
         const bool expected = picture && !picture->empty();
         EXPECT_EQ(resources.getPictureBase64(id, encoded), expected) << "picture " << id;
-        EXPECT_EQ(testing_support::Narrow(encoded.str()), expected ? Base64(*picture) : "unchanged");
+        EXPECT_EQ(testing_support::Narrow(encoded.str()), expected ? Base64Of(*picture) : "unchanged");
     }
 }
 

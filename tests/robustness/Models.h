@@ -1,9 +1,11 @@
-// The plain models that the corpus checks the program against, written the
-// plain way rather than as the program writes them.
+// The model of the macro table that the corpus checks the program's
+// expansion against: its rows written out plainly, their replacement the
+// framework's (tested on its own).
 #pragma once
 
 #include <string>
 
+#include "framework/Base64.h"
 #include "resources/Macros.h"
 
 namespace robustness {
@@ -14,24 +16,11 @@ namespace robustness {
 // their first NUL.
 std::wstring ExpectedExpansion(const std::wstring& text, const MacroValues& values);
 
-// Standard Base64 (RFC 4648 alphabet, padded, no line breaks).
-std::string Base64(const std::string& bytes);
-
-// `text` with every occurrence of `search` replaced by `value` in one pass.
-template <typename Text>
-Text ReplacedInOnePass(const Text& text, const Text& search, const Text& value)
+// The Base64 text of a picture's bytes, by the framework's encoder (tested on
+// its own against the standard's vectors).
+inline std::string Base64Of(const std::string& bytes)
 {
-    if (search.empty())
-        return text;
-    Text out;
-    size_t at = 0;
-    for (size_t found = text.find(search); found != Text::npos; found = text.find(search, at)) {
-        out.append(text, at, found - at);
-        out += value;
-        at = found + search.size();
-    }
-    out.append(text, at, Text::npos);
-    return out;
+    return Win32xx::Base64Encode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 }  // namespace robustness

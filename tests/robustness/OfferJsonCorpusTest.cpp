@@ -16,6 +16,7 @@
 #include "Models.h"
 #include "TestDatabase.h"
 #include "resources/ResourceManager.h"
+#include "framework/ReplaceAll.h"
 #include "support/Files.h"
 #include "wizard/pages/OfferTutorial.h"
 
@@ -236,8 +237,8 @@ std::string OfferJsonCorpusTest::Expected(const std::string& templateText,
     std::string html = templateText;
     for (const auto& [key, value] : values) {
         const std::string text =
-            key == kPictureKey ? "<img src=\"data:image/jpeg;base64," + Base64(m_picture) + "\" />" : value;
-        html = ReplacedInOnePass(html, Placeholder(key), text);
+            key == kPictureKey ? "<img src=\"data:image/jpeg;base64," + Base64Of(m_picture) + "\" />" : value;
+        Win32xx::ReplaceAll(html, Placeholder(key), text);
     }
     return html;
 }

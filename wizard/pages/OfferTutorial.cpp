@@ -2,6 +2,7 @@
 
 #include <rapidjson/document.h>
 
+#include "framework/ReplaceAll.h"
 #include "resources/ResourceManager.h"
 
 namespace {
@@ -14,28 +15,6 @@ const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4",
 const char kPictureKey[] = "i2";
 
 }  // namespace
-
-int ReplaceAll(std::string& text, const std::string& search, const std::string& value)
-{
-    if (search.empty())
-        return 0;
-    // One pass into a new string: replacing in place moves the rest of the
-    // document at every occurrence, which takes minutes on a long template.
-    std::string replaced;
-    int count = 0;
-    size_t copied = 0;
-    for (size_t at = text.find(search); at != std::string::npos; at = text.find(search, copied)) {
-        replaced.append(text, copied, at - copied);
-        replaced += value;
-        copied = at + search.size();
-        ++count;
-    }
-    if (count == 0)
-        return 0;
-    replaced.append(text, copied, std::string::npos);
-    text = std::move(replaced);
-    return count;
-}
 
 OfferTutorial::OfferTutorial(ResourceManager* resources)
     : m_resources(resources ? *resources : GenericSingleton<ResourceManager>::instance())
@@ -56,7 +35,7 @@ void OfferTutorial::LoadPlaceholders()
     placeholderPattern = RawText(kPlaceholderPatternId);
     for (const char* key : kKeys) {
         std::string placeholder = placeholderPattern;
-        ReplaceAll(placeholder, "$1", key);
+        Win32xx::ReplaceAll<std::string>(placeholder, "$1", key);
         placeholders[key] = placeholder;
     }
 }
@@ -88,7 +67,7 @@ void OfferTutorial::BuildHtml()
             value.assign(member->value.GetString(), member->value.GetStringLength());
         }
         std::string search = placeholder;
-        ReplaceAll(search, offerTagToken, offerTag);
-        ReplaceAll(html, search, value);
+        Win32xx::ReplaceAll(search, offerTagToken, offerTag);
+        Win32xx::ReplaceAll(html, search, value);
     }
 }

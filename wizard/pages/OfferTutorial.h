@@ -44,8 +44,3 @@ private:
     std::string offerTagToken;
     std::string placeholderPattern;
 };
-
-// Replaces every occurrence of `search` in `text` by `value`, resuming the
-// search after the inserted text; an empty search changes nothing. Returns
-// the number of replacements.
-int ReplaceAll(std::string& text, const std::string& search, const std::string& value);

@@ -160,16 +160,6 @@ double RunTask(AbstractTaskBase& task, TaskWindow& window, DWORD timeoutMs)
     return window.Finished() ? seconds : -1.0;
 }
 
-void WaitForWorker(const AbstractTaskBase& task)
-{
-    while (task.IsRunning()) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&message);
-        ::Sleep(1);
-    }
-}
-
 namespace {
 
 unsigned Get16(const unsigned char* p)

@@ -77,8 +77,6 @@ private:
 // do, until the window has received the finish or the error message.
 // Returns the seconds from Start to that message; negative on failure.
 double RunTask(AbstractTaskBase& task, TaskWindow& window, DWORD timeoutMs);
-// Waits until the task's worker has ended (after its last message).
-void WaitForWorker(const AbstractTaskBase& task);
 
 struct BareResult {
     bool ok = false;

@@ -144,7 +144,7 @@ int main(int argc, char** argv)
         DownloadTask download(&window);
         download.SetUrl(url.c_str());
         const double seconds = bench::RunTask(download, window, 600000);
-        bench::WaitForWorker(download);
+        testing_support::WaitForTask(download);
         const std::wstring path = download.GetStringResult().c_str();
         if (seconds <= 0 || FileSize(path) != kFileSize) {
             std::printf("download: DownloadTask failed: %s\n", testing_support::Narrow(window.Error()).c_str());

@@ -71,7 +71,7 @@ int main(int argc, char** argv)
             UnzipTask unzip(&window);
             unzip.SetArchivePath(archive.c_str());
             const double seconds = bench::RunTask(unzip, window, 600000);
-            bench::WaitForWorker(unzip);
+            testing_support::WaitForTask(unzip);
             const std::wstring folder = unzip.GetStringResult().c_str();
             if (seconds <= 0 || bench::FolderBytes(folder) != uncompressed) {
                 std::printf("extraction: UnzipTask failed: %s\n", testing_support::Narrow(window.Error()).c_str());

@@ -13,6 +13,7 @@
 #include "app/Die.h"
 #include "framework/Base64.h"
 #include "framework/ComPtr.h"
+#include "framework/MemoryStream.h"
 #include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
 #include "wizard/controls/CJPEGStatic.h"
@@ -58,23 +59,6 @@ std::wstring TextColumn(sqlite3_stmt* statement, int column)
 Win32xx::CString UpToNul(const std::wstring& text)
 {
     return Win32xx::CString(text.c_str());
-}
-
-// A stream over a movable memory block holding a copy of `data`; the stream
-// frees the block when released.
-Win32xx::CComPtr<IStream> StreamOver(const std::vector<unsigned char>& data)
-{
-    Win32xx::CComPtr<IStream> stream;
-    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, data.size());
-    if (!block)
-        return stream;
-    if (void* bytes = ::GlobalLock(block)) {
-        std::memcpy(bytes, data.data(), data.size());
-        ::GlobalUnlock(block);
-    }
-    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Receive())))
-        ::GlobalFree(block);
-    return stream;
 }
 
 }  // namespace
@@ -252,7 +236,7 @@ bool ResourceManager::loadPicture(int id, CJPEGStatic& control)
     std::vector<unsigned char> data;
     if (!fetchBlob(m_currentLanguage.code, id, RESOURCE_PICTURE, data))
         return false;
-    Win32xx::CComPtr<IStream> stream = StreamOver(data);
+    Win32xx::CComPtr<IStream> stream = Win32xx::StreamOverCopy(data.data(), data.size());
     if (!stream)
         return false;
     Win32xx::CComPtr<IPicture> picture;

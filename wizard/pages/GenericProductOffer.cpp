@@ -1,9 +1,8 @@
 #include "GenericProductOffer.h"
 
-#include <cstring>
-
 #include "InstallerDigest.h"
 #include "framework/ComPtr.h"
+#include "framework/MemoryStream.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
 #include "tasks/DownloadTask.h"
@@ -75,18 +74,9 @@ void GenericProductOffer::PlaceBrowser()
 void GenericProductOffer::LoadHtml(const std::string& html)
 {
     // Every failing step leaves the browser on its blank page.
-    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, html.size());
-    if (!block)
+    const Win32xx::CComPtr<IStream> stream = Win32xx::StreamOverCopy(html.data(), html.size());
+    if (!stream)
         return;
-    if (void* bytes = ::GlobalLock(block)) {
-        std::memcpy(bytes, html.data(), html.size());
-        ::GlobalUnlock(block);
-    }
-    Win32xx::CComPtr<IStream> stream;
-    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Receive()))) {
-        ::GlobalFree(block);
-        return;
-    }
     IWebBrowser2* control = browser.GetIWebBrowser2();
     Win32xx::CComPtr<IDispatch> document;
     if (!control || FAILED(control->get_Document(document.Receive())) || !document)

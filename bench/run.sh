@@ -57,7 +57,7 @@ for name in "${selected[@]}"; do
     unzip) run unzip bench_unzip.exe "${RUNS:-5}" ;;
     download) run download bench_download.exe "${RUNS:-15}" ;;
     strings) run strings bench_strings.exe "${RUNS:-5}" ;;
-    startup) run startup bench_startup.exe "${RUNS:-5}" ;;
+    startup) run startup bench_startup.exe "${RUNS:-9}" ;;
     footprint) run footprint bench_footprint.exe "${RUNS:-3}" ;;
     *) echo "bench: unknown benchmark $name" >&2; failed+=("$name") ;;
     esac

@@ -12,6 +12,9 @@
 
 namespace {
 constexpr int kDownloadShare = 100;  // the bar's end for the download; the extraction fills the rest
+// Posted by OnInitDialog: the hidden browser is attached once the dialog is
+// on screen (creating it takes longer than everything else before).
+constexpr UINT kAttachBrowser = WM_APP + 1;
 }
 
 // The task handlers below speak for the dialog's message procedure.
@@ -27,7 +30,7 @@ BOOL Resloader::OnInitDialog()
     m_progressBar.SetRange(0, 2 * kDownloadShare);
     m_downloadTask.SetNotifyWindow(this);
     const Win32xx::CString address = ResourceArchiveAddress();
-    m_browser.AttachDlgItem(IDC_LOADER_BROWSER, GetHwnd());
+    ::PostMessageW(GetHwnd(), kAttachBrowser, 0, 0);
     m_downloadTask.SetUrl(address);
     LOG_INFO << "Aquiring resource Database";
     m_downloadTask.Start();
@@ -45,6 +48,10 @@ INT_PTR Resloader::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     case UWM_TASK_FINISHED:
         OnTaskFinished(wParam);
+        return 1;
+    case kAttachBrowser:
+        ::UpdateWindow(GetHwnd());
+        m_browser.AttachDlgItem(IDC_LOADER_BROWSER, GetHwnd());
         return 1;
     case WM_CLOSE:
         return 0;  // the user cannot cancel the bootstrap

@@ -5,24 +5,46 @@
 
 namespace {
 
-// The value of the Content-Length header in a block of response headers
-// ("Name: value" lines separated by CRLF), -1 when there is none.
-LONGLONG ContentLength(const wchar_t* headers)
+// The value of the header `name` (lower case) in a block of response headers
+// ("Name: value" lines separated by CRLF), in lower case without the blanks
+// around it; false when there is no such header.
+bool HeaderValue(const wchar_t* headers, const std::wstring& name, std::wstring& value)
 {
     if (!headers)
-        return -1;
-    std::wstring text(headers);
+        return false;
+    std::wstring text = L"\n" + std::wstring(headers);
     for (wchar_t& ch : text)
         ch = static_cast<wchar_t>(std::towlower(ch));
-    static const std::wstring kName = L"\ncontent-length:";
-    const size_t position = (L"\n" + text).find(kName);
+    const std::wstring key = L"\n" + name + L":";
+    const size_t position = text.find(key);
     if (position == std::wstring::npos)
+        return false;
+    const size_t begin = position + key.size();
+    // Up to the line's end, or the text's end for the last line.
+    value = text.substr(begin, text.find_first_of(L"\r\n", begin) - begin);
+    value.erase(0, value.find_first_not_of(L" \t"));
+    value.erase(value.find_last_not_of(L" \t") + 1);
+    return true;
+}
+
+// The Content-Length of a response, -1 when it has none.
+LONGLONG ContentLength(const wchar_t* headers)
+{
+    std::wstring value;
+    if (!HeaderValue(headers, L"content-length", value))
         return -1;
-    // The search ran on the text with a line feed in front.
-    const wchar_t* value = text.c_str() + position + kName.size() - 1;
     wchar_t* end = nullptr;
-    const long long length = std::wcstoll(value, &end, 10);
-    return end == value || length < 0 ? -1 : length;
+    const long long length = std::wcstoll(value.c_str(), &end, 10);
+    return end == value.c_str() || length < 0 ? -1 : length;
+}
+
+// Whether the body was sent in a content coding (gzip, deflate, ...): the
+// platform saves such a body decoded, while Content-Length counts the bytes
+// as sent. "identity" is the absence of a coding.
+bool IsContentEncoded(const wchar_t* headers)
+{
+    std::wstring coding;
+    return HeaderValue(headers, L"content-encoding", coding) && !coding.empty() && coding != L"identity";
 }
 
 }  // namespace
@@ -30,7 +52,7 @@ LONGLONG ContentLength(const wchar_t* headers)
 void DownloadTask::CallbackHandler::BeginDownload()
 {
     m_httpStatus = 0;
-    m_announcedLength = -1;
+    m_expectedFileSize = -1;
 }
 
 STDMETHODIMP DownloadTask::CallbackHandler::QueryInterface(REFIID riid, void** object)
@@ -85,6 +107,8 @@ STDMETHODIMP DownloadTask::CallbackHandler::OnResponse(DWORD responseCode, LPCWS
     if (additionalRequestHeaders)
         *additionalRequestHeaders = nullptr;
     m_httpStatus = responseCode;
-    m_announcedLength = ContentLength(responseHeaders);
+    // The size of a decoded body is known only when it arrived; the length
+    // of an encoded one says nothing about the file.
+    m_expectedFileSize = IsContentEncoded(responseHeaders) ? -1 : ContentLength(responseHeaders);
     return S_OK;
 }

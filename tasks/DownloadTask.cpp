@@ -118,10 +118,10 @@ HRESULT DownloadTask::Download(const Win32xx::CString& localPath)
     // urlmon reports success for an error status and for a response cut
     // short before its Content-Length; both count as failures here.
     const DWORD status = m_callback->GetHttpStatus();
-    const LONGLONG announced = m_callback->GetAnnouncedLength();
+    const LONGLONG expected = m_callback->GetExpectedFileSize();
     if (status >= 400)
         result = HttpStatusResult(status);
-    else if (SUCCEEDED(result) && announced >= 0 && FileSize(localPath) != announced)
+    else if (SUCCEEDED(result) && expected >= 0 && FileSize(localPath) != expected)
         result = INET_E_DATA_NOT_AVAILABLE;
 
     if (FAILED(result)) {

@@ -46,8 +46,10 @@ private:
 // Receives the platform download's progress on the worker thread and
 // watches the HTTP response: urlmon reports success for an error status and
 // for a response shorter than its Content-Length, so the handler records
-// both and the task decides. COM reference counting plays no part: the task
-// owns the handler and the download uses it only during the call.
+// both and the task decides. A body in a content coding (gzip, deflate) is
+// saved decoded, so its Content-Length does not give the file's size. COM
+// reference counting plays no part: the task owns the handler and the
+// download uses it only during the call.
 class DownloadTask::CallbackHandler : public IBindStatusCallback, public IHttpNegotiate {
 public:
     explicit CallbackHandler(DownloadTask* owner) : m_owner(owner) {}
@@ -55,12 +57,13 @@ public:
     CallbackHandler(const CallbackHandler&) = delete;
     CallbackHandler& operator=(const CallbackHandler&) = delete;
 
-    // Forgets the previous download's HTTP status and announced length.
+    // Forgets the previous download's HTTP status and expected size.
     void BeginDownload();
     // The HTTP status of the last response, 0 before one arrived.
     DWORD GetHttpStatus() const noexcept { return m_httpStatus; }
-    // The Content-Length of the last response, -1 when it had none.
-    LONGLONG GetAnnouncedLength() const noexcept { return m_announcedLength; }
+    // The size the saved file must have: the last response's Content-Length
+    // when its body was not encoded; -1 when it had none or was encoded.
+    LONGLONG GetExpectedFileSize() const noexcept { return m_expectedFileSize; }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
@@ -89,5 +92,5 @@ private:
     int m_lastPercent = 0;
     DownloadTask* m_owner;
     DWORD m_httpStatus = 0;
-    LONGLONG m_announcedLength = -1;
+    LONGLONG m_expectedFileSize = -1;
 };

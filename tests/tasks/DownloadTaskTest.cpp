@@ -98,6 +98,47 @@ TEST_F(DownloadTaskTest, ResponseWithoutLengthCompletesWithoutProgress)
     EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), *reply.body);
 }
 
+TEST_F(DownloadTaskTest, GzipEncodedResponseIsSavedDecodedAndKept)
+{
+    const std::string content = PatternBytes(200000, 3);
+    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(Gzip(content));
+    reply.extraHeaders = "Content-Encoding: gzip\r\n";
+    server.Serve("/packed.zip", reply);
+    DownloadTask task(Url("/packed.zip"));
+    ASSERT_TRUE(RunToEnd(task, &window));
+
+    // urlmon asks for compressed bodies and saves them decoded.
+    EXPECT_EQ(server.RequestHeader("/packed.zip", "Accept-Encoding"), "gzip, deflate");
+    ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1) << (window.Errors().empty() ? "" : Narrow(window.Errors()[0]));
+    EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), content);
+}
+
+// The response headers as Windows' urlmon hands them over: as sent, so the
+// Content-Length of an encoded body counts the encoded bytes, not the file's.
+// (Wine drops Content-Length and Content-Encoding from a body it decoded.)
+TEST_F(DownloadTaskTest, OnlyAnUnencodedResponseDemandsItsContentLength)
+{
+    struct Case {
+        const wchar_t* headers;
+        LONGLONG expectedSize;
+    };
+    const Case cases[] = {
+        {L"Content-Length: 1234\r\n", 1234},
+        {L"Content-Length: 1234\r\nContent-Encoding: gzip\r\n", -1},
+        {L"content-encoding: Deflate\r\ncontent-length: 1234\r\n", -1},
+        {L"Content-Encoding:  identity \r\nContent-Length: 1234\r\n", 1234},
+        {L"Content-Type: application/zip\r\n", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.headers));
+        DownloadTask task(CString(L"http://127.0.0.1/x.zip"));
+        DownloadTask::CallbackHandler& callback = *task.GetCallback();
+        const std::wstring headers = std::wstring(L"HTTP/1.1 200 OK\r\n") + c.headers + L"\r\n";
+        EXPECT_EQ(callback.OnResponse(200, headers.c_str(), nullptr, nullptr), S_OK);
+        EXPECT_EQ(callback.GetExpectedFileSize(), c.expectedSize);
+    }
+}
+
 TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
 {
     struct Case {
@@ -107,10 +148,14 @@ TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
     };
     LoopbackHttpServer::Reply cut = LoopbackHttpServer::Body(PatternBytes(200000));
     cut.sendOnly = 120000;
+    // An identity encoding is no encoding: the length still counts.
+    LoopbackHttpServer::Reply cutIdentity = cut;
+    cutIdentity.extraHeaders = "Content-Encoding: identity\r\n";
     const Case cases[] = {
         {"/missing.exe", LoopbackHttpServer::Body("<html>not here</html>", 404), L"0x80190194"},
         {"/broken.exe", LoopbackHttpServer::Body("<html>oops</html>", 500), L"0x801901F4"},
         {"/cut.exe", cut, L"0x800C0007"},
+        {"/cut-identity.exe", cutIdentity, L"0x800C0007"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);

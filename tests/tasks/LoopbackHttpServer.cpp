@@ -5,6 +5,7 @@
 #include "LoopbackHttpServer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace testing_support {
@@ -29,9 +30,8 @@ bool SendAll(SOCKET socket, const char* data, size_t size)
     return true;
 }
 
-// The path of the request line "GET /path HTTP/1.1", empty when the request
-// did not arrive whole.
-std::string ReadRequestPath(SOCKET client)
+// The request line and headers, empty when they did not arrive whole.
+std::string ReadRequestHead(SOCKET client)
 {
     std::string request;
     char buffer[4096];
@@ -41,6 +41,12 @@ std::string ReadRequestPath(SOCKET client)
             return std::string();
         request.append(buffer, static_cast<size_t>(received));
     }
+    return request;
+}
+
+// The path of the request line "GET /path HTTP/1.1".
+std::string RequestPath(const std::string& request)
+{
     const size_t begin = request.find(' ');
     const size_t end = request.find(' ', begin + 1);
     if (begin == std::string::npos || end == std::string::npos)
@@ -141,14 +147,38 @@ void LoopbackHttpServer::AcceptLoop()
     }
 }
 
+std::string LoopbackHttpServer::RequestHeader(const std::string& path, const std::string& name) const
+{
+    std::string head;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_lastRequests.find(path);
+        if (found == m_lastRequests.end())
+            return std::string();
+        head = found->second;
+    }
+    const auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+        return text;
+    };
+    const std::string key = lower("\r\n" + name + ":");
+    const size_t found = lower(head).find(key);
+    if (found == std::string::npos)
+        return std::string();
+    const size_t begin = head.find_first_not_of(' ', found + key.size());
+    return head.substr(begin, head.find("\r\n", begin) - begin);
+}
+
 void LoopbackHttpServer::HandleConnection(Socket client)
 {
-    const std::string path = ReadRequestPath(client);
+    const std::string head = ReadRequestHead(client);
+    const std::string path = RequestPath(head);
     if (!path.empty()) {
         Reply reply = Body("no such file", 404);
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             ++m_requestCounts[path];
+            m_lastRequests[path] = head;
             const auto found = m_replies.find(path);
             if (found != m_replies.end())
                 reply = found->second;
@@ -168,7 +198,7 @@ bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
                        "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
     if (reply.announceLength)
         head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    head += "\r\n";
+    head += reply.extraHeaders + "\r\n";
     if (!SendAll(client, head.data(), head.size()))
         return false;
 

@@ -1,8 +1,9 @@
 // LoopbackHttpServer: a small HTTP/1.1 server on 127.0.0.1 (an ephemeral
 // port) that a test starts itself. Each path is given a scripted reply: a
-// status, a body, with or without Content-Length, sent at once or in small
-// pieces with pauses, or cut short before its announced length. Unknown
-// paths get 404. Every connection is closed after its one reply.
+// status, a body, with or without Content-Length, extra header lines, sent at
+// once or in small pieces with pauses, or cut short before its announced
+// length. Unknown paths get 404. Every connection is closed after its one
+// reply.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +28,7 @@ public:
         int status = 200;
         std::shared_ptr<const std::string> body = std::make_shared<std::string>();
         bool announceLength = true;       // send a Content-Length header
+        std::string extraHeaders;         // "Name: value\r\n" lines
         size_t sendOnly = std::string::npos;  // close after this many body bytes
         size_t pieceSize = 0;             // 0: the body in one go
         DWORD pauseMs = 0;                // pause after each piece
@@ -46,6 +48,9 @@ public:
     std::wstring Url(const std::string& path) const;
     // How many requests for `path` arrived.
     int RequestCount(const std::string& path) const;
+    // The value of the header `name` (any case) in the last request for
+    // `path`; empty when it had none.
+    std::string RequestHeader(const std::string& path, const std::string& name) const;
 
     // A loopback port on which nothing listens (bound once, then released).
     static unsigned short UnusedPort();
@@ -66,6 +71,7 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, Reply> m_replies;
     std::map<std::string, int> m_requestCounts;
+    std::map<std::string, std::string> m_lastRequests;  // path -> request head
     std::vector<Socket> m_clients;
     std::vector<std::thread> m_workers;
     std::thread m_acceptor;

@@ -20,10 +20,12 @@ void Put32(std::string& out, unsigned long value)
     Put16(out, (value >> 16) & 0xFFFF);
 }
 
-std::string RawDeflate(const std::string& content)
+// `windowBits` as deflateInit2 takes it: negative for raw deflate data, 16
+// added for a gzip wrapper.
+std::string Deflate(const std::string& content, int windowBits)
 {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("deflateInit2 failed");
     std::string out(deflateBound(&stream, static_cast<uLong>(content.size())), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
@@ -61,7 +63,7 @@ std::string BuildZip(const std::vector<ZipItem>& items)
     std::string archive;
     std::string directory;
     for (const ZipItem& item : items) {
-        std::string data = item.method == ZipItem::Deflated ? RawDeflate(item.content) : item.content;
+        std::string data = item.method == ZipItem::Deflated ? Deflate(item.content, -MAX_WBITS) : item.content;
         if (item.brokenDeflate && !data.empty())
             data[0] = static_cast<char>(0xFF);  // final block of the reserved type 3
         unsigned long crc = crc32(0, reinterpret_cast<const Bytef*>(item.content.data()),
@@ -96,6 +98,11 @@ std::string BuildZip(const std::vector<ZipItem>& items)
     Put32(archive, static_cast<unsigned long>(directoryOffset));
     Put16(archive, 0);  // comment length
     return archive;
+}
+
+std::string Gzip(const std::string& content)
+{
+    return Deflate(content, 16 + MAX_WBITS);
 }
 
 std::string PatternBytes(size_t size, unsigned seed)

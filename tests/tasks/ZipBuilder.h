@@ -25,6 +25,9 @@ struct ZipItem {
 // The archive's bytes, entries in the given order.
 std::string BuildZip(const std::vector<ZipItem>& items);
 
+// `content` in the gzip format (an HTTP body with Content-Encoding: gzip).
+std::string Gzip(const std::string& content);
+
 // `size` bytes of text-like data that deflate compresses moderately and that
 // differs at every offset (so misplaced chunks are detected).
 std::string PatternBytes(size_t size, unsigned seed = 1);

@@ -12,9 +12,10 @@
 #include "BenchSupport.h"
 #include "support/BuildAddress.h"
 #include "LoopbackHttpServer.h"
-#include "ZipBuilder.h"
+#include "ArchiveSigner.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"
+#include "tasks/ArchiveSignatureLayout.h"
 #include "tasks/UnzipTask.h"
 
 namespace {
@@ -22,8 +23,8 @@ namespace {
 constexpr size_t kArchiveSize = 1u << 20;
 constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
 
-// resources.db and a stored padding file that brings the archive to exactly
-// kArchiveSize bytes.
+// resources.db and a stored padding file that bring the archive, signed with
+// the build's test key, to exactly kArchiveSize bytes.
 std::string PaddedArchive(const std::string& database)
 {
     using testing_support::ZipItem;
@@ -31,12 +32,12 @@ std::string PaddedArchive(const std::string& database)
     const size_t bare = testing_support::BuildZip({ZipItem::File("resources.db", database)}).size();
     // A stored entry adds its data, a local header (30) and a directory
     // record (46), each with the name.
-    const size_t overhead = 30 + 46 + 2 * name.size();
+    const size_t overhead = 30 + 46 + 2 * name.size() + kArchiveSignatureCommentSize;
     if (bare + overhead >= kArchiveSize)
         return std::string();
     ZipItem padding = ZipItem::File(name, bench::MixedBytes(kArchiveSize - bare - overhead, 5));
     padding.method = ZipItem::Stored;
-    return testing_support::BuildZip({ZipItem::File("resources.db", database), padding});
+    return testing_support::BuildSignedZip({ZipItem::File("resources.db", database), padding});
 }
 
 }  // namespace

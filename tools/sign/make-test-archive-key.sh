@@ -7,10 +7,12 @@
 #                              Windows tests import to sign the archives they serve
 # Usage: make-test-archive-key.sh DIR
 set -euo pipefail
-dir="$1"
-mkdir -p "$dir"
 umask 077
-work="$(mktemp -d)"
+dir="$1"
+# Made beside the outputs and moved into place together, so that an
+# interrupted run leaves no half key pair.
+mkdir -p "$dir"
+work="$(mktemp -d "$dir/making.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$work/test-archive-key.pem"

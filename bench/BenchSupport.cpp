@@ -10,6 +10,7 @@
 #include "TaskTestSupport.h"
 #include "support/BuildAddress.h"
 #include "support/Files.h"
+#include "tasks/MappedFile.h"
 #include "tasks/MappedZipFile.h"
 
 namespace bench {
@@ -327,9 +328,12 @@ BareResult BareExtract(const std::wstring& archive, const std::wstring& folder, 
 BareResult MinizipExtract(const std::wstring& archive, const std::wstring& folder, unsigned bufferSize)
 {
     BareResult result;
+    MappedFile file;
+    if (!file.Open(archive.c_str()))
+        return result;
     zlib_filefunc64_def functions;
     FillMappedZipFileFunctions(functions);
-    const unzFile zip = unzOpen2_64(archive.c_str(), &functions);
+    const unzFile zip = unzOpen2_64(&file, &functions);
     if (!zip)
         return result;
     std::vector<unsigned char> buffer(bufferSize);

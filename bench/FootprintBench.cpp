@@ -18,7 +18,7 @@
 #include "Automation.h"
 #include "BenchSupport.h"
 #include "LoopbackHttpServer.h"
-#include "ZipBuilder.h"
+#include "ArchiveSigner.h"
 #include "support/BuildAddress.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"
@@ -198,7 +198,7 @@ int main(int argc, char** argv)
     using testing_support::LoopbackHttpServer;
     LoopbackHttpServer server(testing_support::ArchivePort());
     server.Serve(testing_support::ArchivePath(), LoopbackHttpServer::Body(
-        testing_support::BuildZip({testing_support::ZipItem::File("resources.db", database)})));
+        testing_support::BuildSignedZip({testing_support::ZipItem::File("resources.db", database)})));
     server.Serve("/KestrafinInstaller.exe", LoopbackHttpServer::Body(installer));
     server.Serve("/PartnerInstaller.exe", LoopbackHttpServer::Body(installer));
 

@@ -16,9 +16,10 @@
 #include "StartupLimit.h"
 #include "support/BuildAddress.h"
 #include "LoopbackHttpServer.h"
-#include "ZipBuilder.h"
+#include "ArchiveSigner.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"
+#include "tasks/ArchiveSignatureLayout.h"
 #include "tasks/UnzipTask.h"
 
 namespace {
@@ -31,8 +32,8 @@ constexpr wchar_t kLimitDialog[] = L"" STARTUP_LIMIT_CAPTION;
 // the minimal program.
 constexpr double kOwnWorkGoal = 0.030;
 
-// resources.db and a stored padding file that brings the archive to exactly
-// kArchiveSize bytes.
+// resources.db and a stored padding file that bring the archive, signed with
+// the build's test key, to exactly kArchiveSize bytes.
 std::string PaddedArchive(const std::string& database)
 {
     using testing_support::ZipItem;
@@ -40,12 +41,12 @@ std::string PaddedArchive(const std::string& database)
     const size_t bare = testing_support::BuildZip({ZipItem::File("resources.db", database)}).size();
     // A stored entry adds its data, a local header (30) and a directory
     // record (46), each with the name.
-    const size_t overhead = 30 + 46 + 2 * name.size();
+    const size_t overhead = 30 + 46 + 2 * name.size() + kArchiveSignatureCommentSize;
     if (bare + overhead >= kArchiveSize)
         return std::string();
     ZipItem padding = ZipItem::File(name, bench::MixedBytes(kArchiveSize - bare - overhead, 5));
     padding.method = ZipItem::Stored;
-    return testing_support::BuildZip({ZipItem::File("resources.db", database), padding});
+    return testing_support::BuildSignedZip({ZipItem::File("resources.db", database), padding});
 }
 
 // Polls every millisecond (winauto's own wait polls every 20, too coarse for

@@ -4,19 +4,15 @@
 
 namespace Win32xx {
 
-namespace {
-
-void ThrowOnFailure(NTSTATUS status, const wchar_t* call)
+void ThrowOnCngFailure(NTSTATUS status, const wchar_t* call)
 {
     if (!BCRYPT_SUCCESS(status))
         throw CWinException(call, static_cast<DWORD>(status));
 }
 
-}  // namespace
-
 CCngAlgorithm::CCngAlgorithm(LPCWSTR algorithmId)
 {
-    ThrowOnFailure(::BCryptOpenAlgorithmProvider(&m_handle, algorithmId, nullptr, 0),
+    ThrowOnCngFailure(::BCryptOpenAlgorithmProvider(&m_handle, algorithmId, nullptr, 0),
                    L"BCryptOpenAlgorithmProvider failed");
 }
 
@@ -29,7 +25,7 @@ ULONG CCngAlgorithm::HashLength() const
 {
     ULONG length = 0;
     ULONG written = 0;
-    ThrowOnFailure(::BCryptGetProperty(m_handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
+    ThrowOnCngFailure(::BCryptGetProperty(m_handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
                                        sizeof(length), &written, 0),
                    L"BCryptGetProperty failed");
     return length;
@@ -38,7 +34,7 @@ ULONG CCngAlgorithm::HashLength() const
 CCngHash::CCngHash(const CCngAlgorithm& algorithm) : m_length(algorithm.HashLength())
 {
     // Without a buffer of ours the provider keeps the hash object itself.
-    ThrowOnFailure(::BCryptCreateHash(algorithm.Get(), &m_handle, nullptr, 0, nullptr, 0, 0),
+    ThrowOnCngFailure(::BCryptCreateHash(algorithm.Get(), &m_handle, nullptr, 0, nullptr, 0, 0),
                    L"BCryptCreateHash failed");
 }
 
@@ -49,14 +45,14 @@ CCngHash::~CCngHash()
 
 void CCngHash::Update(const void* bytes, ULONG count)
 {
-    ThrowOnFailure(::BCryptHashData(m_handle, static_cast<PUCHAR>(const_cast<void*>(bytes)), count, 0),
+    ThrowOnCngFailure(::BCryptHashData(m_handle, static_cast<PUCHAR>(const_cast<void*>(bytes)), count, 0),
                    L"BCryptHashData failed");
 }
 
 std::vector<BYTE> CCngHash::Finish()
 {
     std::vector<BYTE> digest(m_length);
-    ThrowOnFailure(::BCryptFinishHash(m_handle, digest.data(), m_length, 0), L"BCryptFinishHash failed");
+    ThrowOnCngFailure(::BCryptFinishHash(m_handle, digest.data(), m_length, 0), L"BCryptFinishHash failed");
     return digest;
 }
 

@@ -11,6 +11,9 @@
 
 namespace Win32xx {
 
+// Raises CWinException with `call` as its text when `status` is a failure.
+void ThrowOnCngFailure(NTSTATUS status, const wchar_t* call);
+
 // An open algorithm provider, for example BCRYPT_SHA256_ALGORITHM.
 class CCngAlgorithm {
 public:

@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "tasks/ArchiveAddress.h"
+#include "tasks/TrustedArchiveKeys.h"
 #include "app/Die.h"
 #include "framework/logging/Logger.h"
 #include "res/resource.h"
@@ -100,6 +101,7 @@ void Resloader::OnDownloadFinished()
     }
     m_unzipTask.SetNotifyWindow(this);
     m_unzipTask.SetArchivePath(path);
+    m_unzipTask.SetTrustedKeys(TrustedArchiveKeys());
     LOG_HANDLER(logging::info) << "Start Extracting Resource Archive.";
     m_unzipTask.Start();
 }

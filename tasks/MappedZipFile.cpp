@@ -1,43 +1,23 @@
 #include "MappedZipFile.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
-#include "ScopedHandle.h"
+#include "MappedFile.h"
 
 namespace {
 
-// One open archive: the file, its mapping and the reading position.
+// A reading position in a mapped archive.
 class MappedZipFile {
 public:
-    // False when the file cannot be opened or mapped (an empty file cannot).
-    bool Open(const wchar_t* path)
-    {
-        const HANDLE file =
-            ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        m_file.Reset(file);
-        LARGE_INTEGER size;
-        if (!::GetFileSizeEx(m_file.Get(), &size) || size.QuadPart <= 0)
-            return false;
-        m_mapping.Reset(::CreateFileMappingW(m_file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-        if (!m_mapping)
-            return false;
-        m_view.reset(static_cast<const unsigned char*>(::MapViewOfFile(m_mapping.Get(), FILE_MAP_READ, 0, 0, 0)));
-        m_size = static_cast<ZPOS64_T>(size.QuadPart);
-        return m_view != nullptr;
-    }
+    explicit MappedZipFile(const MappedFile& file) : m_bytes(file.Bytes()), m_size(file.Size()) {}
 
     uLong Read(void* buffer, uLong count)
     {
         const ZPOS64_T available = m_position < m_size ? m_size - m_position : 0;
         const auto copied = static_cast<uLong>(std::min<ZPOS64_T>(count, available));
         if (copied)
-            std::memcpy(buffer, m_view.get() + m_position, copied);
+            std::memcpy(buffer, m_bytes + m_position, copied);
         m_position += copied;
         return copied;
     }
@@ -61,14 +41,8 @@ public:
     }
 
 private:
-    struct Unmap {
-        void operator()(const unsigned char* view) const noexcept { ::UnmapViewOfFile(view); }
-    };
-
-    ScopedHandle m_file;
-    ScopedHandle m_mapping;
-    std::unique_ptr<const unsigned char, Unmap> m_view;
-    ZPOS64_T m_size = 0;
+    const unsigned char* m_bytes;
+    ZPOS64_T m_size;
     ZPOS64_T m_position = 0;
 };
 
@@ -82,8 +56,8 @@ voidpf ZCALLBACK OpenArchive(voidpf, const void* path, int mode)
     const int access = mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER;
     if (!path || access != ZLIB_FILEFUNC_MODE_READ)
         return nullptr;
-    auto file = std::make_unique<MappedZipFile>();
-    return file->Open(static_cast<const wchar_t*>(path)) ? file.release() : nullptr;
+    const auto* file = static_cast<const MappedFile*>(path);
+    return file->Bytes() ? new MappedZipFile(*file) : nullptr;
 }
 
 uLong ZCALLBACK ReadArchive(voidpf, voidpf stream, void* buffer, uLong count)

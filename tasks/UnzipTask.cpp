@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "MappedFile.h"
 #include "TempFolders.h"
 #include "ZipEntryName.h"
 #include "framework/File.h"
@@ -63,7 +64,18 @@ BOOL UnzipTask::OnStart()
 
 BOOL UnzipTask::Unzip()
 {
-    ZipArchivePtr zip(OpenZip(m_archivePath));
+    // Held until the extraction has ended: nobody can change the archive
+    // between the signature check and the last entry read from it.
+    MappedFile archive;
+    if (!archive.Open(m_archivePath.c_str())) {
+        OnError(L"Can't opne zip file");
+        return FALSE;
+    }
+    if (m_trustedKeys && !ArchiveSignatureVerifies(archive.Bytes(), archive.Size(), *m_trustedKeys)) {
+        OnError((L"The downloaded file is damaged or has been altered :" + m_archivePath).str());
+        return FALSE;
+    }
+    ZipArchivePtr zip(OpenZip(archive));
     ZipEntry count;
     if (!zip || GetZipItem(zip.get(), -1, count) != ZIP_OK) {
         OnError(L"Can't opne zip file");

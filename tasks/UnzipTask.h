@@ -3,7 +3,11 @@
 // leaves the folder's path (no trailing separator) as its string result.
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include "AbstractTaskBase.h"
+#include "ArchiveSignature.h"
 #include "ZipReader.h"
 
 class UnzipTask : public AbstractTaskBase {
@@ -18,6 +22,9 @@ public:
     Win32xx::CString GetDescription() const override;
     void SetArchivePath(const Win32xx::CString& path) { m_archivePath = path; }
     const Win32xx::CString& GetArchivePath() const noexcept { return m_archivePath; }
+    // From now on only an archive that one of `keys` signed is extracted
+    // (none at all when `keys` is empty); without keys any archive is.
+    void SetTrustedKeys(std::vector<ArchivePublicKey> keys) { m_trustedKeys = std::move(keys); }
 
 protected:
     BOOL OnStart() override;
@@ -35,4 +42,5 @@ private:
     ZipStatus ExtractFile(ZipArchive* zip, const ZipEntry& entry, const Win32xx::CString& path, unsigned char* buffer);
 
     Win32xx::CString m_archivePath;
+    std::optional<std::vector<ArchivePublicKey>> m_trustedKeys;
 };

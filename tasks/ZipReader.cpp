@@ -4,10 +4,9 @@
 
 #include <vector>
 
+#include "MappedFile.h"
 #include "MappedZipFile.h"
 #include "ZipEntryName.h"
-#include "framework/Exception.h"
-#include "framework/File.h"
 #include "framework/Utf8.h"
 
 struct ZipArchive {
@@ -19,6 +18,8 @@ struct ZipArchive {
     int open = -1;
     ZPOS64_T decoded = 0;
     ZPOS64_T expectedSize = 0;
+    // The file that OpenZip(path) opened; the caller's file otherwise.
+    std::unique_ptr<MappedFile> ownedFile;
 };
 
 namespace {
@@ -97,37 +98,40 @@ ZipStatus FinishEntry(ZipArchive& zip)
 // True for an archive that is only its end record: no entries, perhaps a
 // comment. minizip never looks for the end record at offset 0, so it refuses
 // the archive that every zip tool writes for an empty folder.
-bool IsEmptyArchive(const Win32xx::CString& path)
+bool IsEmptyArchive(const MappedFile& file)
 {
-    constexpr DWORD kEndRecordSize = 22;
-    WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) || attributes.nFileSizeHigh != 0)
+    constexpr size_t kEndRecordSize = 22;
+    const unsigned char* const record = file.Bytes();
+    if (file.Size() < kEndRecordSize)
         return false;
-    unsigned char record[kEndRecordSize];
-    try {
-        Win32xx::CFile file(path, Win32xx::CFile::modeRead);
-        if (file.Read(record, kEndRecordSize) != kEndRecordSize)
-            return false;
-    } catch (const Win32xx::CFileException&) {
-        return false;
-    }
     const bool signature = record[0] == 'P' && record[1] == 'K' && record[2] == 5 && record[3] == 6;
     const bool noEntries = (record[8] | record[9] | record[10] | record[11]) == 0;
-    const DWORD commentLength = record[20] | (record[21] << 8);
-    return signature && noEntries && attributes.nFileSizeLow == kEndRecordSize + commentLength;
+    const size_t commentLength = record[20] | (record[21] << 8);
+    return signature && noEntries && file.Size() == kEndRecordSize + commentLength;
 }
 
 }  // namespace
 
-ZipArchive* OpenZip(const Win32xx::CString& path)
+ZipArchive* OpenZip(const MappedFile& file)
 {
     zlib_filefunc64_def functions;
     FillMappedZipFileFunctions(functions);
-    const unzFile file = unzOpen2_64(path.c_str(), &functions);
-    if (!file)
-        return IsEmptyArchive(path) ? new ZipArchive : nullptr;
+    const unzFile opened = unzOpen2_64(&file, &functions);
+    if (!opened)
+        return IsEmptyArchive(file) ? new ZipArchive : nullptr;
     auto* zip = new ZipArchive;
-    zip->file = file;
+    zip->file = opened;
+    return zip;
+}
+
+ZipArchive* OpenZip(const Win32xx::CString& path)
+{
+    auto file = std::make_unique<MappedFile>();
+    if (!file->Open(path.c_str()))
+        return nullptr;
+    ZipArchive* zip = OpenZip(*file);
+    if (zip)
+        zip->ownedFile = std::move(file);
     return zip;
 }
 

@@ -31,7 +31,11 @@ struct ZipEntry {
 };
 
 struct ZipArchive;
+class MappedFile;
 
+// Reads the central directory of the open `file`, which must stay open
+// until the archive is closed. Null when the file is not a zip archive.
+ZipArchive* OpenZip(const MappedFile& file);
 // Opens `path` read only (shared for reading) and reads its central
 // directory. Null when the file is missing or not a zip archive.
 ZipArchive* OpenZip(const Win32xx::CString& path);

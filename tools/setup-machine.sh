@@ -11,6 +11,7 @@ PACKAGES=(
     wine wine64 xvfb x11-apps x11-utils imagemagick xauth fonts-dejavu-core locales  # the Wine bench, screenshots, test locales
     chromium                                           # renders the offer page's HTML in the offer test
     osslsigncode openssl                               # Authenticode signing, the build's test certificate
+    libssl-dev                                         # the native content tool signs the resource archive
 )
 
 missing=()

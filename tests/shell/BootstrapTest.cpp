@@ -94,3 +94,21 @@ TEST_F(BootstrapTest, DownloadErrorIsShownWithoutCaptionAndEndsTheRun)
     EXPECT_EQ(log[fatal].function, "Resloader::DialogProc");
     EXPECT_LT(FindRecord(log, "Fatal Error occured !  exiting.", fatal), log.size());
 }
+
+TEST_F(BootstrapTest, UnsignedArchiveIsRefusedWithoutCaptionAndEndsTheRun)
+{
+    m_server.Serve(testing_support::ArchivePath(),
+                   testing_support::LoopbackHttpServer::Body(testing_support::BuildZip(
+                       {ZipItem::File("resources.db", testing_support::ReadFileBytes(m_source / L"resources.db"))})));
+    auto product = Start(L"KestrafinSetup.exe");
+    ASSERT_NE(winauto::WaitForWindow(L"", kTimeoutMs, product->Id()), nullptr);
+    const auto log = Log();
+    const std::string downloaded = "Setup Resource Archive downloaded to ";
+    const size_t at = FindRecord(log, downloaded);
+    ASSERT_LT(at, log.size());
+    ExpectBoxAndConfirm(*product, L"",
+                        L"The downloaded file is damaged or has been altered :" +
+                            testing_support::Widen(log[at].message.substr(downloaded.size())));
+    ExpectFatalEnd(*product);
+    EXPECT_EQ(CountRecords("Finish un zip task"), 0u);
+}

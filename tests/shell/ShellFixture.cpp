@@ -102,7 +102,7 @@ void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& ext
 {
     std::vector<testing_support::ZipItem> items = extra;
     items.push_back(testing_support::ZipItem::File(databaseName, testing_support::ReadFileBytes(m_source / L"resources.db")));
-    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(testing_support::BuildZip(items));
+    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(testing_support::BuildSignedZip(items));
     reply.pieceSize = pieceSize;
     reply.pauseMs = pauseMs;
     m_server.Serve(testing_support::ArchivePath(), reply);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "ArchiveSigner.h"
 #include "Automation.h"
 #include "LoopbackHttpServer.h"
 #include "ZipBuilder.h"
@@ -61,8 +62,8 @@ protected:
     // Records of `function` whose message holds `text`.
     size_t CountRecordsFrom(const std::string& function, const std::string& text);
 
-    // Serves resources.zip holding the test's database (at `databaseName`
-    // inside the archive) and the extra items.
+    // Serves resources.zip, signed with the build's test key, holding the
+    // test's database (at `databaseName` inside the archive) and the extra items.
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
 

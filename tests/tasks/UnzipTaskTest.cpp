@@ -4,8 +4,11 @@
 
 #include <optional>
 
+#include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
 #include "ZipBuilder.h"
+#include "tasks/ArchiveSignatureLayout.h"
+#include "tasks/TrustedArchiveKeys.h"
 #include "tasks/UnzipTask.h"
 
 using namespace testing_support;
@@ -167,6 +170,68 @@ TEST_F(UnzipTaskTest, ExtractionThatCannotBeginFailsAndMakesNoFolder)
         EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError"),
                   std::vector<std::string>{Narrow(L"[UnzipTask] File: " + ArchivePath() + L" Task Error :" + c.error)});
     }
+}
+
+// With trusted keys, only an archive that one of them signed is extracted;
+// anything else fails before a folder is made.
+TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtracted)
+{
+    const ArchiveSigner trusted = ArchiveSigner::NewKey();
+    const ArchiveSigner alsoTrusted = ArchiveSigner::NewKey();
+    const std::string zip = BuildZip({ZipItem::File("resources.db", "database")});
+    const std::string signedZip = trusted.Sign(zip);
+    const size_t endRecord = signedZip.size() - kArchiveSignatureCommentSize - 22;
+    size_t directory = 0;  // the end record's little-endian offset of the directory
+    for (int index = 3; index >= 0; --index)
+        directory = directory * 256 + static_cast<unsigned char>(signedZip[endRecord + 16 + index]);
+    // A change that no zip reader notices: a time stamp, a hexadecimal digit.
+    const auto changed = [&](size_t at) {
+        std::string bytes = signedZip;
+        bytes[at] = bytes[at] == '1' ? '2' : '1';
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool extracted;
+    };
+    const Case cases[] = {
+        {"signed", signedZip, true},
+        {"signed with the other trusted key", alsoTrusted.Sign(zip), true},
+        {"unsigned", zip, false},
+        {"an entry's time changed", changed(10), false},
+        {"the central directory changed", changed(directory + 12), false},
+        {"the signature changed", changed(signedZip.size() - 1), false},
+        {"signed with another key", ArchiveSigner::NewKey().Sign(zip), false},
+        {"signature cut short", signedZip.substr(0, signedZip.size() - 2), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring temp = NextCase();
+        TaskWindow window;
+        UnzipTask task(&window);
+        task.SetTrustedKeys({trusted.PublicKey(), alsoTrusted.PublicKey()});
+        ASSERT_TRUE(Extract(task, c.bytes));
+        if (c.extracted) {
+            EXPECT_EQ(window.Errors(), std::vector<std::wstring>{});
+            EXPECT_EQ(ReadFileBytes(task.GetStringResult().str() + L"\\resources.db"), "database");
+        } else {
+            ExpectFailure(task, window, L"The downloaded file is damaged or has been altered :" + ArchivePath());
+            EXPECT_TRUE(GuidFolders(temp).empty());
+        }
+    }
+}
+
+// The content tool signs with OpenSSL what the program verifies with CNG.
+TEST_F(UnzipTaskTest, BuildsOwnArchiveIsAcceptedByTheKeysThatTheProgramEmbeds)
+{
+    TaskWindow window;
+    UnzipTask task(&window);
+    task.SetTrustedKeys(TrustedArchiveKeys());
+    task.SetArchivePath(BuildPath(L"content\\resources.zip").c_str());
+    ASSERT_TRUE(RunToEnd(task, nullptr, 60000));
+    EXPECT_EQ(window.Errors(), std::vector<std::wstring>{});
+    EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
 }
 
 TEST_F(UnzipTaskTest, DestructorRecordNamesTheArchiveAndTheThread)

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "LoopbackHttpServer.h"
-#include "ZipBuilder.h"
+#include "ArchiveSigner.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
@@ -50,7 +50,7 @@ TEST(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrder)
     }
     testing_support::LoopbackHttpServer server(testing_support::ArchivePort());
     server.Serve(testing_support::ArchivePath(),
-                 testing_support::LoopbackHttpServer::Body(testing_support::BuildZip(
+                 testing_support::LoopbackHttpServer::Body(testing_support::BuildSignedZip(
                      {testing_support::ZipItem::File("resources.db",
                                                      testing_support::ReadFileBytes(folder / L"resources.db"))})));
     GenericSingleton<ResourceManager>::instance();  // the bootstrap runs here

@@ -69,6 +69,18 @@ void putInPlace(const TemporaryFile& database, const TemporaryFile& archive)
     fs::remove(backup, ignored);
 }
 
+void writeAll(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    stream.close();
+    if (!stream) {
+        throw std::runtime_error("cannot write " + path.u8string());
+    }
+}
+
+}  // namespace
+
 std::string readAll(const fs::path& path)
 {
     std::ifstream stream(path, std::ios::binary);
@@ -79,9 +91,7 @@ std::string readAll(const fs::path& path)
     return bytes;
 }
 
-}  // namespace
-
-void buildContent(const fs::path& contentFolder, const fs::path& outFolder)
+void buildContent(const fs::path& contentFolder, const fs::path& outFolder, const ArchiveSigner& sign)
 {
     const Content content = readContent(contentFolder);
 
@@ -90,7 +100,17 @@ void buildContent(const fs::path& contentFolder, const fs::path& outFolder)
     TemporaryFile archive(outFolder / kArchiveName);
     writeDatabase(content, database.path());
     writeZip(archive.path(), {ZipEntry{kDatabaseName, readAll(database.path())}}, std::time(nullptr));
+    if (sign) {
+        writeAll(archive.path(), sign(readAll(archive.path())));
+    }
     putInPlace(database, archive);
+}
+
+void signArchiveFile(const fs::path& archivePath, const ArchiveSigner& sign)
+{
+    TemporaryFile archive(archivePath);
+    writeAll(archive.path(), sign(readAll(archivePath)));
+    fs::rename(archive.path(), archive.target());
 }
 
 }  // namespace content

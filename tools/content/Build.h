@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <string>
 
 namespace content {
 
@@ -10,6 +12,18 @@ namespace content {
 // `outFolder` and renames both only when both are complete, so that a failed
 // build leaves earlier outputs as they were and no partial file behind.
 // Throws std::runtime_error (or a subclass) on failure.
-void buildContent(const std::filesystem::path& contentFolder, const std::filesystem::path& outFolder);
+//
+// `sign`, when given, turns the archive's bytes into the bytes that are
+// written (the archive with its signature).
+using ArchiveSigner = std::function<std::string(const std::string& archive)>;
+void buildContent(const std::filesystem::path& contentFolder, const std::filesystem::path& outFolder,
+                  const ArchiveSigner& sign = {});
+
+// The whole file at `path`; throws std::runtime_error when it cannot be read.
+std::string readAll(const std::filesystem::path& path);
+
+// Signs the archive at `archivePath` in place: the signed archive replaces
+// it only once it has been written whole.
+void signArchiveFile(const std::filesystem::path& archivePath, const ArchiveSigner& sign);
 
 }  // namespace content

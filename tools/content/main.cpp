@@ -3,6 +3,9 @@
 #include "Build.h"
 #include "ContentCheck.h"
 #include "ContentReader.h"
+#if CONTENT_TOOL_SIGNING
+#include "ArchiveSigning.h"
+#endif
 
 #include <filesystem>
 #include <iostream>
@@ -17,16 +20,35 @@ constexpr int kExitFault = 1;
 constexpr int kExitUsage = 2;
 
 const char* const kUsage =
-    "usage: content-tool build CONTENT_DIR OUT_DIR\n"
-    "           writes OUT_DIR/resources.db and OUT_DIR/resources.zip\n"
+    "usage: content-tool build CONTENT_DIR OUT_DIR [SIGNING_KEY]\n"
+    "           writes OUT_DIR/resources.db and OUT_DIR/resources.zip, the\n"
+    "           archive signed with the private key SIGNING_KEY (PEM) if given\n"
     "       content-tool check CONTENT_DIR\n"
     "           reports, per language, what the setup program would miss, and\n"
     "           warns about installers downloaded over plain http:// unchecked\n"
+    "       content-tool sign ARCHIVE SIGNING_KEY\n"
+    "           signs the resource archive ARCHIVE in place\n"
+    "       content-tool verify ARCHIVE PUBLIC_KEY...\n"
+    "           succeeds when one of the public keys (PEM) made ARCHIVE's signature\n"
+    "Signing and verifying need the tool built for the build machine (OpenSSL).\n"
     "The folder format is described in content/README.md.\n";
 
-int build(const fs::path& contentFolder, const fs::path& outFolder)
+#if CONTENT_TOOL_SIGNING
+content::ArchiveSigner signerWith(const fs::path& key)
 {
-    content::buildContent(contentFolder, outFolder);
+    return [key](const std::string& archive) { return content::signArchive(archive, key); };
+}
+#else
+[[noreturn]] content::ArchiveSigner signerWith(const fs::path&)
+{
+    throw std::runtime_error("signing needs the content tool built for the build machine (OpenSSL)");
+}
+#endif
+
+int build(const fs::path& contentFolder, const fs::path& outFolder, const std::vector<fs::path>& signingKey)
+{
+    content::buildContent(contentFolder, outFolder,
+                          signingKey.empty() ? content::ArchiveSigner() : signerWith(signingKey[0]));
     std::cout << "wrote " << (outFolder / "resources.db").u8string() << " and "
               << (outFolder / "resources.zip").u8string() << "\n";
     return 0;
@@ -41,12 +63,43 @@ int check(const fs::path& contentFolder)
     return failed ? kExitFault : 0;
 }
 
+int sign(const fs::path& archive, const fs::path& key)
+{
+    content::signArchiveFile(archive, signerWith(key));
+    std::cout << "signed " << archive.u8string() << "\n";
+    return 0;
+}
+
+int verify(const fs::path& archive, const std::vector<fs::path>& publicKeys)
+{
+#if CONTENT_TOOL_SIGNING
+    const fs::path signer = content::archiveSigner(content::readAll(archive), publicKeys);
+    if (signer.empty()) {
+        std::cerr << "content-tool: " << archive.u8string()
+                  << ": no signature, or one that none of the public keys made\n";
+        return kExitFault;
+    }
+    std::cout << "signature verifies: " << archive.u8string() << " signed with " << signer.u8string() << "\n";
+    return 0;
+#else
+    (void)archive;
+    (void)publicKeys;
+    throw std::runtime_error("verifying needs the content tool built for the build machine (OpenSSL)");
+#endif
+}
+
 int run(const std::vector<fs::path>& arguments)
 {
     const std::string command = arguments.empty() ? std::string() : arguments[0].u8string();
     try {
-        if (command == "build" && arguments.size() == 3) {
-            return build(arguments[1], arguments[2]);
+        if (command == "build" && (arguments.size() == 3 || arguments.size() == 4)) {
+            return build(arguments[1], arguments[2], {arguments.begin() + 3, arguments.end()});
+        }
+        if (command == "sign" && arguments.size() == 3) {
+            return sign(arguments[1], arguments[2]);
+        }
+        if (command == "verify" && arguments.size() >= 3) {
+            return verify(arguments[1], {arguments.begin() + 2, arguments.end()});
         }
         if (command == "check" && arguments.size() == 2) {
             return check(arguments[1]);

@@ -28,6 +28,9 @@ void HoldException(std::exception_ptr exception) noexcept
     // A dialog whose window does not exist yet ends when it gets it.
     if (t_innermostModal && t_innermostModal->Dialog().IsWindow())
         ::EndDialog(t_innermostModal->Dialog().GetHwnd(), IDABORT);
+    // A loop notices the end only once it retrieves a message; a message that
+    // another thread sent is handled inside GetMessage, which goes on waiting.
+    ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 bool IsExceptionHeld() noexcept

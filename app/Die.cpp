@@ -11,7 +11,7 @@ std::atomic<bool> g_fatalStop{false};
 
 void StopWithBox(const Win32xx::CString& boxText)
 {
-    g_fatalStop = true;
+    MarkFatalStop();
     ::MessageBoxW(nullptr, boxText.c_str(), L"Installer", MB_OK);
     ::PostQuitMessage(-1);
 }
@@ -33,4 +33,9 @@ void Die(const Win32xx::CString& message)
 bool FatalStopRequested() noexcept
 {
     return g_fatalStop;
+}
+
+void MarkFatalStop() noexcept
+{
+    g_fatalStop = true;
 }

@@ -11,3 +11,6 @@ void Die(const Win32xx::CString& message);
 // True once either fatal stop has run: the process then ends with -1,
 // whatever exit code a later quit request carries.
 bool FatalStopRequested() noexcept;
+// Makes the run end with -1 as after a fatal stop, for a stop that has told
+// the user and the log itself.
+void MarkFatalStop() noexcept;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "Die.h"
 #include "ExceptionReport.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
@@ -32,10 +33,11 @@ BOOL CSetupApp::InitInstance()
     try {
         m_splash.Create();
         RunDialogs();
-    } catch (const Win32xx::CException& e) {
-        ShowExceptionBox(e);
-        LOG_FATAL << e.GetText() << e.what();
-        LOG_INFO << "Program treminated upon a fatal exception.";
+    } catch (...) {
+        // A framework exception ends the run with the quit request below;
+        // any other is a fatal stop.
+        if (!ReportCurrentException("CSetupApp::InitInstance"))
+            MarkFatalStop();
     }
     ::PostQuitMessage(0);
     return TRUE;

@@ -33,10 +33,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         LOG_INFO << "Program treminated with code:" << exitCode;
         instance.Release();
         return exitCode;
-    } catch (const Win32xx::CException& e) {
-        ShowExceptionBox(e);
-        LOG_FATAL << e.GetText() << e.what();
-        LOG_INFO << "Program treminated upon a fatal exception.";
+    } catch (...) {
+        ReportCurrentException("WinMain");
         return -1;
     }
 }

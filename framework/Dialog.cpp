@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "Exception.h"
+#include "ProcedureBoundary.h"
 
 namespace Win32xx {
 
@@ -21,10 +22,15 @@ CDialog::~CDialog()
 INT_PTR CDialog::DoModal(HWND owner)
 {
     m_modal = true;
-    const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
-                                             StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    INT_PTR result;
+    {
+        const ModalScope scope(*this);
+        result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
+                                   StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    }
     m_modal = false;
     SetHwnd(nullptr);
+    RethrowHeldException();
     if (result == -1)
         throw CResourceException(L"Failed to create dialog", ::GetLastError());
     return result;
@@ -35,6 +41,7 @@ HWND CDialog::Create(HWND parent)
     m_modal = false;
     const HWND hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
                                            StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    RethrowHeldException();
     if (!hwnd)
         throw CResourceException(L"Failed to create dialog", ::GetLastError());
     return hwnd;
@@ -99,11 +106,18 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wPara
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         dialog->SetHwnd(hwnd);
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        // Unwinding has begun: the dialog is not set up, and a modal one ends.
+        if (IsExceptionHeld()) {
+            if (dialog->m_modal)
+                ::EndDialog(hwnd, IDABORT);
+            return FALSE;
+        }
     }
     auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!dialog)
         return FALSE;
-    const INT_PTR result = dialog->DialogProc(message, wParam, lParam);
+    const INT_PTR result =
+        CallAtBoundary<INT_PTR>(FALSE, [&] { return dialog->DialogProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         dialog->SetHwnd(nullptr);

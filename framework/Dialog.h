@@ -13,7 +13,9 @@ public:
     ~CDialog() override;
 
     // Runs the dialog modally and returns the result given to EndDialog.
-    // Raises CResourceException when the template cannot be used.
+    // Raises CResourceException when the template cannot be used, and again
+    // an exception that a procedure held while the dialog ran
+    // (ProcedureBoundary.h).
     INT_PTR DoModal(HWND owner = nullptr);
     // Creates the dialog modelessly (for example as a child page). Raises
     // CResourceException when the template cannot be used.

@@ -1,6 +1,7 @@
 #include "WinApp.h"
 
 #include "Exception.h"
+#include "ProcedureBoundary.h"
 
 namespace Win32xx {
 
@@ -32,12 +33,15 @@ int CWinApp::MessageLoop()
     MSG msg{};
     for (;;) {
         const BOOL status = ::GetMessageW(&msg, nullptr, 0, 0);
+        // Messages that other threads send are handled inside GetMessageW.
+        RethrowHeldException();
         if (status == -1)
             return -1;
         if (status == 0)
             return static_cast<int>(msg.wParam);
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
+        RethrowHeldException();
     }
 }
 

@@ -20,7 +20,8 @@ public:
 protected:
     virtual BOOL InitInstance() { return TRUE; }
     // Dispatches messages until the quit request; returns its exit code, or
-    // -1 when retrieving a message fails.
+    // -1 when retrieving a message fails. Raises again an exception that a
+    // procedure held (ProcedureBoundary.h).
     virtual int MessageLoop();
 
 private:

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Exception.h"
+#include "ProcedureBoundary.h"
 
 namespace Win32xx {
 
@@ -45,6 +46,7 @@ HWND CWnd::Create(HWND parent)
 
     const HWND hwnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                                         cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, this);
+    RethrowHeldException();
     if (!hwnd)
         throw CWinException(L"CWnd::Create  Failed to create window");
     return hwnd;
@@ -128,7 +130,8 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     CWnd* window = FromHandle(hwnd);
     if (!window)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    const LRESULT result = window->WndProc(message, wParam, lParam);
+    const LRESULT result =
+        CallAtBoundary<LRESULT>(0, [&] { return window->WndProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY && window->m_hwnd == hwnd)
         window->Unbind();
     return result;

@@ -53,3 +53,56 @@ TEST_F(FatalStopTest, SecondApplicationObjectIsRefusedInWinMain)
     // The application object fails before the log is set up.
     EXPECT_FALSE(testing_support::FileExists(LogPath()));
 }
+
+// Exceptions that are not the framework's, and exceptions raised inside a
+// running dialog: the probe runs its dialogs behind a frame that, as x64
+// Windows does, ends the process when an exception reaches it, so the report
+// below comes only when the exception ended its dialogs and went on from
+// DoModal to the top-level handlers.
+struct ExceptionCase {
+    const wchar_t* mode;
+    const wchar_t* caption;
+    const wchar_t* text;
+    const char* logged;  // the fatal record; null when the log is not set up yet
+    DWORD exitCode;
+};
+
+class ExceptionStopTest : public FatalStopTest, public ::testing::WithParamInterface<ExceptionCase> {};
+
+TEST_P(ExceptionStopTest, EndsWithOneReportTheClosingRecordsAndItsExitCode)
+{
+    const ExceptionCase& stop = GetParam();
+    EXPECT_EQ(RunProbeThroughBox(stop.mode, stop.caption, stop.text), stop.exitCode);
+    if (!stop.logged) {
+        EXPECT_FALSE(testing_support::FileExists(LogPath()));
+        return;
+    }
+    ExpectRecord(1, "FATAL", "CSetupApp::InitInstance", stop.logged);
+    ExpectRecord(2, "INFO", "CSetupApp::InitInstance", "Program treminated upon a fatal exception.");
+    ExpectRecord(3, "INFO", "WinMain", "Program treminated with code:" + std::to_string(static_cast<int>(stop.exitCode)));
+}
+
+constexpr DWORD kMinusOne = 0xFFFFFFFF;
+constexpr wchar_t kFileException[] = L"Win32xx::CFileException";
+constexpr wchar_t kFileText[] = L"Failed to write to file";
+constexpr char kFileLogged[] = "Failed to write to fileWin32xx::CFileException";
+
+INSTANTIATE_TEST_SUITE_P(
+    Exceptions, ExceptionStopTest,
+    ::testing::Values(
+        ExceptionCase{L"throw-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", "std::bad_allocstd::bad_alloc",
+                      kMinusOne},
+        ExceptionCase{L"app-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", nullptr, kMinusOne},
+        ExceptionCase{L"worker-throws-cast", L"std::bad_cast", L"std::bad_cast", "std::bad_caststd::bad_cast",
+                      kMinusOne},
+        ExceptionCase{L"worker-throws-file", kFileException, kFileText, kFileLogged, 0},
+        ExceptionCase{L"nested-init-throws", kFileException, kFileText, kFileLogged, 0},
+        ExceptionCase{L"page-throws", kFileException, kFileText, kFileLogged, 0},
+        ExceptionCase{L"window-throws", kFileException, kFileText, kFileLogged, 0}),
+    [](const ::testing::TestParamInfo<ExceptionCase>& info) {
+        std::string name;
+        for (const wchar_t* ch = info.param.mode; *ch; ++ch)
+            if (*ch != L'-')
+                name += static_cast<char>(*ch);
+        return name;
+    });

@@ -1,6 +1,7 @@
 #include "WebBrowserEventSink.h"
 
 #include "CWebBrowserEx.h"
+#include "framework/ProcedureBoundary.h"
 
 STDMETHODIMP WebBrowserEventSink::QueryInterface(REFIID iid, void** object)
 {
@@ -25,7 +26,9 @@ STDMETHODIMP WebBrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, D
 STDMETHODIMP WebBrowserEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
                                          EXCEPINFO*, UINT*)
 {
-    if (m_owner)
-        m_owner->DispatchEvent(id, parameters);
-    return S_OK;
+    return Win32xx::CallAtBoundary<HRESULT>(E_UNEXPECTED, [&] {
+        if (m_owner)
+            m_owner->DispatchEvent(id, parameters);
+        return S_OK;
+    });
 }

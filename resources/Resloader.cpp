@@ -17,8 +17,10 @@ constexpr int kDownloadShare = 100;  // the bar's end for the download; the extr
 // The task handlers below speak for the dialog's message procedure.
 #define LOG_HANDLER(severity) LOG_NAMED(severity, "Resloader::DialogProc")
 
-Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this)
+Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this), m_sequence(*this)
 {
+    m_sequence.Reset({TaskSequence::Unowned(m_downloadTask), TaskSequence::Unowned(m_unzipTask)});
+    m_sequence.onEnded = [this](int index) { index == 0 ? OnDownloadFinished() : OnExtractionFinished(); };
 }
 
 BOOL Resloader::OnInitDialog()
@@ -30,7 +32,7 @@ BOOL Resloader::OnInitDialog()
     m_browser.AttachDlgItem(IDC_LOADER_BROWSER, GetHwnd());
     m_downloadTask.SetUrl(address);
     LOG_INFO << "Aquiring resource Database";
-    m_downloadTask.Start();
+    m_sequence.Start(0);
     return TRUE;
 }
 
@@ -44,7 +46,8 @@ INT_PTR Resloader::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnTaskError(reinterpret_cast<std::wstring*>(lParam));
         return 1;
     case UWM_TASK_FINISHED:
-        OnTaskFinished(wParam);
+    case UWM_TASK_ENDED:
+        m_sequence.OnMessage(message, wParam);
         return 1;
     case WM_CLOSE:
         return 0;  // the user cannot cancel the bootstrap
@@ -68,14 +71,6 @@ void Resloader::OnTaskError(std::wstring* text)
     Die();
 }
 
-void Resloader::OnTaskFinished(WPARAM threadId)
-{
-    if (threadId == m_downloadTask.GetThreadId())
-        OnDownloadFinished();
-    if (threadId == m_unzipTask.GetThreadId())
-        OnExtractionFinished();
-}
-
 void Resloader::OnDownloadFinished()
 {
     const Any::Base* result = m_downloadTask.GetResult();
@@ -83,7 +78,6 @@ void Resloader::OnDownloadFinished()
     if (!downloaded)
         throw std::bad_cast();
     const Win32xx::CString path = *downloaded;
-    m_downloadTask.Stop();
     LOG_HANDLER(logging::info) << "Setup Resource Archive downloaded to " << path;
     if (!::PathFileExistsW(path.c_str())) {
         LOG_HANDLER(logging::fatal) << "Cannot locate Setup Resource Archive" << path;
@@ -94,14 +88,13 @@ void Resloader::OnDownloadFinished()
     m_unzipTask.SetNotifyWindow(this);
     m_unzipTask.SetArchivePath(path);
     LOG_HANDLER(logging::info) << "Start Extracting Resource Archive.";
-    m_unzipTask.Start();
+    m_sequence.Start(1);
 }
 
 void Resloader::OnExtractionFinished()
 {
     LOG_HANDLER(logging::info) << "Extracting Resource Archive Done.";
     m_resourceFilePath = m_unzipTask.GetStringResult() + L"\\resources.db";
-    m_unzipTask.Stop();
     if (::PathFileExistsW(m_resourceFilePath.c_str())) {
         LOG_HANDLER(logging::info) << "Resource File is " << m_resourceFilePath;
         EndDialog(0);

@@ -116,7 +116,8 @@ protected:
     ~CleanUpDialogTest() override { SetCleanUpTasks({}, {}); }
 
     static std::wstring LogPath() { return *s_folder / L"osi.log"; }
-    static void SetCleanUpTasks(TaskSequence::TaskList first, TaskSequence::TaskList second)
+    using Tasks = std::vector<std::shared_ptr<AbstractTaskBase>>;
+    static void SetCleanUpTasks(Tasks first, Tasks second)
     {
         s_first->cancelSetupTasks = std::move(first);
         s_second->cancelSetupTasks = std::move(second);

@@ -9,20 +9,20 @@
 #include "tasks/TrustedArchiveKeys.h"
 #include "app/Die.h"
 #include "framework/logging/Logger.h"
+#include "res/Messages.h"
 #include "res/resource.h"
 
 namespace {
 constexpr int kDownloadShare = 100;  // the bar's end for the download; the extraction fills the rest
-// Posted by OnInitDialog: the hidden browser is attached once the dialog is
-// on screen (creating it takes longer than everything else before).
-constexpr UINT kAttachBrowser = WM_APP + 1;
 }
 
 // The task handlers below speak for the dialog's message procedure.
 #define LOG_HANDLER(severity) LOG_NAMED(severity, "Resloader::DialogProc")
 
-Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this)
+Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this), m_sequence(*this)
 {
+    m_sequence.Reset({TaskSequence::Unowned(m_downloadTask), TaskSequence::Unowned(m_unzipTask)});
+    m_sequence.onEnded = [this](int index) { index == 0 ? OnDownloadFinished() : OnExtractionFinished(); };
 }
 
 BOOL Resloader::OnInitDialog()
@@ -31,10 +31,10 @@ BOOL Resloader::OnInitDialog()
     m_progressBar.SetRange(0, 2 * kDownloadShare);
     m_downloadTask.SetNotifyWindow(this);
     const Win32xx::CString address = ResourceArchiveAddress();
-    ::PostMessageW(GetHwnd(), kAttachBrowser, 0, 0);
+    ::PostMessageW(GetHwnd(), UWM_ATTACH_BROWSER, 0, 0);
     m_downloadTask.SetUrl(address);
     LOG_INFO << "Aquiring resource Database";
-    m_downloadTask.Start();
+    m_sequence.Start(0);
     return TRUE;
 }
 
@@ -48,9 +48,10 @@ INT_PTR Resloader::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnTaskError(reinterpret_cast<std::wstring*>(lParam));
         return 1;
     case UWM_TASK_FINISHED:
-        OnTaskFinished(wParam);
+    case UWM_TASK_ENDED:
+        m_sequence.OnMessage(message, wParam);
         return 1;
-    case kAttachBrowser:
+    case UWM_ATTACH_BROWSER:
         ::UpdateWindow(GetHwnd());
         m_browser.AttachDlgItem(IDC_LOADER_BROWSER, GetHwnd());
         return 1;
@@ -76,14 +77,6 @@ void Resloader::OnTaskError(std::wstring* text)
     Die();
 }
 
-void Resloader::OnTaskFinished(WPARAM threadId)
-{
-    if (threadId == m_downloadTask.GetThreadId())
-        OnDownloadFinished();
-    if (threadId == m_unzipTask.GetThreadId())
-        OnExtractionFinished();
-}
-
 void Resloader::OnDownloadFinished()
 {
     const Any::Base* result = m_downloadTask.GetResult();
@@ -91,7 +84,6 @@ void Resloader::OnDownloadFinished()
     if (!downloaded)
         throw std::bad_cast();
     const Win32xx::CString path = *downloaded;
-    m_downloadTask.Stop();
     LOG_HANDLER(logging::info) << "Setup Resource Archive downloaded to " << path;
     if (!::PathFileExistsW(path.c_str())) {
         LOG_HANDLER(logging::fatal) << "Cannot locate Setup Resource Archive" << path;
@@ -103,14 +95,13 @@ void Resloader::OnDownloadFinished()
     m_unzipTask.SetArchivePath(path);
     m_unzipTask.SetTrustedKeys(TrustedArchiveKeys());
     LOG_HANDLER(logging::info) << "Start Extracting Resource Archive.";
-    m_unzipTask.Start();
+    m_sequence.Start(1);
 }
 
 void Resloader::OnExtractionFinished()
 {
     LOG_HANDLER(logging::info) << "Extracting Resource Archive Done.";
     m_resourceFilePath = m_unzipTask.GetStringResult() + L"\\resources.db";
-    m_unzipTask.Stop();
     if (::PathFileExistsW(m_resourceFilePath.c_str())) {
         LOG_HANDLER(logging::info) << "Resource File is " << m_resourceFilePath;
         EndDialog(0);

@@ -7,6 +7,7 @@
 #include "framework/Dialog.h"
 #include "framework/ProgressBar.h"
 #include "tasks/DownloadTask.h"
+#include "tasks/TaskSequence.h"
 #include "tasks/UnzipTask.h"
 #include "wizard/controls/CWebBrowserEx.h"
 
@@ -26,7 +27,6 @@ protected:
 private:
     void OnTaskProgress(WPARAM threadId, int percent);
     void OnTaskError(std::wstring* text);
-    void OnTaskFinished(WPARAM threadId);
     void OnDownloadFinished();
     void OnExtractionFinished();
 
@@ -35,4 +35,6 @@ private:
     UnzipTask m_unzipTask;
     DownloadTask m_downloadTask;
     CWebBrowserEx m_browser;
+    // The download, then the extraction; declared after the tasks.
+    TaskSequence m_sequence;
 };

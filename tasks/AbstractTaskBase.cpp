@@ -46,6 +46,7 @@ BOOL AbstractTaskBase::Start()
         return FALSE;
     // A task suspended in an earlier run starts free.
     m_suspendAsked = false;
+    m_endReported = false;
     ::SetEvent(m_mayRun.Get());
     ::ResetEvent(m_left.Get());
     unsigned threadId = 0;
@@ -65,7 +66,7 @@ BOOL AbstractTaskBase::Stop()
 {
     if (!IsRunning())
         return TRUE;
-    if (::WaitForSingleObject(m_left.Get(), 0) != WAIT_OBJECT_0)
+    if (!m_endReported && ::WaitForSingleObject(m_left.Get(), 0) != WAIT_OBJECT_0)
         ::TerminateThread(m_thread.Get(), kTerminatedExitCode);
     // Termination is asynchronous, and an ending thread still runs its exit;
     // the caller may free the task next.
@@ -75,8 +76,18 @@ BOOL AbstractTaskBase::Stop()
 
 void AbstractTaskBase::WaitUntilEnded() const
 {
-    if (m_thread)
-        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    if (!m_thread)
+        return;
+    const HANDLE thread = m_thread.Get();
+    for (;;) {
+        // Handles the messages sent to this thread, and only those: input and
+        // posted messages are left to the message loop.
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken != WAIT_OBJECT_0 + 1)
+            return;  // ended (or the handle is unusable: nothing to wait for)
+    }
 }
 
 void AbstractTaskBase::Suspend()
@@ -141,6 +152,7 @@ unsigned __stdcall AbstractTaskBase::Run(void* argument)
         task->OnFinish();
         return 0;
     } catch (const std::exception& exception) {
+        task->m_endReported = true;
         LOG_ERROR << task->GetDescription() << "Threaded Task Error :" << exception.what();
         task->OnError(Win32xx::Utf8ToWide(exception.what()));
         return 2;
@@ -149,6 +161,7 @@ unsigned __stdcall AbstractTaskBase::Run(void* argument)
 
 void AbstractTaskBase::OnFinish()
 {
+    m_endReported = true;
     LOG_INFO << GetDescription() << "Task Completed";
     SendToWindow(UWM_TASK_FINISHED, 0);
 }
@@ -157,6 +170,7 @@ void AbstractTaskBase::OnError(const std::wstring& message)
 {
     // The receiver takes the string over and deletes it.
     auto text = std::make_unique<std::wstring>(message);
+    m_endReported = true;
     if (SendToWindow(UWM_TASK_ERROR, reinterpret_cast<LPARAM>(text.get())))
         text.release();
     LOG_ERROR << GetDescription() << "Task Error :" << message;

@@ -2,8 +2,9 @@
 // and reports to one window of the user interface by three messages.
 //
 // Every message is a synchronous send: the worker waits while the user
-// interface thread handles it, so a handler may read the task's result and
-// start the next task at once. wParam is always the worker's thread id.
+// interface thread handles it, so a handler must neither stop the task nor
+// wait for it; TaskSequence is how a window goes on once a task has
+// finished. wParam is always the worker's thread id.
 //
 // Suspension is cooperative. Freezing a thread at an arbitrary point could
 // leave the log's or the heap's lock held and hang the whole program, so the
@@ -21,14 +22,7 @@
 #include "framework/CString.h"
 #include "framework/CriticalSection.h"
 #include "framework/Wnd.h"
-
-// Started (lParam 0) or progressed (lParam = percent, 0 to 100).
-constexpr UINT UWM_TASK_PROGRESS = WM_USER + 1;
-// Failed; lParam is a heap std::wstring with the error text that the
-// receiver takes over and deletes.
-constexpr UINT UWM_TASK_ERROR = WM_USER + 2;
-// Finished successfully; lParam is 0.
-constexpr UINT UWM_TASK_FINISHED = WM_USER + 3;
+#include "res/Messages.h"
 
 class AbstractTaskBase {
 public:
@@ -48,15 +42,19 @@ public:
     // Win32xx::CWinException "Failed to create thread".
     BOOL Start();
     // Terminates a worker that still does its work (exit code 0xFFFFFFFF)
-    // and waits until it has ended. A worker that has left Run is only
-    // waited for: it is then inside the thread's exit, holding the process
-    // loader's lock, and killing it there would leave that lock held for good.
-    // Returns TRUE. Concrete tasks call it first in their destructor, so that
-    // no worker runs on a half-destroyed object.
+    // and waits until it has ended. A worker that has reported its end
+    // (finished or failed) is only waited for: it may be writing its last
+    // log record or be inside the thread's exit, and killed there it would
+    // leave the log's, the heap's or the process loader's lock held for
+    // good. Returns TRUE. Concrete tasks call it first in their destructor,
+    // so that no worker runs on a half-destroyed object. Never call it from
+    // the handler of one of the task's own messages: the worker waits there.
     BOOL Stop();
     // Waits until the worker has ended, without stopping it (at once when
-    // none runs). For a worker that has sent its last message: one that
-    // still sends to a window of the waiting thread would wait for ever.
+    // none runs). Messages sent to the waiting thread are handled meanwhile
+    // (a worker's exit may send, or call across apartments, or run a DLL's
+    // detach that sends); posted ones stay queued. Never call it from the
+    // handler of one of the task's own messages (see TaskSequence).
     void WaitUntilEnded() const;
     // Holds a running worker at its next safe point.
     void Suspend();
@@ -99,6 +97,22 @@ protected:
     // After any suspension, sends `message` to the window if it exists;
     // returns whether it was sent.
     bool SendToWindow(UINT message, LPARAM lParam) const;
+    // For the texts that GetDescription reads and that the worker may change
+    // (from its input's result): the user-interface thread writes records
+    // about the task (start, suspend, resume, destruction) while the worker
+    // runs. Every change and every reading of such a text by another thread
+    // goes through these; the worker reads its own texts directly, being
+    // their only writer while it runs.
+    Win32xx::CString ReadText(const Win32xx::CString& text) const
+    {
+        Win32xx::CThreadLock lock(m_textLock);
+        return text;
+    }
+    void WriteText(Win32xx::CString& text, const Win32xx::CString& value)
+    {
+        Win32xx::CThreadLock lock(m_textLock);
+        text = value;
+    }
 
 private:
     // Writes the completion record and sends UWM_TASK_FINISHED.
@@ -108,6 +122,7 @@ private:
     std::shared_ptr<AbstractTaskBase> m_inputTask;
     Win32xx::CWnd* m_notifyWindow;
     Win32xx::CCriticalSection m_lock;
+    mutable Win32xx::CCriticalSection m_textLock;
     ScopedHandle m_thread;
     DWORD m_threadId = 0;
     // Manual-reset event, set while the worker may run.
@@ -117,6 +132,9 @@ private:
     // reading this costs nothing, where a wait on the event is a system call
     // each time.
     std::atomic<bool> m_suspendAsked{false};
+    // Set by the worker as it reports its end (finished or failed); from
+    // then on Stop waits for it instead of terminating it.
+    std::atomic<bool> m_endReported{false};
     // Auto-reset event, set by the worker once it runs the task's code.
     ScopedHandle m_entered;
     // Manual-reset event, set by the worker when it leaves Run.

@@ -4,7 +4,6 @@
 #include "framework/logging/Logger.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
-#include "wizard/StepsManager.h"
 
 namespace {
 constexpr int kPleaseWaitText = 7;
@@ -12,6 +11,7 @@ constexpr int kPleaseWaitText = 7;
 
 CancelSetupProcessingDialog::CancelSetupProcessingDialog() : CDialog(IDD_CANCEL_SETUP)
 {
+    sequence.onEnded = [this](int index) { OnFinishTask(index); };
 }
 
 BOOL CancelSetupProcessingDialog::OnInitDialog()
@@ -24,20 +24,8 @@ BOOL CancelSetupProcessingDialog::OnInitDialog()
 
 void CancelSetupProcessingDialog::StartCancelSetupTasks()
 {
-    tasks.clear();
-    taskCount = 0;
-    currentIndex = -1;
-    for (StepFrame* step : GenericSingleton<StepsManager>::instance().GetSteps()) {
-        if (step->isOffer != 1)
-            continue;
-        taskCount += static_cast<int>(step->cancelSetupTasks.size());
-        for (const auto& task : step->cancelSetupTasks) {
-            if (!task->IsRunning())
-                task->SetNotifyWindow(this);
-            tasks.push_back(task);
-        }
-    }
-    if (tasks.empty()) {
+    sequence.Collect([](const StepFrame& step) { return step.isOffer == 1 ? &step.cancelSetupTasks : nullptr; });
+    if (sequence.Count() == 0) {
         LOG_INFO << "No Cancel Setup Tasks Are registred.";
         if (IsWindow())
             EndDialog(IDOK);
@@ -48,12 +36,15 @@ void CancelSetupProcessingDialog::StartCancelSetupTasks()
 
 void CancelSetupProcessingDialog::StartTask(int index)
 {
-    if (index < 0 || index >= static_cast<int>(tasks.size()))
+    if (index < 0 || index >= sequence.Count())
         return;
-    currentIndex = index;
     LOG_INFO << "Starting Cancel Setup Task #" << index;
-    GenericSingleton<StepsManager>::instance().SetCurrentTask(tasks[static_cast<size_t>(index)]);
-    tasks[static_cast<size_t>(index)]->Start();
+    // A task that the task page started may still run, reporting to that
+    // page: it is run again here once it has ended, reporting to this dialog.
+    AbstractTaskBase& task = *sequence.Tasks()[static_cast<size_t>(index)];
+    task.WaitUntilEnded();
+    task.SetNotifyWindow(this);
+    sequence.Start(index);
 }
 
 INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -67,21 +58,24 @@ INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPA
         return 1;
     }
     case UWM_TASK_FINISHED:
-        OnFinishTask();
+    case UWM_TASK_ENDED:
+        sequence.OnMessage(message, wParam);
         return 1;
+    case WM_CLOSE:
+        return 0;  // Alt+F4 and the close box: the dialog ends when its tasks have
     default:
         return DialogProcDefault(message, wParam, lParam);
     }
 }
 
-void CancelSetupProcessingDialog::OnFinishTask()
+void CancelSetupProcessingDialog::OnFinishTask(int index)
 {
-    LOG_INFO << "Cancel Setup Task #" << currentIndex << " Finished";
-    if (currentIndex == static_cast<int>(tasks.size()) - 1) {
+    LOG_INFO << "Cancel Setup Task #" << index << " Finished";
+    if (sequence.IsLast(index)) {
         OnDone();
         return;
     }
-    StartTask(currentIndex + 1);
+    StartTask(index + 1);
 }
 
 void CancelSetupProcessingDialog::OnDone()

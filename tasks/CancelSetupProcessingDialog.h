@@ -1,13 +1,11 @@
 // The small waiting window that runs the clean-up tasks of the offer steps,
 // one after the other, when the wizard closed before the setup finished. It
-// closes itself when they are done, or at once when there are none.
+// closes itself when they are done, or at once when there are none; the user
+// cannot close it while they run.
 #pragma once
 
-#include <memory>
-#include <vector>
-
-#include "AbstractTaskBase.h"
 #include "framework/Dialog.h"
+#include "wizard/StepTaskSequence.h"
 
 class CancelSetupProcessingDialog : public Win32xx::CDialog {
 public:
@@ -15,16 +13,16 @@ public:
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Escape does not end it: a running task reports to this dialog.
+    void OnCancel() override {}
     BOOL OnInitDialog() override;
 
 private:
     void StartCancelSetupTasks();
     void StartTask(int index);
-    void OnFinishTask();
+    void OnFinishTask(int index);
     void OnDone();
 
     Win32xx::CWnd statusText;
-    int taskCount = 0;
-    int currentIndex = -1;
-    std::vector<std::shared_ptr<AbstractTaskBase>> tasks;
+    StepTaskSequence sequence{*this};
 };

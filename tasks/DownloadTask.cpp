@@ -53,7 +53,7 @@ DownloadTask::~DownloadTask()
 Win32xx::CString DownloadTask::GetDescription() const
 {
     Win32xx::CString text;
-    text.Format(L"[DownloadTask] URL: %s ", m_url.c_str());
+    text.Format(L"[DownloadTask] URL: %s ", GetUrl().c_str());
     return text;
 }
 
@@ -72,7 +72,7 @@ Win32xx::CString DownloadTask::GetConnectivityCheckUrl()
 BOOL DownloadTask::OnStart()
 {
     if (GetInputTask())
-        m_url = GetInputTask()->GetStringResult();
+        SetUrl(GetInputTask()->GetStringResult());
 
     if (!::InternetCheckConnectionW(GetConnectivityCheckUrl().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
         OnError(L"Error downloading resource,Please check your internet connection!");

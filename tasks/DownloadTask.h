@@ -20,8 +20,8 @@ public:
     ~DownloadTask() override;
 
     Win32xx::CString GetDescription() const override;
-    void SetUrl(const Win32xx::CString& url) { m_url = url; }
-    const Win32xx::CString& GetUrl() const noexcept { return m_url; }
+    void SetUrl(const Win32xx::CString& url) { WriteText(m_url, url); }
+    Win32xx::CString GetUrl() const { return ReadText(m_url); }
     const std::shared_ptr<CallbackHandler>& GetCallback() const noexcept { return m_callback; }
 
     // The address whose reachability decides, before every download, whether

@@ -23,19 +23,23 @@ ExecProgramTask::~ExecProgramTask()
 
 Win32xx::CString ExecProgramTask::GetDescription() const
 {
-    return L"[ExecProgramTask] \n PARAMETERS: " + m_parameters + L"\n COMMAND : " + m_command + L"\n LAUNCHDIR : " +
-           m_launchFolder + L" ";
+    return L"[ExecProgramTask] \n PARAMETERS: " + m_parameters + L"\n COMMAND : " + GetCommand() +
+           L"\n LAUNCHDIR : " + GetLaunchFolder() + L" ";
 }
 
 BOOL ExecProgramTask::OnStart()
 {
     try {
-        if (m_launchFolder.IsEmpty() && !GetTempFolderPath(m_launchFolder)) {
-            OnError(L"Can't Locate temp folder");
-            return FALSE;
+        if (m_launchFolder.IsEmpty()) {
+            Win32xx::CString temp;
+            if (!GetTempFolderPath(temp)) {
+                OnError(L"Can't Locate temp folder");
+                return FALSE;
+            }
+            SetLaunchFolder(temp);
         }
         if (GetInputTask())
-            m_command = GetInputTask()->GetStringResult();
+            SetCommand(GetInputTask()->GetStringResult());
         LOG_INFO << GetDescription();
 
         ScopedHandle process;

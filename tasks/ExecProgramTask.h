@@ -21,16 +21,16 @@ public:
     ~ExecProgramTask() override;
 
     Win32xx::CString GetDescription() const override;
-    void SetCommand(const Win32xx::CString& command) { m_command = command; }
+    void SetCommand(const Win32xx::CString& command) { WriteText(m_command, command); }
     void SetParameters(const Win32xx::CString& parameters) { m_parameters = parameters; }
     // Empty: the temporary folder, filled in when the task runs.
-    void SetLaunchFolder(const Win32xx::CString& folder) { m_launchFolder = folder; }
+    void SetLaunchFolder(const Win32xx::CString& folder) { WriteText(m_launchFolder, folder); }
     // The digest as the content gives it (64 hexadecimal digits). Nothing:
     // the program is launched unchecked. Any other text fails the task.
     void SetExpectedDigest(std::optional<std::string> digestText) { m_expectedDigest = std::move(digestText); }
-    const Win32xx::CString& GetCommand() const noexcept { return m_command; }
+    Win32xx::CString GetCommand() const { return ReadText(m_command); }
     const Win32xx::CString& GetParameters() const noexcept { return m_parameters; }
-    const Win32xx::CString& GetLaunchFolder() const noexcept { return m_launchFolder; }
+    Win32xx::CString GetLaunchFolder() const { return ReadText(m_launchFolder); }
 
 protected:
     BOOL OnStart() override;

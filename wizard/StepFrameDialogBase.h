@@ -5,10 +5,7 @@
 #include "IStepFrameDialog.h"
 #include "framework/Dialog.h"
 #include "framework/GdiObject.h"
-
-// The message that a page posts itself once, after it was first shown;
-// wParam is 1 when the page is visible.
-constexpr UINT UWM_PAGE_FIRST_SHOWN = WM_USER + 4;
+#include "res/Messages.h"
 
 class StepFrameDialogBase : public Win32xx::CDialog, public IStepFrameDialog {
 public:

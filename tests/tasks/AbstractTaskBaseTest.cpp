@@ -9,31 +9,60 @@
 
 using namespace testing_support;
 
+// The loader calls the program's TLS callbacks as each thread ends, after its
+// procedure has returned. This one lets a test meet one chosen thread there:
+// the thread tells that it is exiting, then either lasts long enough for the
+// test to find it there or, with a receiver, waits for the test's go and
+// sends the receiver a progress of 77, as a DLL's detach that sends would.
+HANDLE g_slowExitEvent = nullptr;
+volatile DWORD g_slowExitThread = 0;
+HANDLE g_exitSendGo = nullptr;
+HWND g_exitSendReceiver = nullptr;
+
+void NTAPI SlowThreadExit(PVOID, DWORD reason, PVOID)
+{
+    if (reason != DLL_THREAD_DETACH || ::GetCurrentThreadId() != g_slowExitThread)
+        return;
+    ::SetEvent(g_slowExitEvent);
+    if (!g_exitSendReceiver) {
+        ::Sleep(300);
+        return;
+    }
+    ::WaitForSingleObject(g_exitSendGo, INFINITE);
+    DWORD_PTR result = 0;
+    // The time-out only ends the deadlock with a waiter that handles no messages.
+    ::SendMessageTimeoutW(g_exitSendReceiver, UWM_TASK_PROGRESS, 0, 77, SMTO_NORMAL, 10000, &result);
+}
+
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK slowThreadExitCallback =
+    SlowThreadExit;
+
 namespace {
-
-// A task whose work is a function given by the test.
-class ScriptedTask : public AbstractTaskBase {
-public:
-    using Work = std::function<BOOL(ScriptedTask&)>;
-    ScriptedTask(Win32xx::CWnd* window, Work work) : AbstractTaskBase(window), m_work(std::move(work)) {}
-    ~ScriptedTask() override { Stop(); }
-
-    Win32xx::CString GetDescription() const override { return L"[ScriptedTask] "; }
-    using AbstractTaskBase::OnError;
-    using AbstractTaskBase::SendProgress;
-    using AbstractTaskBase::SetResult;
-
-protected:
-    BOOL OnStart() override { return m_work(*this); }
-
-private:
-    Work m_work;
-};
 
 class AbstractTaskBaseTest : public TaskTest {
 protected:
+    AbstractTaskBaseTest()
+    {
+        g_slowExitEvent = exiting.Get();
+        g_exitSendGo = release.Get();
+    }
+    ~AbstractTaskBaseTest() override
+    {
+        g_slowExitThread = 0;
+        g_exitSendReceiver = nullptr;
+    }
+
+    // The work of a task whose thread the callback above meets in its exit.
+    static BOOL EndThroughTheExitCallback(ScriptedTask&)
+    {
+        g_slowExitThread = ::GetCurrentThreadId();
+        return TRUE;
+    }
+
     // Set by a test to let a worker that waits for it go on.
     const ScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    // Set by the thread that the callback meets in its exit.
+    const ScopedHandle exiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 }  // namespace
@@ -163,32 +192,10 @@ TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread
     EXPECT_EQ(stopped.Stop(), TRUE);
 }
 
-// The loader calls the program's TLS callbacks as each thread ends, after its
-// procedure has returned. This one makes the exit of one chosen thread last
-// long enough for a test to meet the thread there.
-HANDLE g_slowExitEvent = nullptr;
-volatile DWORD g_slowExitThread = 0;
-
-void NTAPI SlowThreadExit(PVOID, DWORD reason, PVOID)
-{
-    if (reason != DLL_THREAD_DETACH || ::GetCurrentThreadId() != g_slowExitThread)
-        return;
-    ::SetEvent(g_slowExitEvent);
-    ::Sleep(300);
-}
-
-extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK slowThreadExitCallback =
-    SlowThreadExit;
-
 TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
 {
     TaskWindow window;
-    const ScopedHandle exiting(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    g_slowExitEvent = exiting.Get();
-    ScriptedTask task(&window, [&](ScriptedTask&) {
-        g_slowExitThread = ::GetCurrentThreadId();
-        return TRUE;
-    });
+    ScriptedTask task(&window, EndThroughTheExitCallback);
     task.Start();
     ASSERT_TRUE(PumpUntil([&] { return window.Count(UWM_TASK_FINISHED) == 1; }, 10000));
     ASSERT_EQ(::WaitForSingleObject(exiting.Get(), 10000), WAIT_OBJECT_0);
@@ -198,7 +205,36 @@ TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
     EXPECT_EQ(task.Stop(), TRUE);
     EXPECT_FALSE(task.IsRunning());
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
-    g_slowExitThread = 0;
+}
+
+TEST_F(AbstractTaskBaseTest, WaitingUntilEndedHandlesWhatTheEndingWorkerSends)
+{
+    TaskWindow window;
+    g_exitSendReceiver = window.GetHwnd();
+    ScriptedTask task(&window, EndThroughTheExitCallback);
+    task.Start();
+    ASSERT_TRUE(PumpUntil([&] { return window.Count(UWM_TASK_FINISHED) == 1; }, 10000));
+    ::SetEvent(release.Get());
+    task.WaitUntilEnded();
+    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 77})) << "the wait did not let the exit's message through";
+}
+
+TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatReportedItsEndWaitsForIt)
+{
+    TaskWindow window;
+    ScriptedTask task(&window, [&](ScriptedTask& self) {
+        self.OnError(L"x");
+        // Still sends after its error, as it writes its record after it.
+        ::WaitForSingleObject(release.Get(), INFINITE);
+        self.SendProgress(99);
+        return FALSE;
+    });
+    task.Start();
+    ASSERT_TRUE(PumpUntil([&] { return !window.Errors().empty(); }, 10000));
+    ::SetEvent(release.Get());
+    EXPECT_EQ(task.Stop(), TRUE);
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u) << "terminated after it had reported its end";
+    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 99}));
 }
 
 TEST_F(AbstractTaskBaseTest, WaitingUntilEndedLetsTheWorkerFinishItsWork)

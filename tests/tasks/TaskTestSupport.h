@@ -60,6 +60,25 @@ protected:
     BOOL OnStart() override { return TRUE; }
 };
 
+// A task whose work is a function given by the test.
+class ScriptedTask : public AbstractTaskBase {
+public:
+    using Work = std::function<BOOL(ScriptedTask&)>;
+    ScriptedTask(Win32xx::CWnd* window, Work work) : AbstractTaskBase(window), m_work(std::move(work)) {}
+    ~ScriptedTask() override { Stop(); }
+
+    Win32xx::CString GetDescription() const override { return L"[ScriptedTask] "; }
+    using AbstractTaskBase::OnError;
+    using AbstractTaskBase::SendProgress;
+    using AbstractTaskBase::SetResult;
+
+protected:
+    BOOL OnStart() override { return m_work(*this); }
+
+private:
+    Work m_work;
+};
+
 // Handles this thread's messages until `done` holds or `timeoutMs` passed;
 // returns whether `done` held. `done` is asked after every batch of messages
 // and at least every `pollMs`; INFINITE suits a `done` that only a message

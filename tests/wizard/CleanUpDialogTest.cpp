@@ -1,11 +1,16 @@
 // The clean-up dialog of an unfinished wizard runs the clean-up tasks of the
-// offer steps, in page order, skipped offers included. The resource database
-// comes through the real bootstrap from a server on the build's address.
+// offer steps, in page order, skipped offers included, and ends only when
+// they have ended. The resource database comes through the real bootstrap
+// from a server on the build's address, once for all the tests.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
+#include "TaskTestSupport.h"
+#include "ZipBuilder.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
@@ -16,7 +21,36 @@
 #include "wizard/StepFrameDialogBase.h"
 #include "wizard/StepsManager.h"
 
+using testing_support::ScriptedTask;
+
 namespace {
+
+// Every thread of this program, held open from its start, so that a test
+// can read the exit code of a thread that has gone with its task.
+HANDLE g_threads[1024];
+volatile LONG g_threadCount = 0;
+
+void NTAPI KeepThreadHandle(PVOID, DWORD reason, PVOID)
+{
+    if (reason != DLL_THREAD_ATTACH)
+        return;
+    const LONG slot = ::InterlockedIncrement(&g_threadCount) - 1;
+    if (slot < 1024)
+        g_threads[slot] = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, ::GetCurrentThreadId());
+}
+
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK keepThreadHandleCallback =
+    KeepThreadHandle;
+
+DWORD ExitCodeOfThread(DWORD threadId)
+{
+    DWORD code = 0xDEADBEEF;
+    const LONG count = g_threadCount;
+    for (LONG i = 0; i < std::min<LONG>(count, 1024); ++i)
+        if (g_threads[i] && ::GetThreadId(g_threads[i]) == threadId)
+            ::GetExitCodeThread(g_threads[i], &code);
+    return code;
+}
 
 class PlainPage : public StepFrameDialogBase {
 public:
@@ -37,46 +71,144 @@ std::shared_ptr<AbstractTaskBase> CleanUpTask(const std::wstring& record)
     return task;
 }
 
+// The clean-up dialog among the windows of `thread`.
+HWND CleanUpDialogOf(DWORD thread)
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM result) {
+            if (!::GetDlgItem(window, 1057))
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class CleanUpDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static testing_support::TempFolder folder(L"cleanup");
+        s_folder = &folder;
+        logging::InitFileLogger(logging::debug, LogPath());
+        {
+            TestDatabase database(folder / L"resources.db");
+            database.AddLanguage("0", "Neutral", "", "", 0);
+            database.AddText("0", 7, "Please wait");
+        }
+        testing_support::LoopbackHttpServer server(testing_support::ArchivePort());
+        server.Serve(testing_support::ArchivePath(),
+                     testing_support::LoopbackHttpServer::Body(testing_support::BuildSignedZip(
+                         {testing_support::ZipItem::File("resources.db",
+                                                         testing_support::ReadFileBytes(folder / L"resources.db"))})));
+        GenericSingleton<ResourceManager>::instance();  // the bootstrap runs here
+
+        StepsManager& steps = GenericSingleton<StepsManager>::instance();
+        steps.AddStep<PlainPage>(L"Welcome");
+        s_first = steps.AddStep<OfferPage>(L"FirstOffer");
+        s_second = steps.AddStep<OfferPage>(L"SecondOffer");
+        s_second->active = 0;  // a skipped offer cleans up as well
+        s_tasks = steps.AddStep<PlainPage>(L"Tasks");
+    }
+
+    ~CleanUpDialogTest() override { SetCleanUpTasks({}, {}); }
+
+    static std::wstring LogPath() { return *s_folder / L"osi.log"; }
+    using Tasks = std::vector<std::shared_ptr<AbstractTaskBase>>;
+    static void SetCleanUpTasks(Tasks first, Tasks second)
+    {
+        s_first->cancelSetupTasks = std::move(first);
+        s_second->cancelSetupTasks = std::move(second);
+    }
+    // The dialog's records since the test began.
+    std::vector<std::string> DialogRecords() const
+    {
+        std::vector<std::string> records;
+        const auto log = testing_support::ReadLog(LogPath());
+        for (size_t i = m_logStart; i < log.size(); ++i)
+            if (log[i].function.rfind("CancelSetupProcessingDialog::", 0) == 0)
+                records.push_back(log[i].message);
+        return records;
+    }
+
+    static inline const testing_support::TempFolder* s_folder = nullptr;
+    static inline StepFrame* s_first = nullptr;
+    static inline StepFrame* s_second = nullptr;
+    static inline StepFrame* s_tasks = nullptr;
+    const size_t m_logStart = testing_support::ReadLog(LogPath()).size();
+};
+
+const std::vector<std::string> kOneTaskRun{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
+                                           "All Cancel Setup Task are done."};
+
 }  // namespace
 
-TEST(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrder)
+TEST_F(CleanUpDialogTest, TheBootstrapBeforeItLetItsWorkersEndOnTheirOwn)
 {
-    testing_support::TempFolder folder(L"cleanup");
-    logging::InitFileLogger(logging::debug, folder / L"osi.log");
-    {
-        TestDatabase database(folder / L"resources.db");
-        database.AddLanguage("0", "Neutral", "", "", 0);
-        database.AddText("0", 7, "Please wait");
+    std::vector<DWORD> exitCodes;
+    for (const auto& record : testing_support::ReadLog(LogPath())) {
+        if (record.message.rfind("Resource File is ", 0) == 0)
+            break;
+        if (record.function == "AbstractTaskBase::OnFinish")
+            exitCodes.push_back(ExitCodeOfThread(record.threadId));
     }
-    testing_support::LoopbackHttpServer server(testing_support::ArchivePort());
-    server.Serve(testing_support::ArchivePath(),
-                 testing_support::LoopbackHttpServer::Body(testing_support::BuildSignedZip(
-                     {testing_support::ZipItem::File("resources.db",
-                                                     testing_support::ReadFileBytes(folder / L"resources.db"))})));
-    GenericSingleton<ResourceManager>::instance();  // the bootstrap runs here
+    // 0xFFFFFFFF: terminated, leaking the thread's runtime data.
+    EXPECT_EQ(exitCodes, (std::vector<DWORD>{0, 0})) << "the download's and the extraction's workers";
+}
 
-    StepsManager& steps = GenericSingleton<StepsManager>::instance();
-    steps.AddStep<PlainPage>(L"Welcome");
-    StepFrame* first = steps.AddStep<OfferPage>(L"FirstOffer");
-    StepFrame* second = steps.AddStep<OfferPage>(L"SecondOffer");
-    StepFrame* tasks = steps.AddStep<PlainPage>(L"Tasks");
-    first->cancelSetupTasks.push_back(CleanUpTask(folder / L"first.txt"));
-    second->cancelSetupTasks.push_back(CleanUpTask(folder / L"second.txt"));
-    second->active = 0;  // a skipped offer cleans up as well
-    tasks->cancelSetupTasks.push_back(CleanUpTask(folder / L"not-an-offer.txt"));
+TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrder)
+{
+    SetCleanUpTasks({CleanUpTask(*s_folder / L"first.txt")}, {CleanUpTask(*s_folder / L"second.txt")});
+    s_tasks->cancelSetupTasks = {CleanUpTask(*s_folder / L"not-an-offer.txt")};
 
     CancelSetupProcessingDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
 
-    EXPECT_TRUE(testing_support::FileExists(folder / L"first.txt"));
-    EXPECT_TRUE(testing_support::FileExists(folder / L"second.txt"));
-    EXPECT_FALSE(testing_support::FileExists(folder / L"not-an-offer.txt")) << "only offer steps clean up";
-    std::vector<std::string> records;
-    for (const auto& record : testing_support::ReadLog(folder / L"osi.log")) {
-        if (record.function.rfind("CancelSetupProcessingDialog::", 0) == 0)
-            records.push_back(record.message);
-    }
-    EXPECT_EQ(records, (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
-                                                 "Starting Cancel Setup Task #1", "Cancel Setup Task #1 Finished",
-                                                 "All Cancel Setup Task are done."}));
+    EXPECT_TRUE(testing_support::FileExists(*s_folder / L"first.txt"));
+    EXPECT_TRUE(testing_support::FileExists(*s_folder / L"second.txt"));
+    EXPECT_FALSE(testing_support::FileExists(*s_folder / L"not-an-offer.txt")) << "only offer steps clean up";
+    EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
+                                                         "Starting Cancel Setup Task #1", "Cancel Setup Task #1 Finished",
+                                                         "All Cancel Setup Task are done."}));
+}
+
+TEST_F(CleanUpDialogTest, EndsOnlyWhenItsTaskHasEndedWhateverTheUserDoes)
+{
+    const DWORD uiThread = ::GetCurrentThreadId();
+    // Escape, the close box and Alt+F4, while the task runs.
+    auto closing = std::make_shared<ScriptedTask>(nullptr, [uiThread](ScriptedTask& self) {
+        const HWND dialog = CleanUpDialogOf(uiThread);
+        ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        ::SendMessageW(dialog, WM_CLOSE, 0, 0);
+        ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        self.SendProgress(50);  // the dialog must still be there
+        return TRUE;
+    });
+    SetCleanUpTasks({closing}, {});
+
+    CancelSetupProcessingDialog dialog;
+    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(DialogRecords(), kOneTaskRun);
+    EXPECT_EQ(testing_support::ThreadExitCode(closing->GetThreadId()), 0u);
+}
+
+TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
+{
+    int runs = 0;
+    auto task = std::make_shared<ScriptedTask>(nullptr, [&runs](ScriptedTask&) { return ++runs > 0; });
+    // Started elsewhere (as the task page starts a skipped offer's clean-up
+    // task): its worker waits in its first send until this thread handles it.
+    testing_support::TaskWindow elsewhere;
+    task->SetNotifyWindow(&elsewhere);
+    ASSERT_TRUE(task->Start());
+    SetCleanUpTasks({}, {task});
+
+    CancelSetupProcessingDialog dialog;
+    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(elsewhere.Count(UWM_TASK_FINISHED), 1) << "the first run reports where it was started";
+    EXPECT_EQ(DialogRecords(), kOneTaskRun);
 }

@@ -13,8 +13,6 @@ constexpr int kInstallerParametersId = 57;
 constexpr int kInstallerDigestId = 300;
 constexpr int kStatusTextId = 3;
 constexpr int kProgressPerTask = 100;
-// Posted by the page to itself when the current task has finished.
-constexpr UINT UWM_TASK_ENDED = WM_USER + 5;
 }  // namespace
 
 PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERFORM_TASKS_PAGE)
@@ -34,6 +32,7 @@ PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERF
     step->isOffer = 0;
     step->active = 1;
     step->isTaskStep = 1;
+    sequence.onEnded = [this](int index) { OnTaskEnded(index); };
 }
 
 BOOL PerformTasks::OnInitPage()
@@ -47,50 +46,26 @@ BOOL PerformTasks::OnInitPage()
 
 void PerformTasks::OnStepEnter()
 {
-    tasks.clear();
-    taskCount = 0;
-    currentIndex = -1;
-    for (StepFrame* step : GenericSingleton<StepsManager>::instance().GetSteps()) {
-        // A skipped offer contributes its clean-up tasks instead.
-        const auto& contributed = (!step->isOffer || step->active) ? step->tasks : step->cancelSetupTasks;
-        taskCount += static_cast<int>(contributed.size());
-        for (const auto& task : contributed) {
-            if (!task->IsRunning())
-                task->SetNotifyWindow(this);
-            tasks.push_back(task);
-        }
-    }
-    progressBar.SetRange(0, taskCount * kProgressPerTask);
+    // A skipped offer contributes its clean-up tasks instead.
+    sequence.Collect([](const StepFrame& step) {
+        return (!step.isOffer || step.active) ? &step.tasks : &step.cancelSetupTasks;
+    });
+    progressBar.SetRange(0, sequence.Count() * kProgressPerTask);
     progressBar.SetPos(0);
-    StartTask(0);
+    sequence.Start(0);
 }
 
-void PerformTasks::StartTask(int index)
-{
-    if (index < 0 || index >= static_cast<int>(tasks.size()))
-        return;
-    currentIndex = index;
-    GenericSingleton<StepsManager>::instance().SetCurrentTask(tasks[static_cast<size_t>(index)]);
-    tasks[static_cast<size_t>(index)]->Start();
-}
-
-BOOL PerformTasks::OnPageMessage(UINT message, WPARAM, LPARAM lParam)
+BOOL PerformTasks::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case UWM_TASK_PROGRESS:
-        progressBar.SetPos(currentIndex * kProgressPerTask + static_cast<int>(lParam));
+        progressBar.SetPos(sequence.CurrentIndex() * kProgressPerTask + static_cast<int>(lParam));
         return TRUE;
     case UWM_TASK_ERROR:
         OnTaskError(reinterpret_cast<std::wstring*>(lParam));
         return TRUE;
-    case UWM_TASK_FINISHED:
-        OnTaskFinished();
-        return TRUE;
-    case UWM_TASK_ENDED:
-        OnTaskEnded();
-        return TRUE;
     default:
-        return FALSE;
+        return sequence.OnMessage(message, wParam);
     }
 }
 
@@ -102,26 +77,13 @@ void PerformTasks::OnTaskError(std::wstring* text)
         notify(stepFrame, Win32xx::CString(owned->c_str()));
 }
 
-void PerformTasks::OnTaskFinished()
+void PerformTasks::OnTaskEnded(int index)
 {
-    // The finished task's worker is still inside this message: what follows
-    // it waits until that worker has ended, so that two workers never live
-    // at once and none lives on under the finish page (each thread costs
-    // about 1 MB of working set under Wine, whatever its stack size).
-    ::PostMessageW(GetHwnd(), UWM_TASK_ENDED, 0, 0);
-}
-
-void PerformTasks::OnTaskEnded()
-{
-    if (currentIndex < 0 || currentIndex >= static_cast<int>(tasks.size()))
-        return;
-    // The worker has sent its last message; it only returns now.
-    tasks[static_cast<size_t>(currentIndex)]->WaitUntilEnded();
-    if (currentIndex == static_cast<int>(tasks.size()) - 1) {
-        StepsManager& steps = GenericSingleton<StepsManager>::instance();
-        if (steps.finishedHandler)
-            steps.finishedHandler();
+    if (!sequence.IsLast(index)) {
+        sequence.Start(index + 1);
         return;
     }
-    StartTask(currentIndex + 1);
+    StepsManager& steps = GenericSingleton<StepsManager>::instance();
+    if (steps.finishedHandler)
+        steps.finishedHandler();
 }

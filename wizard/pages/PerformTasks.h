@@ -4,12 +4,9 @@
 // download and launch.
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "framework/ProgressBar.h"
-#include "tasks/AbstractTaskBase.h"
 #include "wizard/StepFrameDialogBase.h"
+#include "wizard/StepTaskSequence.h"
 
 class PerformTasks : public StepFrameDialogBase {
 public:
@@ -18,21 +15,17 @@ public:
     void OnStepEnter() override;
 
     // The tasks of the last activation, in running order.
-    const std::vector<std::shared_ptr<AbstractTaskBase>>& Tasks() const noexcept { return tasks; }
+    const std::vector<std::shared_ptr<AbstractTaskBase>>& Tasks() const noexcept { return sequence.Tasks(); }
 
 protected:
     BOOL OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitPage() override;
 
 private:
-    void StartTask(int index);
     void OnTaskError(std::wstring* text);
-    void OnTaskFinished();
-    void OnTaskEnded();
+    void OnTaskEnded(int index);
 
     Win32xx::CProgressBar progressBar;
     Win32xx::CWnd statusText;
-    int taskCount = 0;
-    int currentIndex = -1;
-    std::vector<std::shared_ptr<AbstractTaskBase>> tasks;
+    StepTaskSequence sequence{*this};
 };

@@ -156,6 +156,13 @@ unsigned __stdcall AbstractTaskBase::Run(void* argument)
         LOG_ERROR << task->GetDescription() << "Threaded Task Error :" << exception.what();
         task->OnError(Win32xx::Utf8ToWide(exception.what()));
         return 2;
+    } catch (...) {
+        // Nothing may leave the thread's procedure: the runtime would end the
+        // whole program.
+        task->m_endReported = true;
+        LOG_ERROR << task->GetDescription() << "Threaded Task Error :" << "unknown exception";
+        task->OnError(L"unknown exception");
+        return 2;
     }
 }
 

@@ -1,4 +1,5 @@
 #include <cwctype>
+#include <new>
 #include <string>
 
 #include "DownloadTask.h"
@@ -107,8 +108,13 @@ STDMETHODIMP DownloadTask::CallbackHandler::OnResponse(DWORD responseCode, LPCWS
     if (additionalRequestHeaders)
         *additionalRequestHeaders = nullptr;
     m_httpStatus = responseCode;
-    // The size of a decoded body is known only when it arrived; the length
-    // of an encoded one says nothing about the file.
-    m_expectedFileSize = IsContentEncoded(responseHeaders) ? -1 : ContentLength(responseHeaders);
+    // No exception may reach urlmon, which calls this method.
+    try {
+        // The size of a decoded body is known only when it arrived; the
+        // length of an encoded one says nothing about the file.
+        m_expectedFileSize = IsContentEncoded(responseHeaders) ? -1 : ContentLength(responseHeaders);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
     return S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "MappedFile.h"
 
@@ -57,7 +58,8 @@ voidpf ZCALLBACK OpenArchive(voidpf, const void* path, int mode)
     if (!path || access != ZLIB_FILEFUNC_MODE_READ)
         return nullptr;
     const auto* file = static_cast<const MappedFile*>(path);
-    return file->Bytes() ? new MappedZipFile(*file) : nullptr;
+    // minizip is C: nothing may be thrown through it.
+    return file->Bytes() ? new (std::nothrow) MappedZipFile(*file) : nullptr;
 }
 
 uLong ZCALLBACK ReadArchive(voidpf, voidpf stream, void* buffer, uLong count)

@@ -19,7 +19,7 @@
 #include "support/ChildProcess.h"
 #include "support/Files.h"
 #include "tasks/DownloadTask.h"
-#include "tasks/ScopedHandle.h"
+#include "framework/ScopedHandle.h"
 
 namespace {
 
@@ -84,12 +84,12 @@ std::wstring ReadyEventName(unsigned short port)
 // process `parentId` ends.
 int Serve(unsigned short port, DWORD parentId)
 {
-    const ScopedHandle parent(::OpenProcess(SYNCHRONIZE, FALSE, parentId));
+    const Win32xx::CScopedHandle parent(::OpenProcess(SYNCHRONIZE, FALSE, parentId));
     if (!parent)
         return 1;
     testing_support::LoopbackHttpServer server(port);
     server.Serve("/payload.bin", testing_support::LoopbackHttpServer::Body(bench::MixedBytes(kFileSize, 42)));
-    const ScopedHandle ready(::OpenEventW(EVENT_MODIFY_STATE, FALSE, ReadyEventName(port).c_str()));
+    const Win32xx::CScopedHandle ready(::OpenEventW(EVENT_MODIFY_STATE, FALSE, ReadyEventName(port).c_str()));
     if (!ready)
         return 1;
     ::SetEvent(ready.Get());
@@ -101,7 +101,7 @@ int Serve(unsigned short port, DWORD parentId)
 // does not come to listen within a minute.
 std::unique_ptr<testing_support::ChildProcess> StartServer(unsigned short port)
 {
-    const ScopedHandle ready(::CreateEventW(nullptr, TRUE, FALSE, ReadyEventName(port).c_str()));
+    const Win32xx::CScopedHandle ready(::CreateEventW(nullptr, TRUE, FALSE, ReadyEventName(port).c_str()));
     wchar_t program[MAX_PATH];
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
     testing_support::ChildProcess::Options options;

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "Any.h"
-#include "ScopedHandle.h"
+#include "framework/ScopedHandle.h"
 #include "framework/CString.h"
 #include "framework/CriticalSection.h"
 #include "framework/Wnd.h"
@@ -123,10 +123,10 @@ private:
     Win32xx::CWnd* m_notifyWindow;
     Win32xx::CCriticalSection m_lock;
     mutable Win32xx::CCriticalSection m_textLock;
-    ScopedHandle m_thread;
+    Win32xx::CScopedHandle m_thread;
     DWORD m_threadId = 0;
     // Manual-reset event, set while the worker may run.
-    ScopedHandle m_mayRun;
+    Win32xx::CScopedHandle m_mayRun;
     // True while a suspension is asked for. The safe points can come
     // thousands of times a second (urlmon may report every chunk it reads);
     // reading this costs nothing, where a wait on the event is a system call
@@ -136,7 +136,7 @@ private:
     // then on Stop waits for it instead of terminating it.
     std::atomic<bool> m_endReported{false};
     // Auto-reset event, set by the worker once it runs the task's code.
-    ScopedHandle m_entered;
+    Win32xx::CScopedHandle m_entered;
     // Manual-reset event, set by the worker when it leaves Run.
-    ScopedHandle m_left;
+    Win32xx::CScopedHandle m_left;
 };

@@ -6,7 +6,7 @@
 #include <wininet.h>
 
 #include "BuildSettings.h"
-#include "ComApartment.h"
+#include "framework/ComApartment.h"
 #include "TempFolders.h"
 #include "framework/logging/Logger.h"
 
@@ -106,7 +106,7 @@ BOOL DownloadTask::OnStart()
 
 HRESULT DownloadTask::Download(const Win32xx::CString& localPath)
 {
-    const ComApartment apartment;
+    const Win32xx::CComApartment apartment;
     // A cached copy would be served instead of the server's current file.
     ::DeleteUrlCacheEntryW(m_url.c_str());
 

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "ComApartment.h"
+#include "framework/ComApartment.h"
 #include "FileSha256.h"
 #include "TempFolders.h"
 #include "framework/Exception.h"
@@ -42,7 +42,7 @@ BOOL ExecProgramTask::OnStart()
             SetCommand(GetInputTask()->GetStringResult());
         LOG_INFO << GetDescription();
 
-        ScopedHandle process;
+        Win32xx::CScopedHandle process;
         if (!LaunchVerified(process)) {
             OnError((L"The downloaded file is damaged or has been altered :" + m_command).str());
             return FALSE;
@@ -64,7 +64,7 @@ BOOL ExecProgramTask::OnStart()
     }
 }
 
-bool ExecProgramTask::LaunchVerified(ScopedHandle& process) const
+bool ExecProgramTask::LaunchVerified(Win32xx::CScopedHandle& process) const
 {
     // Held from the check until the process exists, so that the file cannot
     // be swapped in between.
@@ -95,11 +95,11 @@ bool ExecProgramTask::OpenVerified(Win32xx::CFile& program) const
     return false;
 }
 
-ScopedHandle ExecProgramTask::Launch() const
+Win32xx::CScopedHandle ExecProgramTask::Launch() const
 {
     // A safe point: a suspended task must not start the program.
     WaitWhileSuspended();
-    const ComApartment apartment;
+    const Win32xx::CComApartment apartment;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -108,6 +108,6 @@ ScopedHandle ExecProgramTask::Launch() const
     info.lpDirectory = m_launchFolder.c_str();
     info.nShow = SW_HIDE;
     if (!::ShellExecuteExW(&info))
-        return ScopedHandle();
-    return ScopedHandle(info.hProcess);
+        return Win32xx::CScopedHandle();
+    return Win32xx::CScopedHandle(info.hProcess);
 }

@@ -38,14 +38,14 @@ protected:
 private:
     // Launches the command (`process` empty when no process started); with
     // an expected digest only if the file passes OpenVerified, else false.
-    bool LaunchVerified(ScopedHandle& process) const;
+    bool LaunchVerified(Win32xx::CScopedHandle& process) const;
     // Opens the command as `program`, denying writing and deleting, and
     // compares its digest. False, with a record of why, when it differs or
     // cannot be read; `program` may then be open or not.
     bool OpenVerified(Win32xx::CFile& program) const;
     // Opens the command through the shell, hidden; the new process's handle,
     // empty when no process was started.
-    ScopedHandle Launch() const;
+    Win32xx::CScopedHandle Launch() const;
 
     Win32xx::CString m_command;
     Win32xx::CString m_parameters;

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "ScopedHandle.h"
+#include "framework/ScopedHandle.h"
 
 class MappedFile {
 public:
@@ -27,8 +27,8 @@ private:
         void operator()(const unsigned char* view) const noexcept { ::UnmapViewOfFile(view); }
     };
 
-    ScopedHandle m_file;
-    ScopedHandle m_mapping;
+    Win32xx::CScopedHandle m_file;
+    Win32xx::CScopedHandle m_mapping;
     std::unique_ptr<const unsigned char, Unmap> m_view;
     std::size_t m_size = 0;
 };

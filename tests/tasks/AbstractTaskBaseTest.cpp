@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "TaskTestSupport.h"
-#include "tasks/ScopedHandle.h"
+#include "framework/ScopedHandle.h"
 
 using namespace testing_support;
 
@@ -60,9 +60,9 @@ protected:
     }
 
     // Set by a test to let a worker that waits for it go on.
-    const ScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const Win32xx::CScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     // Set by the thread that the callback meets in its exit.
-    const ScopedHandle exiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const Win32xx::CScopedHandle exiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 }  // namespace
@@ -171,7 +171,7 @@ TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread
         return TRUE;
     };
     DWORD destroyedThread = 0;
-    ScopedHandle destroyedHandle;
+    Win32xx::CScopedHandle destroyedHandle;
     {
         ScriptedTask task(nullptr, blocked);
         task.Start();

@@ -2,7 +2,10 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
+
 #include "framework/ReplaceAll.h"
+#include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 
 namespace {
@@ -13,6 +16,11 @@ constexpr int kPlaceholderPatternId = 168;
 
 const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
 const char kPictureKey[] = "i2";
+
+// The largest offer page, in bytes. A value may hold the placeholders of the
+// keys after it, so each key can multiply the page: a description of some
+// 50 KB reaches gigabytes.
+constexpr size_t kMaxHtmlSize = 16 << 20;
 
 }  // namespace
 
@@ -66,8 +74,14 @@ void OfferTutorial::BuildHtml()
         } else if (member->value.IsString()) {
             value.assign(member->value.GetString(), member->value.GetStringLength());
         }
+        // A search text longer than the page cannot occur in it.
         std::string search = placeholder;
-        Win32xx::ReplaceAll(search, offerTagToken, offerTag);
-        Win32xx::ReplaceAll(html, search, value);
+        if (!Win32xx::ReplaceAllWithin(search, offerTagToken, offerTag, std::max(html.size(), kMaxHtmlSize)))
+            continue;
+        if (!Win32xx::ReplaceAllWithin(html, search, value, kMaxHtmlSize)) {
+            LOG_ERROR << "Offer page of description " << jsonTextId << " stopped at key " << key
+                      << ": it would exceed " << kMaxHtmlSize << " bytes";
+            return;
+        }
     }
 }

@@ -141,7 +141,7 @@ TEST_F(OfferTutorialTest, PageThatKeysWouldMultiplyStopsAtItsLimitAndSaysWhich)
     const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
 
     const std::string html = Build("{{offer.b1}}{{offer.t2}}", json);
-    EXPECT_LE(html.size(), 16u << 20);
+    EXPECT_LE(html.size(), OfferTutorial::kMaxHtmlSize);
     EXPECT_EQ(html.rfind(std::string(128, 'x'), 0), 0u) << "the values that fit are in";
     const std::string unfilled = "{{offer.b4}}{{offer.t2}}";
     EXPECT_EQ(html.find(unfilled), html.size() - unfilled.size()) << "the rest and the keys after stay as they were";

@@ -17,11 +17,6 @@ constexpr int kPlaceholderPatternId = 168;
 const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
 const char kPictureKey[] = "i2";
 
-// The largest offer page, in bytes. A value may hold the placeholders of the
-// keys after it, so each key can multiply the page: a description of some
-// 50 KB reaches gigabytes.
-constexpr size_t kMaxHtmlSize = 16 << 20;
-
 }  // namespace
 
 OfferTutorial::OfferTutorial(ResourceManager* resources)

@@ -42,6 +42,8 @@ constexpr int StatementLength(const char (&)[N])
 
 constexpr int kProductNameId = 58;
 constexpr int kNextButtonId = 78;
+// Stands for the id of a text given to expandMacros without one.
+constexpr int kUnnamedText = -1;
 
 LangDefinition NeutralLanguage()
 {
@@ -210,10 +212,15 @@ std::wstring ResourceManager::getString(const std::wstring& code, int id)
 Win32xx::CString ResourceManager::getLocalizedString(int id)
 {
     Win32xx::CString text = UpToNul(getString(m_currentLanguage.code, id));
-    return expandMacros(text);
+    return expandMacros(text, id);
 }
 
 Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text)
+{
+    return expandMacros(text, kUnnamedText);
+}
+
+Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text, int id)
 {
     // The product name and the Next caption are read only when a macro will
     // take them: most texts hold neither, and each read is a query.
@@ -222,13 +229,17 @@ Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text)
     values.languageCode = m_currentLanguage.code;
     if (text.Find(L"$(^Name)") >= 0 || text.Find(L"${PRIMARY_SW_NAME}") >= 0)
         values.productName = UpToNul(getString(m_currentLanguage.code, kProductNameId)).str();
-    // Text inserted by the earlier macros is searched too.
-    const wchar_t kNextMacro[] = L"$(^NextBtn)";
-    if (text.Find(kNextMacro) >= 0 || values.productName.find(kNextMacro) != std::wstring::npos ||
-        values.languageAbbreviation.find(kNextMacro) != std::wstring::npos ||
-        values.languageCode.find(kNextMacro) != std::wstring::npos)
+    bool complete = ExpandNameAndLanguageMacros(text, values, kMaxExpandedLength);
+    // Looked for in the text as the macros before left it: a value that they
+    // inserted may hold the macro, or join the pieces of one.
+    if (complete && text.Find(L"$(^NextBtn)") >= 0)
         values.nextButton = UpToNul(getString(m_currentLanguage.code, kNextButtonId)).str();
-    return ExpandMacros(text, values);
+    complete = complete && ExpandNextButtonAndEscapes(text, values, kMaxExpandedLength);
+    if (!complete) {
+        LOG_ERROR << "Macros of " << (id == kUnnamedText ? std::wstring(L"a text") : L"resource " + std::to_wstring(id))
+                  << " not all expanded: the text would exceed " << kMaxExpandedLength << " characters";
+    }
+    return text;
 }
 
 bool ResourceManager::loadPicture(int id, CJPEGStatic& control)

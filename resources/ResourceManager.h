@@ -39,6 +39,8 @@ public:
     std::wstring getString(const std::wstring& code, int id);
     // Text resource `id` in the current language with its macros replaced.
     Win32xx::CString getLocalizedString(int id);
+    // Stops, with an error record, before the text would grow beyond
+    // kMaxExpandedLength characters; the text keeps what was replaced.
     Win32xx::CString& expandMacros(Win32xx::CString& text);
     // Loads picture `id` of the current language into `control`; true when
     // the picture was loaded (else the control keeps its picture).
@@ -59,6 +61,8 @@ private:
     void checkPrepareError(int code);
     int stepStatement(sqlite3* connection, sqlite3_stmt* statement, const char* label);
     bool fetchLangsDefinition();
+    // expandMacros for the text of resource `id`, which an error record names.
+    Win32xx::CString& expandMacros(Win32xx::CString& text, int id);
     bool fetchBlobId(const std::wstring& code, int id, int type, int& blobId);
     bool fetchBlobData(int blobId, std::vector<unsigned char>& data);
 

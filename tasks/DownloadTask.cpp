@@ -83,7 +83,7 @@ BOOL DownloadTask::OnStart()
         return FALSE;
     }
     const Win32xx::CString fileName = FileNameFromUrl(m_url);
-    if (fileName.IsEmpty()) {
+    if (IsUnsafeFileName(fileName)) {
         OnError(L"Could not create a temporary filename.");
         return FALSE;
     }

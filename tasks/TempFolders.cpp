@@ -4,6 +4,8 @@
 
 #include <exception>
 
+#include "ZipEntryName.h"
+
 BOOL GetTempFolderPath(Win32xx::CString& path)
 {
     try {
@@ -64,4 +66,12 @@ Win32xx::CString FileNameFromUrl(const Win32xx::CString& url)
 {
     const int slash = url.ReverseFind(L'/');
     return slash < 0 ? Win32xx::CString() : url.Mid(slash + 1);
+}
+
+bool IsUnsafeFileName(const Win32xx::CString& name)
+{
+    // An archive entry's rules, for a name that must also stay one component.
+    const std::wstring& text = name.str();
+    return text.find(L'\\') != std::wstring::npos || text.find(L"..") != std::wstring::npos ||
+           IsUnsafeEntryName(text);
 }

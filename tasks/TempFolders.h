@@ -25,3 +25,8 @@ BOOL CreateUniqueTempFolder(Win32xx::CString& folder);
 
 // The text after the last '/' of `url` (a query included); empty without '/'.
 Win32xx::CString FileNameFromUrl(const Win32xx::CString& url);
+
+// True for a file name from FileNameFromUrl that must not be created in the
+// download's folder: empty, a device name ("NUL", "con.txt"), or holding '\',
+// "..", ':' or a control character, which could put the file elsewhere.
+bool IsUnsafeFileName(const Win32xx::CString& name);

@@ -1,5 +1,7 @@
 #include "ZipEntryName.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsSeparator(wchar_t ch)
@@ -56,6 +58,14 @@ bool IsDeviceComponent(const std::wstring& component)
                         stem[3] == L'\u00B3');
 }
 
+// Names keep what their stored bytes hold, NULs included, while the platform
+// reads a path only up to its first NUL: "nul\0.txt" passes the device check
+// as a whole but is created as "nul".
+bool HasControlCharacter(const std::wstring& name)
+{
+    return std::any_of(name.begin(), name.end(), [](wchar_t ch) { return ch < L' '; });
+}
+
 }  // namespace
 
 std::wstring MakeEntryNameSafe(std::wstring name)
@@ -67,7 +77,7 @@ std::wstring MakeEntryNameSafe(std::wstring name)
 
 bool IsUnsafeEntryName(const std::wstring& name)
 {
-    if (name.empty() || IsSeparator(name[0]) || name.find(L':') != std::wstring::npos)
+    if (name.empty() || IsSeparator(name[0]) || name.find(L':') != std::wstring::npos || HasControlCharacter(name))
         return true;
     size_t begin = 0;
     while (begin <= name.size()) {

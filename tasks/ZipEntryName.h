@@ -11,7 +11,8 @@
 std::wstring MakeEntryNameSafe(std::wstring name);
 
 // True for a name (after MakeEntryNameSafe) that must not be extracted: it is
-// empty, absolute, holds ':' (drives, alternate data streams), has a
+// empty, absolute, holds ':' (drives, alternate data streams) or a control
+// character (a NUL ends the path that the platform sees), has a
 // component that the platform reads as the parent folder ("..", and dots
 // followed by blanks or more dots, which the platform trims), or one that it
 // opens as a device ("NUL", "con.txt", "COM1", ...), where the entry's bytes

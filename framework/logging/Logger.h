@@ -63,4 +63,5 @@ inline bool IsLogged(Severity severity) noexcept
 
 #define LOG_FATAL LOG_(::logging::fatal)
 #define LOG_ERROR LOG_(::logging::error)
+#define LOG_WARNING LOG_(::logging::warning)
 #define LOG_INFO LOG_(::logging::info)

@@ -7,6 +7,7 @@
 #include <wincrypt.h>
 
 #include "TestDatabase.h"
+#include "resources/Macros.h"
 #include "resources/ResourceManager.h"
 #include "support/Files.h"
 #include "wizard/controls/CJPEGStatic.h"
@@ -140,12 +141,40 @@ TEST_F(ResourceManagerTest, MacrosUseTheCurrentLanguage)
     EXPECT_EQ(resources.getString(L"1031", 10), L"$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
 }
 
-TEST_F(ResourceManagerTest, NextCaptionInsertedWithTheProductNameIsExpandedToo)
+// The Next caption is read lazily, from the text as the macros before it left it.
+TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
 {
     m_database.AddText("0", 58, "Kestrafin ($(^NextBtn))");
     m_database.AddText("0", 78, "Next >");
     m_database.AddText("0", 9, "Welcome to $(^Name)");
-    EXPECT_EQ(Open().getLocalizedString(9).str(), L"Welcome to Kestrafin (Next >)");
+    m_database.AddText("0", 10, "[$(^Next$(^LangAbrev)Btn)]");  // no abbreviation before a language is chosen
+    ResourceManager& resources = Open();
+    EXPECT_EQ(resources.getLocalizedString(9).str(), L"Welcome to Kestrafin (Next >)");
+    EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
+}
+
+// A product name of 64 Ki characters used a hundred times.
+TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhich)
+{
+    m_database.AddText("0", 58, std::string(65536, 'N'));
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "$(^Name)";
+    m_database.AddText("0", 9, text);
+    ResourceManager& resources = Open();
+    const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
+
+    const std::wstring expanded = resources.getLocalizedString(9).str();
+    EXPECT_LE(expanded.size(), kMaxExpandedLength);
+    std::wstring kept(15 * 65536, L'N');  // the names that fit; the macros after them stay
+    for (int i = 15; i < 100; ++i)
+        kept += L"$(^Name)";
+    EXPECT_TRUE(expanded == kept);
+    const auto records = testing_support::ReadLog(testing_support::TestLogPath());
+    ASSERT_EQ(records.size(), knownRecords + 1);
+    EXPECT_EQ(records.back().severity, "ERROR");
+    EXPECT_EQ(records.back().message,
+              "Macros of resource 9 not all expanded: the text would exceed 1048576 characters");
 }
 
 TEST_F(ResourceManagerTest, PictureAsBase64WithoutLineBreaksRoundTrips)

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "framework/Utf8.h"
+#include "framework/logging/Logger.h"
 
 namespace testing_support {
 
@@ -102,6 +103,20 @@ std::vector<LogRecord> ReadLog(const std::wstring& path)
         }
     }
     return records;
+}
+
+const std::wstring& TestLogPath()
+{
+    static const std::wstring path = [] {
+        wchar_t temp[MAX_PATH + 1];
+        ::GetTempPathW(MAX_PATH + 1, temp);
+        const std::wstring file =
+            std::wstring(temp) + L"kt-log-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
+        ::DeleteFileW(file.c_str());
+        logging::InitFileLogger(logging::debug, file);
+        return file;
+    }();
+    return path;
 }
 
 std::wstring BuildPath(const std::wstring& name)

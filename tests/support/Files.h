@@ -46,6 +46,10 @@ struct LogRecord {
 // not start a record continues the previous record's message.
 std::vector<LogRecord> ReadLog(const std::wstring& path);
 
+// The log that this test program's code writes to: the process-wide logger,
+// made on first use with a fresh file.
+const std::wstring& TestLogPath();
+
 // The full path of a program or file at the build root, beside the tester.
 std::wstring BuildPath(const std::wstring& name);
 

@@ -193,15 +193,19 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
     const std::wstring file = server.Url("/file.zip");
     const std::wstring check = server.Url("/");
     const std::wstring tooLong = TempPath() + std::wstring(270, L'x');
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {file, nothing, TempPath(), L"Error downloading resource,Please check your internet connection!", nullptr},
         {L"not a url", check, TempPath(), L"Invalid Url :not a url.", nullptr},
         {file, check, TempPath(), L"Invalid Url :.", std::make_shared<ResultTask>(5ul)},
-        {server.Url("/folder/"), check, TempPath(), L"Could not create a temporary filename.", nullptr},
         {file, check, tooLong, L"Could not create a temporary folder for the download.", nullptr},
     };
+    // File names that would leave the download's folder, or not be a file in it.
+    for (const wchar_t* last : {L"", L"..\\..\\evil.exe", L"..", L"C:evil.exe", L"setup.exe:stream", L"nul",
+                                L"Con.exe", L"evil\x01.exe"})
+        cases.push_back({server.Url("/folder/") + last, check, TempPath(), L"Could not create a temporary filename.",
+                         nullptr});
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.error));
+        SCOPED_TRACE(Narrow(c.url + L": " + c.error));
         DownloadTask::SetConnectivityCheckUrl(c.checkUrl.c_str());
         SetTempVariables(c.temp);
         TaskWindow failing;

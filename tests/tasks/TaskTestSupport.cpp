@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/logging/Logger.h"
-
 namespace testing_support {
 
 namespace {
@@ -116,16 +114,7 @@ DWORD ThreadExitCode(DWORD threadId)
 
 const std::wstring& TaskLogPath()
 {
-    static const std::wstring path = [] {
-        wchar_t temp[MAX_PATH + 1];
-        ::GetTempPathW(MAX_PATH + 1, temp);
-        const std::wstring file =
-            std::wstring(temp) + L"task-tests-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
-        ::DeleteFileW(file.c_str());
-        logging::InitFileLogger(logging::debug, file);
-        return file;
-    }();
-    return path;
+    return TestLogPath();
 }
 
 TaskTest::TaskTest() : m_savedTmp(Variable(L"TMP")), m_savedTemp(Variable(L"TEMP"))

@@ -98,8 +98,11 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
         {"file before its folder", {ZipItem::File("first.txt", "1"), ZipItem::File("x/y.txt", "y")},
          L"Win32xx::CFileException", {L"first.txt"}},
     };
-    for (const char* unsafe : {"../", "x\\..\\..\\y.txt", "a/../..", "..\\up.txt", "/", "file.txt:stream", "dir/...",
-                               "a/.. /b.txt", "aux", "NUL.txt", "data/con"})
+    // A NUL ends the path that the platform sees: "nul\0.txt" went to the device.
+    const std::string unsafeNames[] = {"../", "x\\..\\..\\y.txt", "a/../..", "..\\up.txt", "/", "file.txt:stream",
+                                       "dir/...", "a/.. /b.txt", "aux", "NUL.txt", "data/con",
+                                       std::string("nul\0.txt", 8), "bell\a.txt", "tab\t.txt"};
+    for (const std::string& unsafe : unsafeNames)
         cases.push_back({unsafe, {ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")},
                          L"Unsafe entry name in zip file :" + Widen(unsafe), {L"ok.txt"}});
 

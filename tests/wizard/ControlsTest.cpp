@@ -16,6 +16,7 @@
 #include "support/Files.h"
 #include "wizard/controls/CJPEGStatic.h"
 #include "wizard/controls/CWebBrowserEx.h"
+#include "wizard/controls/LinkAddress.h"
 #include "wizard/controls/SysLinkControl.h"
 
 namespace {
@@ -116,38 +117,96 @@ TEST_F(ControlsTest, PictureControlKeepsItsPictureUntilReplaced)
     EXPECT_EQ(picture.GetPicture(), second);
 }
 
-TEST_F(ControlsTest, LinkOpensItsAddressWithTheShellOnClickAndOnEnter)
+TEST(LinkAddressTest, OnlyWebAndMailAddressesAreOpened)
 {
-    // The shell's "open" of a program starts it.
-    wchar_t system[MAX_PATH];
-    ::GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring target = std::wstring(system) + L"\\notepad.exe";
-    const std::wstring editorCaption = L"Untitled - Notepad";
+    const wchar_t* const openable[] = {L"http://127.0.0.1/a", L"HTTPS://127.0.0.1/", L"mailto:help@127.0.0.1",
+                                       L"MailTo:x", L"Http://x"};
+    for (const wchar_t* address : openable)
+        EXPECT_TRUE(IsOpenableLinkAddress(address)) << testing_support::Narrow(address);
+    const wchar_t* const refused[] = {L"file:///C:/Windows/System32/cmd.exe", L"C:\\Windows\\notepad.exe",
+                                      L"notepad", L"\\\\server\\share\\x.exe", L" http://x", L"http:/x", L"ftp://x",
+                                      L"javascript:x", L"shell:startup", L"mailto", L""};
+    for (const wchar_t* address : refused)
+        EXPECT_FALSE(IsOpenableLinkAddress(address)) << testing_support::Narrow(address);
+    EXPECT_FALSE(IsOpenableLinkAddress(nullptr));
+}
+
+// For the test, the shell's "open" of an http address starts the recording
+// program with the address.
+class HttpHandlerForTest {
+public:
+    explicit HttpHandlerForTest(const std::wstring& command)
+    {
+        m_hadCommand = ::RegGetValueW(HKEY_CLASSES_ROOT, kKey, nullptr, RRF_RT_REG_SZ, nullptr, m_saved,
+                                      &m_savedSize) == ERROR_SUCCESS;
+        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    }
+    ~HttpHandlerForTest()
+    {
+        if (m_hadCommand)
+            ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, m_saved, m_savedSize);
+        else
+            ::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr);
+    }
+    HttpHandlerForTest(const HttpHandlerForTest&) = delete;
+    HttpHandlerForTest& operator=(const HttpHandlerForTest&) = delete;
+
+private:
+    static constexpr const wchar_t* kKey = L"http\\shell\\open\\command";
+    wchar_t m_saved[1024] = {};
+    DWORD m_savedSize = sizeof(m_saved);
+    bool m_hadCommand = false;
+};
+
+// The process runs elevated: a program path in a link would start as
+// administrator on a click.
+TEST_F(ControlsTest, LinkOpensWebAddressesOnClickAndOnEnterAndNothingElse)
+{
+    testing_support::TempFolder folder(L"link");
+    const std::wstring record = folder / L"opened.txt";
+    const std::wstring recorder = testing_support::BuildPath(L"recorder.exe");
+    const HttpHandlerForTest handler(L"\"" + recorder + L"\" --record \"" + record + L"\" \"%1\"");
+    const std::wstring address = L"http://127.0.0.1/offer";
 
     SysLinkControl link;
     link.AttachDlgItem(IDC_TEST_LINK, m_dialog.GetHwnd());
-    LITEM item{};
-    item.mask = LIF_ITEMINDEX | LIF_URL;
-    item.iLink = 0;
-    wcsncpy(item.szUrl, target.c_str(), L_MAX_URL_LENGTH - 1);
-    ::SendMessageW(link.GetHwnd(), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
-
-    const auto expectEditorOpens = [&](const char* way, const std::function<void()>& use) {
+    const auto setAddress = [&](const std::wstring& target) {
+        LITEM item{};
+        item.mask = LIF_ITEMINDEX | LIF_URL;
+        wcsncpy(item.szUrl, target.c_str(), L_MAX_URL_LENGTH - 1);
+        ::SendMessageW(link.GetHwnd(), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
+    };
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"a click", [&] {
+             ::PostMessageW(link.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             ::PostMessageW(link.GetHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         }},
+        {"Enter", [&] {
+             ::SetFocus(link.GetHwnd());
+             ::SendMessageW(link.GetHwnd(), WM_KEYDOWN, VK_RETURN, 0);
+         }},
+    };
+    for (const auto& [way, use] : ways) {
+        SCOPED_TRACE(way);
+        setAddress(recorder);
+        const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
         use();
         PumpMessages(300);
-        const HWND editor = winauto::WaitForWindow(editorCaption, 15000);
-        ASSERT_NE(editor, nullptr) << way << " did not open the link";
-        ::PostMessageW(editor, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(winauto::WaitForWindowGone(editorCaption, 10000));
-    };
-    expectEditorOpens("a click", [&] {
-        ::PostMessageW(link.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        ::PostMessageW(link.GetHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    });
-    expectEditorOpens("Enter", [&] {
-        ::SetFocus(link.GetHwnd());
-        ::SendMessageW(link.GetHwnd(), WM_KEYDOWN, VK_RETURN, 0);
-    });
+        const auto records = testing_support::ReadLog(testing_support::TestLogPath());
+        ASSERT_EQ(records.size(), knownRecords + 1) << "the program path was not refused";
+        EXPECT_EQ(records.back().severity, "WARN");
+        EXPECT_EQ(records.back().message, "Link not opened, not a web or mail address: " + testing_support::Narrow(recorder));
+
+        setAddress(address);
+        use();
+        PumpMessages(300);
+        const std::string opened = "argument=" + testing_support::Narrow(address);
+        EXPECT_TRUE(winauto::WaitUntil(
+            [&] { return testing_support::ReadFileBytes(record).find(opened) != std::string::npos; }, 15000))
+            << "the web address was not opened";
+        ::DeleteFileW(record.c_str());
+    }
 }
 
 TEST_F(ControlsTest, BrowserHostAnswersWithoutContextMenuAndWithItsFlags)

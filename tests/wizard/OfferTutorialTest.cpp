@@ -124,3 +124,29 @@ TEST_F(OfferTutorialTest, PatternAndTokenMakeTheSearchTexts)
     EXPECT_EQ(Build("<h> <#TAG#.h>", R"({"h":"X"})", "ignored"), "X <#TAG#.h>")
         << "without a token the placeholder itself is searched";
 }
+
+// Each value holds the next key's placeholder 64 times: 64^3 copies of the
+// last value (128 bytes) would make 32 MiB.
+TEST_F(OfferTutorialTest, PageThatKeysWouldMultiplyStopsAtItsLimitAndSaysWhich)
+{
+    const auto times64 = [](const std::string& text) {
+        std::string repeated;
+        for (int i = 0; i < 64; ++i)
+            repeated += text;
+        return repeated;
+    };
+    const std::string json = R"({"b1":")" + times64("{{offer.b2}}") + R"(","b2":")" + times64("{{offer.b3}}") +
+                             R"(","b3":")" + times64("{{offer.b4}}") + R"(","b4":")" + std::string(128, 'x') +
+                             R"(","t2":"later"})";
+    const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
+
+    const std::string html = Build("{{offer.b1}}{{offer.t2}}", json);
+    EXPECT_LE(html.size(), OfferTutorial::kMaxHtmlSize);
+    EXPECT_EQ(html.rfind(std::string(128, 'x'), 0), 0u) << "the values that fit are in";
+    const std::string unfilled = "{{offer.b4}}{{offer.t2}}";
+    EXPECT_EQ(html.find(unfilled), html.size() - unfilled.size()) << "the rest and the keys after stay as they were";
+    const auto records = testing_support::ReadLog(testing_support::TestLogPath());
+    ASSERT_GT(records.size(), knownRecords);
+    EXPECT_EQ(records.back().severity, "ERROR");
+    EXPECT_EQ(records.back().message, "Offer page of description 38 stopped at key b4: it would exceed 16777216 bytes");
+}

@@ -18,12 +18,6 @@ struct ModeTexts {
 };
 constexpr ModeTexts kModeTexts[] = {{9, 242, 10}, {15, kNoText, 16}, {13, kNoText, 14}};
 
-Win32xx::CString Expanded(ResourceManager& resources, int id)
-{
-    Win32xx::CString text(resources.getString(resources.currentLanguage().code, id).c_str());
-    return resources.expandMacros(text);
-}
-
 Win32xx::CString LinkMarkup(const std::wstring& address, const std::wstring& text)
 {
     return Win32xx::CString((L"<a href=\"" + address + L"\">" + text + L"</a>").c_str());
@@ -87,9 +81,9 @@ void GenericMessageFrame::Refresh()
     ::LockWindowUpdate(GetHwnd());
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     pictureId = kPictureId;
-    titleLabel.SetWindowText(Expanded(resources, titleId));
-    subtitleLabel.SetWindowText(subtitleId != kNoText ? Expanded(resources, subtitleId) : Win32xx::CString());
-    bodyLabel.SetWindowText(Expanded(resources, bodyId));
+    titleLabel.SetWindowText(resources.getLocalizedString(titleId));
+    subtitleLabel.SetWindowText(subtitleId != kNoText ? resources.getLocalizedString(subtitleId) : Win32xx::CString());
+    bodyLabel.SetWindowText(resources.getLocalizedString(bodyId));
     resources.loadPicture(pictureId, picture);
 
     const std::wstring code = resources.currentLanguage().code;

@@ -2,7 +2,10 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
+
 #include "framework/ReplaceAll.h"
+#include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 
 namespace {
@@ -66,8 +69,14 @@ void OfferTutorial::BuildHtml()
         } else if (member->value.IsString()) {
             value.assign(member->value.GetString(), member->value.GetStringLength());
         }
+        // A search text longer than the page cannot occur in it.
         std::string search = placeholder;
-        Win32xx::ReplaceAll(search, offerTagToken, offerTag);
-        Win32xx::ReplaceAll(html, search, value);
+        if (!Win32xx::ReplaceAllWithin(search, offerTagToken, offerTag, std::max(html.size(), kMaxHtmlSize)))
+            continue;
+        if (!Win32xx::ReplaceAllWithin(html, search, value, kMaxHtmlSize)) {
+            LOG_ERROR << "Offer page of description " << jsonTextId << " stopped at key " << key
+                      << ": it would exceed " << kMaxHtmlSize << " bytes";
+            return;
+        }
     }
 }

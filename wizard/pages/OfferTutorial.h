@@ -24,6 +24,11 @@ public:
     // placeholder of every key.
     virtual void LoadPlaceholders();
 
+    // The largest page, in bytes: BuildHtml stops before it. A value may hold
+    // the placeholders of the keys after it, so each key can multiply the
+    // page: a description of some 50 KB reached gigabytes.
+    static constexpr size_t kMaxHtmlSize = 16 << 20;
+
     int imageId = 0;
     int jsonTextId = 0;
     int templateId = 0;

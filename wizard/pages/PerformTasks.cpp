@@ -20,8 +20,7 @@ PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERF
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     const std::wstring code = resources.currentLanguage().code;
     const Win32xx::CString address(resources.getString(code, kInstallerAddressId).c_str());
-    Win32xx::CString parameters(resources.getString(code, kInstallerParametersId).c_str());
-    resources.expandMacros(parameters);
+    const Win32xx::CString parameters = resources.getLocalizedString(kInstallerParametersId);
 
     auto download = std::make_shared<DownloadTask>(address);
     auto launch = std::make_shared<ExecProgramTask>(download);

@@ -3,6 +3,8 @@
 # RapidJSON headers, GoogleTest from Debian's source.
 
 set(SETUP_DEPS_CACHE "${CMAKE_SOURCE_DIR}/.deps" CACHE PATH "Cache of fetched third-party sources")
+# Wherever the cache lies, its path does not reach the outputs.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${SETUP_DEPS_CACHE}/=deps/>")
 execute_process(
     COMMAND bash "${CMAKE_SOURCE_DIR}/tools/deps/fetch-sources.sh" "${SETUP_DEPS_CACHE}"
     RESULT_VARIABLE fetch_result)

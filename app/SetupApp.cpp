@@ -10,6 +10,7 @@
 #include "wizard/CreateSteps.h"
 #include "wizard/MainDialog.h"
 #include "wizard/StepsManager.h"
+#include "framework/DecimalText.h"
 #include "framework/Exception.h"
 #include "framework/logging/Logger.h"
 
@@ -19,7 +20,7 @@ const wchar_t kFallbackLanguage[] = L"1033";
 // The user's interface language as a decimal language identifier.
 std::wstring UserLanguageCode()
 {
-    return std::to_wstring(::GetUserDefaultUILanguage());
+    return Win32xx::DecimalText(::GetUserDefaultUILanguage());
 }
 }  // namespace
 

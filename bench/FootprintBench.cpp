@@ -3,6 +3,8 @@
 // both installers downloaded and run, finished. The peak is read from
 // outside, from the running process, the way Task Manager shows it; the
 // working set is also read at each page, to show where the peak comes from.
+// The size is broken down by what the linker put into the program, from the
+// map file that the Release build writes beside it.
 #include <windows.h>
 
 #include <psapi.h>
@@ -17,6 +19,7 @@
 
 #include "Automation.h"
 #include "BenchSupport.h"
+#include "LinkerMap.h"
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
 #include "support/BuildAddress.h"
@@ -179,6 +182,26 @@ size_t MeasureRun(const std::wstring& program, const std::wstring& temp, StageRe
     return sampler.Peak();
 }
 
+// The program's size by library or object file, from the linker's map.
+void PrintContributors()
+{
+    const std::string map = testing_support::ReadFileBytes(testing_support::BuildPath(L"KestrafinSetup.map"));
+    if (map.empty()) {
+        std::printf("\nNo KestrafinSetup.map: the Release build writes it.\n");
+        return;
+    }
+    std::printf("\nKestrafinSetup.exe by contributor (linker map; code and data, before stripping and signing)\n");
+    size_t total = 0, small = 0;
+    for (const auto& [name, bytes] : bench::LinkerMapContributors(map)) {
+        total += bytes;
+        if (bytes >= 4000)
+            std::printf("  %9.1f KB  %s\n", bytes / 1e3, name.c_str());
+        else
+            small += bytes;
+    }
+    std::printf("  %9.1f KB  the rest (each below 4 KB)\n  %9.1f KB  in all\n", small / 1e3, total / 1e3);
+}
+
 }  // namespace
 
 // bench_footprint.exe [RUNS] [OTHER_PROGRAM]: OTHER_PROGRAM, another build's
@@ -240,5 +263,6 @@ int main(int argc, char** argv)
     table.Ceiling("peak working set (largest run)", *std::max_element(peaks.begin(), peaks.end()),
                   kWorkingSetGoal / 1e6, "MB");
     table.Print();
+    PrintContributors();
     return 0;
 }

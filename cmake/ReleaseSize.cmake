@@ -54,6 +54,7 @@ function(setup_optimise_for_size target)
     endforeach()
     target_compile_options(${target} PRIVATE -flto -fno-declone-ctor-dtor)
     set_target_properties(${target} PROPERTIES SETUP_LTO ON)
-    # At most two jobs: the build machine has two cores.
-    target_link_options(${target} PRIVATE -flto=2 -s)
+    # At most two jobs: the build machine has two cores. The map file tells
+    # what each library adds (bench_footprint sums it up).
+    target_link_options(${target} PRIVATE -flto=2 -s "-Wl,-Map=${CMAKE_BINARY_DIR}/${target}.map")
 endfunction()

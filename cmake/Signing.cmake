@@ -35,6 +35,7 @@ function(setup_sign target description)
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND bash "${CMAKE_SOURCE_DIR}/tools/sign/sign.sh" "${signing_pkcs12}" "${signing_password}"
                 "${SETUP_SIGNING_TIMESTAMP_URL}" "${description}" "$<TARGET_FILE:${target}>"
+                "${SETUP_SOURCE_DATE_EPOCH}"
         COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
         VERBATIM)
     if(TARGET signing_certificate)

@@ -4,6 +4,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include <sqlite3.h>
@@ -102,8 +103,11 @@ void ResourceManager::initDatabase()
         sqlite3_open_v2(path.c_str(), &m_connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     ::OutputDebugStringW(m_databasePath.c_str());
     if (openResult != SQLITE_OK) {
-        char message[512];
-        std::snprintf(message, sizeof message, "ERROR: sqlite error %d - %s\n", openResult, sqlite3_errmsg(m_connection));
+        // The platform's formatter, cut to the buffer as snprintf would: the
+        // C library's standard one links its whole printf into the program.
+        char message[512] = {};
+        _snprintf(message, sizeof message - 1, "ERROR: sqlite error %d - %s\n", openResult,
+                  sqlite3_errmsg(m_connection));
         LOG_FATAL << message;
         Die();
     }
@@ -133,9 +137,9 @@ int ResourceManager::stepStatement(sqlite3* connection, sqlite3_stmt* statement,
     const int result = sqlite3_step(statement);
     if (result == SQLITE_OK || result == SQLITE_ROW || result == SQLITE_DONE)
         return result;
-    char message[512];
-    std::snprintf(message, sizeof message, "SQLite error on '%s' result=%d error='%s'\n", label, result,
-                  sqlite3_errmsg(connection));
+    char message[512] = {};  // formatted as in initDatabase
+    _snprintf(message, sizeof message - 1, "SQLite error on '%s' result=%d error='%s'\n", label, result,
+              sqlite3_errmsg(connection));
     LOG_FATAL << message;
     Die();
     return result;

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "../CString.h"
+#include "../DecimalText.h"
 #include "Severity.h"
 
 namespace logging {
@@ -29,10 +30,10 @@ public:
     Record& operator<<(wchar_t ch) { m_message += ch; return *this; }
     Record& operator<<(char ch) { m_message += static_cast<wchar_t>(static_cast<unsigned char>(ch)); return *this; }
 
-    template <typename T, typename = std::enable_if_t<std::is_arithmetic_v<T>>>
+    template <typename T, typename = std::enable_if_t<std::is_integral_v<T>>>
     Record& operator<<(T value)
     {
-        m_message += std::to_wstring(value);
+        m_message += Win32xx::DecimalText(value);
         return *this;
     }
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "../DecimalText.h"
+
 namespace logging {
 
 std::wstring FormatRecord(const Record& record)
@@ -16,7 +18,7 @@ std::wstring FormatRecord(const Record& record)
     for (const char ch : record.FunctionName())
         line += static_cast<wchar_t>(static_cast<unsigned char>(ch));
     line += L'@';
-    line += std::to_wstring(record.GetLine());
+    line += Win32xx::DecimalText(record.GetLine());
     line += L"] ";
     line += record.GetMessage();
     line += L'\n';

@@ -200,6 +200,25 @@ TEST_F(DemoBuild, ArchiveHoldsTheDatabaseAtItsTopLevel)
     EXPECT_LT(info.compressed_size, info.uncompressed_size);
 }
 
+// The entries carry SOURCE_DATE_EPOCH's date in UTC, whatever the time zone,
+// not the build's time: the same content gives the same archive.
+TEST_F(ContentFixture, ArchiveDateIsSourceDateEpochInUtc)
+{
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // 2023-11-14 22:13:20 UTC
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    const ToolRun run = runTool({"build", DEMO_CONTENT_DIR, out().string()});
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    ::unsetenv("TZ");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    unzFile archive = unzOpen64((out() / "resources.zip").c_str());
+    ASSERT_NE(archive, nullptr);
+    unz_file_info64 info{};
+    ASSERT_EQ(unzGoToFirstFile(archive), UNZ_OK);
+    ASSERT_EQ(unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0), UNZ_OK);
+    unzClose(archive);
+    EXPECT_EQ(info.dosDate, (43u << 25 | 11u << 21 | 14u << 16 | 22u << 11 | 13u << 5 | 10u));
+}
+
 }  // namespace
 
 }  // namespace content_test

@@ -4,6 +4,7 @@
 #include "DatabaseWriter.h"
 #include "ZipWriter.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -79,6 +80,26 @@ void writeAll(const fs::path& path, const std::string& bytes)
     }
 }
 
+// The entries' date: SOURCE_DATE_EPOCH (seconds since 1970) when the
+// environment sets it, in UTC, so that the same content gives the same
+// archive wherever and whenever it is built; otherwise now, in local time,
+// as zip tools show it.
+std::tm archiveDate()
+{
+    const char* const epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch && *epoch) {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(epoch, &end, 10);
+        if (*end != '\0' || seconds < 0) {
+            throw std::runtime_error("SOURCE_DATE_EPOCH must be a number of seconds since 1970");
+        }
+        const auto moment = static_cast<std::time_t>(seconds);
+        return *std::gmtime(&moment);
+    }
+    const std::time_t now = std::time(nullptr);
+    return *std::localtime(&now);
+}
+
 }  // namespace
 
 std::string readAll(const fs::path& path)
@@ -91,6 +112,7 @@ std::string readAll(const fs::path& path)
     return bytes;
 }
 
+
 void buildContent(const fs::path& contentFolder, const fs::path& outFolder, const ArchiveSigner& sign)
 {
     const Content content = readContent(contentFolder);
@@ -99,7 +121,7 @@ void buildContent(const fs::path& contentFolder, const fs::path& outFolder, cons
     TemporaryFile database(outFolder / kDatabaseName);
     TemporaryFile archive(outFolder / kArchiveName);
     writeDatabase(content, database.path());
-    writeZip(archive.path(), {ZipEntry{kDatabaseName, readAll(database.path())}}, std::time(nullptr));
+    writeZip(archive.path(), {ZipEntry{kDatabaseName, readAll(database.path())}}, archiveDate());
     if (sign) {
         writeAll(archive.path(), sign(readAll(archive.path())));
     }

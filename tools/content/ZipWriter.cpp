@@ -48,9 +48,8 @@ struct DosTime {
     std::uint16_t date;
 };
 
-DosTime toDosTime(std::time_t moment)
+DosTime toDosTime(const std::tm& local)
 {
-    std::tm local = *std::localtime(&moment);
     if (local.tm_year < 80) {  // zip time starts in 1980
         return {0, (1 << 5) | 1};
     }
@@ -60,7 +59,7 @@ DosTime toDosTime(std::time_t moment)
 
 }  // namespace
 
-void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, std::time_t modified)
+void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified)
 {
     constexpr std::uint32_t kVersion = 20;  // 2.0: deflate
     constexpr std::uint32_t kDeflate = 8;

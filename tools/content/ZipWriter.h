@@ -22,7 +22,8 @@ struct ZipEntry {
 };
 
 // Writes the archive to `path` (replacing a file there). `modified` is the
-// entries' time stamp. Throws ZipError; a partial file is left to the caller.
-void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, std::time_t modified);
+// entries' date and time as zip stores it, without a time zone. Throws
+// ZipError; a partial file is left to the caller.
+void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified);
 
 }  // namespace content

@@ -3,7 +3,9 @@
 // suspension in the middle of a transfer, and the progress rule itself.
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "TaskTestSupport.h"
 #include "LoopbackHttpServer.h"
@@ -226,6 +228,34 @@ TEST_F(DownloadTaskTest, InputTaskResultReplacesTheUrl)
     ASSERT_TRUE(RunToEnd(task, &window));
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), "chained");
+}
+
+TEST_F(DownloadTaskTest, DescriptionReadWhileTheWorkerTakesItsUrlIsNeverHalfWritten)
+{
+    // Two addresses of one length: taking one in place of the other rewrites
+    // the text where it lies, which a reader on another thread could catch
+    // half done. Nothing listens on port 1, so each run ends at once.
+    const std::wstring base = L"http://127.0.0.1:1/";
+    const CString urls[] = {CString((base + std::wstring(8000, L'a')).c_str()),
+                            CString((base + std::wstring(8000, L'b')).c_str())};
+    DownloadTask task(urls[1]);
+    std::atomic<bool> reading{true};
+    std::atomic<int> halfWritten{0};
+    std::thread reader([&] {
+        while (reading) {
+            const CString description = task.GetDescription();
+            if (description.Find(urls[0].c_str()) < 0 && description.Find(urls[1].c_str()) < 0)
+                ++halfWritten;
+        }
+    });
+    for (int run = 0; run < 200; ++run) {
+        task.SetInputTask(std::make_shared<ResultTask>(urls[run % 2]));
+        task.Start();
+        task.WaitUntilEnded();
+    }
+    reading = false;
+    reader.join();
+    EXPECT_EQ(halfWritten, 0);
 }
 
 TEST_F(DownloadTaskTest, DownloadSuspendedMidwayFinishesWholeAfterResume)

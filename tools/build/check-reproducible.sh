@@ -13,7 +13,9 @@
 # build's date, so equal keys give equal signatures); resources.db; and
 # resources.zip without its zip comment, where an archive signature may be.
 # Both builds sign with the same key (the reference's, or one made here),
-# since the demo content carries the signed installers' digests.
+# since the demo content carries the signed installers' digests, and trust
+# and sign the archive with the same archive key pair, which the program
+# embeds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
@@ -63,6 +65,12 @@ if [[ -n "$reference" ]]; then
         pkcs12="$reference/signing/test-signing.p12" password="$reference/signing/password"
     fi
     timestamp="$(cache_value "$reference" SETUP_SIGNING_TIMESTAMP_URL)"
+    archive_public="$(cache_value "$reference" SETUP_ARCHIVE_PUBLIC_KEY)"
+    archive_private="$(cache_value "$reference" SETUP_ARCHIVE_SIGNING_KEY)"
+    if [[ -z "$archive_public" ]]; then
+        archive_public="$reference/archive-signing/test-archive-key.pub.pem"
+        archive_private="$reference/archive-signing/test-archive-key.pem"
+    fi
     options=("-DSETUP_RESOURCE_ARCHIVE_URL=$(cache_value "$reference" SETUP_RESOURCE_ARCHIVE_URL)"
              "-DSETUP_CONNECTIVITY_CHECK_URL=$(cache_value "$reference" SETUP_CONNECTIVITY_CHECK_URL)")
     first="$reference"
@@ -71,18 +79,22 @@ else
     deps="${SETUP_DEPS_CACHE:-$root/.deps}"
     bash "$root/tools/sign/make-test-certificate.sh" "$work/signing" >/dev/null
     pkcs12="$work/signing/test-signing.p12" password="$work/signing/password" timestamp=""
+    bash "$root/tools/sign/make-test-archive-key.sh" "$work/archive-signing" >/dev/null
+    archive_public="$work/archive-signing/test-archive-key.pub.pem"
+    archive_private="$work/archive-signing/test-archive-key.pem"
     options=()
     copy_sources "$work/a/src"
     first="$work/a/src/build"
     SOURCE_DATE_EPOCH="$epoch" build first "$work/a/src" "$first" "-DSETUP_DEPS_CACHE=$deps" \
-        "-DSETUP_SIGNING_PKCS12=$pkcs12" "-DSETUP_SIGNING_PASSWORD_FILE=$password"
+        "-DSETUP_SIGNING_PKCS12=$pkcs12" "-DSETUP_SIGNING_PASSWORD_FILE=$password" \
+        "-DSETUP_ARCHIVE_PUBLIC_KEY=$archive_public" "-DSETUP_ARCHIVE_SIGNING_KEY=$archive_private"
     sleep 2  # at least one tick of the zip format's two-second clock
 fi
 copy_sources "$work/another/source/folder"
 second="$work/another/source/folder/out/build-two"
 SOURCE_DATE_EPOCH="$epoch" TZ=Pacific/Kiritimati build second "$work/another/source/folder" "$second" \
     "-DSETUP_DEPS_CACHE=$deps" "-DSETUP_SIGNING_PKCS12=$pkcs12" "-DSETUP_SIGNING_PASSWORD_FILE=$password" \
-    "${options[@]}"
+    "-DSETUP_ARCHIVE_PUBLIC_KEY=$archive_public" "-DSETUP_ARCHIVE_SIGNING_KEY=$archive_private" "${options[@]}"
 
 failed=0
 compare() {

@@ -12,8 +12,8 @@ import re
 import sys
 
 # Libraries of the project that are not the program's: third-party code,
-# settings and the content tool's core, which no layer of the program links.
-NOT_LAYERED = {"project_options", "sqlite3", "minizip", "zlib", "rapidjson", "content_core"}
+# settings and the content tool's, which no layer of the program links.
+NOT_LAYERED = {"project_options", "sqlite3", "minizip", "zlib", "rapidjson", "content_core", "zip_writer"}
 
 
 def read_layers(path):

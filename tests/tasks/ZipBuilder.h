@@ -1,6 +1,6 @@
-// ZipBuilder: writes zip archives for tests by hand (local headers, central
-// directory, end record; deflate through zlib), so that a test can also make
-// the damaged ones: a wrong CRC, broken deflate data, the encryption flag.
+// ZipBuilder: zip archives for tests, written by the content tool's zip
+// writer, so that a test can also make the damaged ones: a wrong CRC, broken
+// deflate data, the encryption flag.
 #pragma once
 
 #include <string>

@@ -22,27 +22,6 @@ void put32(std::string& out, std::uint32_t value)
     put16(out, value >> 16);
 }
 
-// Raw deflate (no zlib header), as zip's method 8 stores it.
-std::string deflateRaw(const std::string& input)
-{
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
-        throw ZipError("cannot start compressing");
-    }
-    std::string output(deflateBound(&stream, static_cast<uLong>(input.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
-    stream.avail_in = static_cast<uInt>(input.size());
-    stream.next_out = reinterpret_cast<Bytef*>(output.data());
-    stream.avail_out = static_cast<uInt>(output.size());
-    const int result = deflate(&stream, Z_FINISH);
-    output.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (result != Z_STREAM_END) {
-        throw ZipError("cannot compress");
-    }
-    return output;
-}
-
 struct DosTime {
     std::uint16_t time;
     std::uint16_t date;
@@ -59,9 +38,30 @@ DosTime toDosTime(const std::tm& local)
 
 }  // namespace
 
-void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified)
+std::string deflateBytes(const std::string& input, int windowBits)
+{
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
+        throw ZipError("cannot start compressing");
+    }
+    std::string output(deflateBound(&stream, static_cast<uLong>(input.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
+    stream.avail_in = static_cast<uInt>(input.size());
+    stream.next_out = reinterpret_cast<Bytef*>(output.data());
+    stream.avail_out = static_cast<uInt>(output.size());
+    const int result = deflate(&stream, Z_FINISH);
+    output.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (result != Z_STREAM_END) {
+        throw ZipError("cannot compress");
+    }
+    return output;
+}
+
+std::string zipBytes(const std::vector<ZipEntry>& entries, const std::tm& modified)
 {
     constexpr std::uint32_t kVersion = 20;  // 2.0: deflate
+    constexpr std::uint32_t kStore = 0;
     constexpr std::uint32_t kDeflate = 8;
     constexpr std::uint32_t kUtf8Names = 1 << 11;
     constexpr std::size_t kLimit = std::numeric_limits<std::uint32_t>::max();
@@ -73,16 +73,18 @@ void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& en
         if (entry.bytes.size() >= kLimit || archive.size() >= kLimit || entry.name.size() > 0xFFFF) {
             throw ZipError(entry.name + " is too large for a zip archive without extensions");
         }
-        const std::string packed = deflateRaw(entry.bytes);
-        const auto crc = static_cast<std::uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef*>(entry.bytes.data()), static_cast<uInt>(entry.bytes.size())));
+        const std::string packed = entry.dataOverride ? *entry.dataOverride
+                                   : entry.stored     ? entry.bytes
+                                                      : deflateBytes(entry.bytes, -MAX_WBITS);
+        const auto crc = entry.crcOverride.value_or(static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(entry.bytes.data()), static_cast<uInt>(entry.bytes.size()))));
         const auto offset = static_cast<std::uint32_t>(archive.size());
 
         // Fields shared by the local header and the central directory entry.
         std::string common;
         put16(common, kVersion);
-        put16(common, kUtf8Names);
-        put16(common, kDeflate);
+        put16(common, kUtf8Names | entry.extraFlags);
+        put16(common, entry.stored ? kStore : kDeflate);
         put16(common, stamp.time);
         put16(common, stamp.date);
         put32(common, crc);
@@ -102,7 +104,8 @@ void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& en
         put16(directory, 0);  // comment length
         put16(directory, 0);  // disk number
         put16(directory, 0);  // internal attributes
-        put32(directory, 0);  // external attributes
+        const bool folder = !entry.name.empty() && entry.name.back() == '/';
+        put32(directory, folder ? 0x10 : 0);  // external attributes: MS-DOS's folder bit
         put32(directory, offset);
         directory += entry.name;
     }
@@ -119,7 +122,12 @@ void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& en
     put32(archive, static_cast<std::uint32_t>(directory.size()));
     put32(archive, directoryOffset);
     put16(archive, 0);  // comment length
+    return archive;
+}
 
+void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified)
+{
+    const std::string archive = zipBytes(entries, modified);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(archive.data(), static_cast<std::streamsize>(archive.size()));
     file.close();

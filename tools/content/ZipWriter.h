@@ -1,12 +1,15 @@
-// Writes a zip archive that holds files at its top level, deflated (zlib),
-// without data descriptors or extensions, so that any unzip reads it.
+// Writes zip archives: entries deflated (zlib) or stored, without data
+// descriptors or extensions, so that any unzip reads them. The content tool
+// writes resources.zip with it; the tests build their archives with it,
+// damaged ones included (a stored CRC or data of their choosing).
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace content {
@@ -17,13 +20,26 @@ public:
 };
 
 struct ZipEntry {
-    std::string name;   // path inside the archive, '/' separated
-    std::string bytes;  // contents
+    std::string name;     // path inside the archive, '/' separated; a folder ends with '/'
+    std::string bytes;    // contents
+    bool stored = false;  // kept as they are instead of deflated
+    // What the archive holds in place of the real data and CRC, and flag bits
+    // added to the general-purpose flags: for archives damaged on purpose.
+    std::optional<std::string> dataOverride;
+    std::optional<std::uint32_t> crcOverride;
+    std::uint16_t extraFlags = 0;
 };
 
-// Writes the archive to `path` (replacing a file there). `modified` is the
-// entries' date and time as zip stores it, without a time zone. Throws
-// ZipError; a partial file is left to the caller.
+// The archive's bytes. `modified` is the entries' date and time as zip
+// stores it, without a time zone (before 1980: 1980-01-01). Throws ZipError.
+std::string zipBytes(const std::vector<ZipEntry>& entries, const std::tm& modified);
+
+// Writes zipBytes to `path` (replacing a file there). Throws ZipError; a
+// partial file is left to the caller.
 void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified);
+
+// `input` compressed; `windowBits` as zlib's deflateInit2 takes it: -15 for
+// the raw data that zip's method 8 stores, 16 + 15 for a gzip stream.
+std::string deflateBytes(const std::string& input, int windowBits);
 
 }  // namespace content

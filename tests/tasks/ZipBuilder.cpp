@@ -13,7 +13,10 @@ std::string BuildZip(const std::vector<ZipItem>& items)
 {
     std::vector<content::ZipEntry> entries;
     for (const ZipItem& item : items) {
-        content::ZipEntry entry{item.name, item.content, item.method == ZipItem::Stored};
+        content::ZipEntry entry;
+        entry.name = item.name;
+        entry.bytes = item.content;
+        entry.stored = item.method == ZipItem::Stored;
         if (item.wrongCrc) {
             const auto crc = crc32(0, reinterpret_cast<const Bytef*>(item.content.data()),
                                    static_cast<uInt>(item.content.size()));

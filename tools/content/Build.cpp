@@ -121,7 +121,10 @@ void buildContent(const fs::path& contentFolder, const fs::path& outFolder, cons
     TemporaryFile database(outFolder / kDatabaseName);
     TemporaryFile archive(outFolder / kArchiveName);
     writeDatabase(content, database.path());
-    writeZip(archive.path(), {ZipEntry{kDatabaseName, readAll(database.path())}}, archiveDate());
+    ZipEntry entry;
+    entry.name = kDatabaseName;
+    entry.bytes = readAll(database.path());
+    writeZip(archive.path(), {entry}, archiveDate());
     if (sign) {
         writeAll(archive.path(), sign(readAll(archive.path())));
     }

@@ -1,26 +1,14 @@
 #include "ExceptionReport.h"
 
-#include <cxxabi.h>
-
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <typeinfo>
 
+#include "framework/ClassName.h"
 #include "framework/Exception.h"
 #include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
 
 namespace {
-
-// The source name of a type ("std::bad_alloc"), not the compiler's mangled one.
-std::string TypeName(const std::type_info& type)
-{
-    int status = 0;
-    const std::unique_ptr<char, decltype(&std::free)> name(
-        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
-    return name ? name.get() : type.name();
-}
 
 void Report(const char* function, const wchar_t* text, const std::string& type)
 {
@@ -40,7 +28,7 @@ bool ReportCurrentException(const char* function)
         Report(function, e.GetText(), e.what());
         return true;
     } catch (const std::exception& e) {
-        Report(function, Win32xx::Utf8ToWide(e.what()).c_str(), TypeName(typeid(e)));
+        Report(function, Win32xx::Utf8ToWide(e.what()).c_str(), Win32xx::ClassName(typeid(e).name()));
     } catch (...) {
         Report(function, nullptr, "unknown exception");
     }

@@ -8,8 +8,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 
 #include "BenchSupport.h"
+#include "framework/Utf8.h"
 #include "resources/ResourceManager.h"
 #include "support/Files.h"
 
@@ -98,7 +100,8 @@ private:
     bool FindValue(const wchar_t* language, int id)
     {
         sqlite3_reset(m_byId);
-        sqlite3_bind_text16(m_byId, 1, language, -1, SQLITE_TRANSIENT);
+        const std::string utf8Language = Win32xx::WideToUtf8(language, std::wcslen(language));
+        sqlite3_bind_text(m_byId, 1, utf8Language.c_str(), static_cast<int>(utf8Language.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int64(m_byId, 2, id);
         sqlite3_bind_int(m_byId, 3, RESOURCE_TEXT);
         return sqlite3_step(m_byId) == SQLITE_ROW;

@@ -17,23 +17,15 @@ find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
 add_library(zlib STATIC IMPORTED GLOBAL)
 set_target_properties(zlib PROPERTIES IMPORTED_LOCATION "${ZLIB_STATIC}")
 
-add_library(sqlite3 STATIC "${SETUP_DEPS_CACHE}/sqlite3/sqlite3.c")
-target_include_directories(sqlite3 SYSTEM PUBLIC "${SETUP_DEPS_CACHE}/sqlite3")
-# SQLite as the program uses it: four prepared statements and four pragmas
-# on its own database file, from one thread. Left out: what it never calls
-# (extensions, tracing, progress and authorizer callbacks, incremental blobs,
-# shared cache, date and JSON functions, schema pragmas) and the mutexes.
-# Only options that work with the generated amalgamation as it is: those
-# that change the SQL grammar would need the amalgamation generated again.
-# The size each saves is in README.md (Release size and footprint).
-target_compile_definitions(sqlite3 PRIVATE
-    SQLITE_OMIT_LOAD_EXTENSION SQLITE_DQS=0 SQLITE_DEFAULT_MEMSTATUS=0 SQLITE_THREADSAFE=0
-    SQLITE_OMIT_DEPRECATED SQLITE_OMIT_PROGRESS_CALLBACK SQLITE_OMIT_SHARED_CACHE SQLITE_OMIT_DECLTYPE
-    SQLITE_OMIT_JSON SQLITE_OMIT_TRACE SQLITE_OMIT_COMPLETE SQLITE_OMIT_GET_TABLE SQLITE_OMIT_AUTHORIZATION
-    SQLITE_OMIT_COMPILEOPTION_DIAGS SQLITE_OMIT_DATETIME_FUNCS SQLITE_OMIT_LOCALTIME SQLITE_OMIT_INCRBLOB
-    SQLITE_OMIT_TCL_VARIABLE SQLITE_OMIT_INTROSPECTION_PRAGMAS SQLITE_OMIT_SCHEMA_PRAGMAS
-    SQLITE_OMIT_SCHEMA_VERSION_PRAGMAS SQLITE_OMIT_BTREECOUNT SQLITE_OMIT_XFER_OPT
-    SQLITE_OMIT_TRUNCATE_OPTIMIZATION SQLITE_OMIT_AUTOMATIC_INDEX SQLITE_LIKE_DOESNT_MATCH_BLOBS)
+# SQLite as the Windows build uses it: an amalgamation generated with the
+# options that tools/deps/sqlite-program-options.txt lists and explains, and
+# compiled with the same ones (the generated grammar and the code must agree).
+set(sqlite_options_file "${CMAKE_SOURCE_DIR}/tools/deps/sqlite-program-options.txt")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${sqlite_options_file}")
+file(STRINGS "${sqlite_options_file}" sqlite_options REGEX "^[A-Z]")
+add_library(sqlite3 STATIC "${SETUP_DEPS_CACHE}/sqlite3-program/sqlite3.c")
+target_include_directories(sqlite3 SYSTEM PUBLIC "${SETUP_DEPS_CACHE}/sqlite3-program")
+target_compile_definitions(sqlite3 PRIVATE ${sqlite_options})
 target_compile_options(sqlite3 PRIVATE -w)
 
 add_library(minizip STATIC "${SETUP_DEPS_CACHE}/minizip/unzip.c" "${SETUP_DEPS_CACHE}/minizip/ioapi.c")

@@ -14,6 +14,7 @@
 #include "app/Die.h"
 #include "framework/Base64.h"
 #include "framework/ComPtr.h"
+#include "framework/DecimalText.h"
 #include "framework/MemoryStream.h"
 #include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
@@ -169,7 +170,8 @@ bool ResourceManager::fetchBlobId(const std::wstring& code, int id, int type, in
 {
     if (!m_byIdStatement)
         return false;
-    sqlite3_bind_text16(m_byIdStatement, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    const std::string utf8Code = Win32xx::WideToUtf8(code);
+    sqlite3_bind_text(m_byIdStatement, 1, utf8Code.c_str(), static_cast<int>(utf8Code.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int64(m_byIdStatement, 2, id);
     sqlite3_bind_int(m_byIdStatement, 3, type);
     const bool found = stepStatement(m_connection, m_byIdStatement, "fetchBlobId") == SQLITE_ROW;
@@ -240,7 +242,8 @@ Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text, int id)
         values.nextButton = UpToNul(getString(m_currentLanguage.code, kNextButtonId)).str();
     complete = complete && ExpandNextButtonAndEscapes(text, values, kMaxExpandedLength);
     if (!complete) {
-        LOG_ERROR << "Macros of " << (id == kUnnamedText ? std::wstring(L"a text") : L"resource " + std::to_wstring(id))
+        LOG_ERROR << "Macros of "
+                  << (id == kUnnamedText ? std::wstring(L"a text") : L"resource " + Win32xx::DecimalText(id))
                   << " not all expanded: the text would exceed " << kMaxExpandedLength << " characters";
     }
     return text;

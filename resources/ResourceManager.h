@@ -23,6 +23,7 @@ extern const wchar_t NEUTRAL_LANGUAGE[];  // "0"
 
 class ResourceManager : public GenericSingleton<ResourceManager> {
 public:
+    // The operations keep their established lower-case names (getString, loadPicture...).
     // Obtains the database through the resource bootstrap dialog, then opens it.
     ResourceManager();
     // Opens the database at `databasePath` (no bootstrap).

@@ -11,21 +11,21 @@ constexpr int kPleaseWaitText = 7;
 
 CancelSetupProcessingDialog::CancelSetupProcessingDialog() : CDialog(IDD_CANCEL_SETUP)
 {
-    sequence.onEnded = [this](int index) { OnFinishTask(index); };
+    m_sequence.onEnded = [this](int index) { OnFinishTask(index); };
 }
 
 BOOL CancelSetupProcessingDialog::OnInitDialog()
 {
-    statusText.AttachDlgItem(IDC_CANCEL_SETUP_STATUS, GetHwnd());
-    statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getLocalizedString(kPleaseWaitText));
+    m_statusText.AttachDlgItem(IDC_CANCEL_SETUP_STATUS, GetHwnd());
+    m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getLocalizedString(kPleaseWaitText));
     StartCancelSetupTasks();
     return TRUE;
 }
 
 void CancelSetupProcessingDialog::StartCancelSetupTasks()
 {
-    sequence.Collect([](const StepFrame& step) { return step.isOffer == 1 ? &step.cancelSetupTasks : nullptr; });
-    if (sequence.Count() == 0) {
+    m_sequence.Collect([](const StepFrame& step) { return step.isOffer == 1 ? &step.cancelSetupTasks : nullptr; });
+    if (m_sequence.Count() == 0) {
         LOG_INFO << "No Cancel Setup Tasks Are registred.";
         if (IsWindow())
             EndDialog(IDOK);
@@ -36,15 +36,15 @@ void CancelSetupProcessingDialog::StartCancelSetupTasks()
 
 void CancelSetupProcessingDialog::StartTask(int index)
 {
-    if (index < 0 || index >= sequence.Count())
+    if (index < 0 || index >= m_sequence.Count())
         return;
     LOG_INFO << "Starting Cancel Setup Task #" << index;
     // A task that the task page started may still run, reporting to that
     // page: it is run again here once it has ended, reporting to this dialog.
-    AbstractTaskBase& task = *sequence.Tasks()[static_cast<size_t>(index)];
+    AbstractTaskBase& task = *m_sequence.Tasks()[static_cast<size_t>(index)];
     task.WaitUntilEnded();
     task.SetNotifyWindow(this);
-    sequence.Start(index);
+    m_sequence.Start(index);
 }
 
 INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -59,7 +59,7 @@ INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPA
     }
     case UWM_TASK_FINISHED:
     case UWM_TASK_ENDED:
-        sequence.OnMessage(message, wParam);
+        m_sequence.OnMessage(message, wParam);
         return 1;
     case WM_CLOSE:
         return 0;  // Alt+F4 and the close box: the dialog ends when its tasks have
@@ -71,7 +71,7 @@ INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPA
 void CancelSetupProcessingDialog::OnFinishTask(int index)
 {
     LOG_INFO << "Cancel Setup Task #" << index << " Finished";
-    if (sequence.IsLast(index)) {
+    if (m_sequence.IsLast(index)) {
         OnDone();
         return;
     }

@@ -23,6 +23,6 @@ private:
     void OnFinishTask(int index);
     void OnDone();
 
-    Win32xx::CWnd statusText;
-    StepTaskSequence sequence{*this};
+    Win32xx::CWnd m_statusText;
+    StepTaskSequence m_sequence{*this};
 };

@@ -59,21 +59,21 @@ MainDialog::~MainDialog()
 BOOL MainDialog::OnInitDialog()
 {
     const HWND dialog = GetHwnd();
-    skipButton.AttachDlgItem(IDC_MAIN_SKIP, dialog);
-    skipAllButton.AttachDlgItem(IDC_MAIN_SKIP_ALL, dialog);
-    nextButton.AttachDlgItem(IDC_MAIN_NEXT, dialog);
-    banner.AttachDlgItem(IDC_MAIN_BANNER, dialog);
-    closeButton.AttachDlgItem(IDC_MAIN_CLOSE, dialog);
-    previousButton.AttachDlgItem(IDC_MAIN_PREVIOUS, dialog);
-    cancelButton.AttachDlgItem(IDC_MAIN_CANCEL, dialog);
-    taskCancelButton.AttachDlgItem(IDC_MAIN_TASK_CANCEL, dialog);
-    strip.AttachDlgItem(IDC_MAIN_STRIP, dialog);
-    headerTitle.AttachDlgItem(IDC_MAIN_HEADER_TITLE, dialog);
-    headerText.AttachDlgItem(IDC_MAIN_HEADER_TEXT, dialog);
-    bottomRule.AttachDlgItem(IDC_MAIN_RULE, dialog);
+    m_skipButton.AttachDlgItem(IDC_MAIN_SKIP, dialog);
+    m_skipAllButton.AttachDlgItem(IDC_MAIN_SKIP_ALL, dialog);
+    m_nextButton.AttachDlgItem(IDC_MAIN_NEXT, dialog);
+    m_banner.AttachDlgItem(IDC_MAIN_BANNER, dialog);
+    m_closeButton.AttachDlgItem(IDC_MAIN_CLOSE, dialog);
+    m_previousButton.AttachDlgItem(IDC_MAIN_PREVIOUS, dialog);
+    m_cancelButton.AttachDlgItem(IDC_MAIN_CANCEL, dialog);
+    m_taskCancelButton.AttachDlgItem(IDC_MAIN_TASK_CANCEL, dialog);
+    m_strip.AttachDlgItem(IDC_MAIN_STRIP, dialog);
+    m_headerTitle.AttachDlgItem(IDC_MAIN_HEADER_TITLE, dialog);
+    m_headerText.AttachDlgItem(IDC_MAIN_HEADER_TEXT, dialog);
+    m_bottomRule.AttachDlgItem(IDC_MAIN_RULE, dialog);
 
-    MakeFontBold(headerTitle.GetHwnd());
-    Resources().loadPicture(kBannerPicture, banner);
+    MakeFontBold(m_headerTitle.GetHwnd());
+    Resources().loadPicture(kBannerPicture, m_banner);
     Steps().pageContainer.AttachDlgItem(IDC_MAIN_PAGES, dialog);
     Steps().pageContainer.ShowWindow(SW_HIDE);
     LoadTexts();
@@ -85,22 +85,22 @@ void MainDialog::LoadTexts()
 {
     ::SendMessageW(GetHwnd(), WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))));
-    skipButton.SetWindowText(PlainText(kSkipText));
-    skipAllButton.SetWindowText(PlainText(kSkipAllText));
-    nextButton.SetWindowText(PlainText(kNextText));
+    m_skipButton.SetWindowText(PlainText(kSkipText));
+    m_skipAllButton.SetWindowText(PlainText(kSkipAllText));
+    m_nextButton.SetWindowText(PlainText(kNextText));
     SetWindowText(Resources().getLocalizedString(kTitleText) + L" (V" + Resources().getLocalizedString(kVersionText) +
                   L")");
-    closeButton.SetWindowText(PlainText(kCloseText));
-    cancelButton.SetWindowText(PlainText(kCancelText));
-    taskCancelButton.SetWindowText(PlainText(kCancelText));
-    previousButton.SetWindowText(PlainText(kPreviousText));
+    m_closeButton.SetWindowText(PlainText(kCloseText));
+    m_cancelButton.SetWindowText(PlainText(kCancelText));
+    m_taskCancelButton.SetWindowText(PlainText(kCancelText));
+    m_previousButton.SetWindowText(PlainText(kPreviousText));
 
-    headerTitle.ShowWindow(SW_HIDE);
-    headerText.ShowWindow(SW_HIDE);
-    previousButton.ShowWindow(SW_HIDE);
-    cancelButton.ShowWindow(SW_SHOW);
-    nextPlacement.length = sizeof(nextPlacement);
-    ::GetWindowPlacement(nextButton.GetHwnd(), &nextPlacement);
+    m_headerTitle.ShowWindow(SW_HIDE);
+    m_headerText.ShowWindow(SW_HIDE);
+    m_previousButton.ShowWindow(SW_HIDE);
+    m_cancelButton.ShowWindow(SW_SHOW);
+    m_nextPlacement.length = sizeof(m_nextPlacement);
+    ::GetWindowPlacement(m_nextButton.GetHwnd(), &m_nextPlacement);
 }
 
 void MainDialog::ShowButtons(std::initializer_list<int> visible)
@@ -114,11 +114,11 @@ void MainDialog::ShowButtons(std::initializer_list<int> visible)
 void MainDialog::MoveNextToCancel()
 {
     RECT cancel;
-    ::GetWindowRect(cancelButton.GetHwnd(), &cancel);
+    ::GetWindowRect(m_cancelButton.GetHwnd(), &cancel);
     ::MapWindowPoints(nullptr, GetHwnd(), reinterpret_cast<POINT*>(&cancel), 2);
     // The corners swap in a mirrored dialog.
     const int left = std::min(cancel.left, cancel.right);
-    ::SetWindowPos(nextButton.GetHwnd(), nullptr, left, cancel.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetWindowPos(m_nextButton.GetHwnd(), nullptr, left, cancel.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void MainDialog::OnStepChanged(StepFrame* step)
@@ -126,28 +126,28 @@ void MainDialog::OnStepChanged(StepFrame* step)
     const auto* message = dynamic_cast<GenericMessageFrame*>(step->page.get());
     const int mode = message ? message->GetMode() : -1;
 
-    ::SetWindowPlacement(nextButton.GetHwnd(), &nextPlacement);
-    ::SetFocus(nextButton.GetHwnd());
+    ::SetWindowPlacement(m_nextButton.GetHwnd(), &m_nextPlacement);
+    ::SetFocus(m_nextButton.GetHwnd());
 
     if (message && mode == GenericMessageFrame::Welcome) {
-        Resources().loadPicture(kWelcomeStrip, strip);
+        Resources().loadPicture(kWelcomeStrip, m_strip);
         ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_CANCEL});
     } else if (step->isOffer) {
-        Resources().loadPicture(kOfferStrip, strip);
+        Resources().loadPicture(kOfferStrip, m_strip);
         ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_PREVIOUS, IDC_MAIN_CANCEL, IDC_MAIN_SKIP, IDC_MAIN_SKIP_ALL});
     } else if (Steps().IsSuspended()) {
         ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_CLOSE});
         MoveNextToCancel();
     } else if (step->isTaskStep) {
-        Resources().loadPicture(kTasksStrip, strip);
+        Resources().loadPicture(kTasksStrip, m_strip);
         ShowButtons({IDC_MAIN_CANCEL, IDC_MAIN_TASK_CANCEL});
-        cancelButton.EnableWindow(false);
-        cancelButton.SetWindowText(PlainText(kFinishText));
+        m_cancelButton.EnableWindow(false);
+        m_cancelButton.SetWindowText(PlainText(kFinishText));
     } else if (message && mode == GenericMessageFrame::Finished) {
-        Resources().loadPicture(kFinishedStrip, strip);
+        Resources().loadPicture(kFinishedStrip, m_strip);
         ShowButtons({IDC_MAIN_NEXT});
-        nextButton.EnableWindow(true);
-        nextButton.SetWindowText(PlainText(kFinishText));
+        m_nextButton.EnableWindow(true);
+        m_nextButton.SetWindowText(PlainText(kFinishText));
     }
 
     if (!step->isTaskStep)
@@ -167,7 +167,7 @@ BOOL MainDialog::OnCommand(WPARAM wParam, LPARAM)
         steps.IgnoreAllOffers();
         return TRUE;
     case IDC_MAIN_NEXT:
-        if (setupFinished) {
+        if (m_setupFinished) {
             // Ends the modal run at once; a window destroyed under its modal
             // loop would leave the loop waiting for a message.
             EndDialog(0);
@@ -202,7 +202,7 @@ INT_PTR MainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(backgroundBrush.Get());
+        return reinterpret_cast<INT_PTR>(m_backgroundBrush.Get());
     default:
         break;
     }
@@ -212,7 +212,7 @@ INT_PTR MainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 bool MainDialog::ConfirmCancel()
 {
     StepsManager& steps = Steps();
-    if (setupFinished || steps.IsSuspended())
+    if (m_setupFinished || steps.IsSuspended())
         return true;
     StepFrame* step = steps.FindStep(steps.GetCurrentStepName());
     if (!step || step->isTaskStep)
@@ -233,7 +233,7 @@ void MainDialog::SetMessageMode(int mode)
 
 void MainDialog::OnSetupFinished()
 {
-    setupFinished = true;
+    m_setupFinished = true;
     LOG_INFO << "All Setup Tasks Done.";
     SetMessageMode(GenericMessageFrame::Finished);
 }

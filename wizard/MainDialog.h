@@ -17,7 +17,7 @@ public:
     ~MainDialog() override;
 
     // True once the last setup task has finished.
-    bool IsSetupFinished() const noexcept { return setupFinished; }
+    bool IsSetupFinished() const noexcept { return m_setupFinished; }
     void OnSetupFinished();
 
 protected:
@@ -37,11 +37,11 @@ private:
     bool ConfirmCancel();
     void SetMessageMode(int mode);
 
-    Win32xx::CWnd skipButton, skipAllButton, nextButton, closeButton, previousButton, cancelButton, taskCancelButton;
-    CJPEGStatic banner;
-    CJPEGStatic strip;
-    Win32xx::CWnd headerTitle, headerText, bottomRule;
-    bool setupFinished = false;
-    Win32xx::CBrush backgroundBrush{RGB(255, 255, 255)};
-    WINDOWPLACEMENT nextPlacement{};
+    Win32xx::CWnd m_skipButton, m_skipAllButton, m_nextButton, m_closeButton, m_previousButton, m_cancelButton, m_taskCancelButton;
+    CJPEGStatic m_banner;
+    CJPEGStatic m_strip;
+    Win32xx::CWnd m_headerTitle, m_headerText, m_bottomRule;
+    bool m_setupFinished = false;
+    Win32xx::CBrush m_backgroundBrush{RGB(255, 255, 255)};
+    WINDOWPLACEMENT m_nextPlacement{};
 };

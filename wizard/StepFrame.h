@@ -12,6 +12,7 @@ class StepFrame {
 public:
     virtual ~StepFrame() = default;
 
+    // Established field names, and 32-bit int flags (0 or 1) as every page reads them.
     std::unique_ptr<IStepFrameDialog> page;
     int isOffer = 0;
     // 0 once the user skipped this offer; the next button passes over it.

@@ -35,6 +35,7 @@ protected:
     virtual BOOL OnInitPage() { return TRUE; }
 
 private:
+    // Established names without the m_ prefix; the flag is a 32-bit int (0 or 1).
     Win32xx::CBrush backgroundBrush;
     int dpiPercent;
     int firstShownPosted = 0;

@@ -130,28 +130,28 @@ void StepsManager::IgnoreAllOffers()
 void StepsManager::SetCurrentTask(std::shared_ptr<AbstractTaskBase> task)
 {
     LOG_INFO << "Starting a new Task";
-    currentTask = std::move(task);
+    m_currentTask = std::move(task);
 }
 
 void StepsManager::Suspend()
 {
-    if (currentTask)
-        currentTask->Suspend();
-    suspendedStepIndex = GetCurrentIndex();
-    suspended = true;
-    LOG_INFO << "Setup Suspended at Step #" << suspendedStepIndex << ":" << GetCurrentStepName();
+    if (m_currentTask)
+        m_currentTask->Suspend();
+    m_suspendedStepIndex = GetCurrentIndex();
+    m_suspended = true;
+    LOG_INFO << "Setup Suspended at Step #" << m_suspendedStepIndex << ":" << GetCurrentStepName();
 }
 
 void StepsManager::Resume()
 {
-    suspended = false;
-    LOG_INFO << "Setup resumed to Step #" << suspendedStepIndex << ":"
-             << (suspendedStepIndex >= 0 && suspendedStepIndex < GetStepCount()
-                     ? pageContainer.GetItemText(suspendedStepIndex)
+    m_suspended = false;
+    LOG_INFO << "Setup resumed to Step #" << m_suspendedStepIndex << ":"
+             << (m_suspendedStepIndex >= 0 && m_suspendedStepIndex < GetStepCount()
+                     ? pageContainer.GetItemText(m_suspendedStepIndex)
                      : Win32xx::CString());
-    if (currentTask)
-        currentTask->Resume();
-    if (suspendedStepIndex >= 0)
-        ShowStep(suspendedStepIndex);
-    suspendedStepIndex = -1;
+    if (m_currentTask)
+        m_currentTask->Resume();
+    if (m_suspendedStepIndex >= 0)
+        ShowStep(m_suspendedStepIndex);
+    m_suspendedStepIndex = -1;
 }

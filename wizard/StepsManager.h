@@ -46,7 +46,7 @@ public:
     void SetCurrentTask(std::shared_ptr<AbstractTaskBase> task);
     void Suspend();
     void Resume();
-    bool IsSuspended() const noexcept { return suspended; }
+    bool IsSuspended() const noexcept { return m_suspended; }
 
     std::function<void(StepFrame*, const Win32xx::CString&)> errorHandler;
     std::function<void()> finishedHandler;
@@ -60,9 +60,9 @@ private:
     void Enter(int index);
 
     std::vector<std::unique_ptr<StepFrame>> m_records;  // keeps them alive until the process ends
-    int suspendedStepIndex = -1;
-    std::shared_ptr<AbstractTaskBase> currentTask;
-    bool suspended = false;
+    int m_suspendedStepIndex = -1;
+    std::shared_ptr<AbstractTaskBase> m_currentTask;
+    bool m_suspended = false;
 };
 
 template <typename T>

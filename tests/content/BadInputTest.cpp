@@ -25,7 +25,7 @@ TEST_P(BadContent, BuildAndCheckNameFileAndLineAndBuildWritesNothing)
     writeFile(out() / "resources.zip", "earlier archive");
     input.spoil(content());
     const std::string expected = (input.linePrefix.empty() ? (content() / input.file).generic_string()
-                                                           : place(input.file, input.linePrefix)) +
+                                                           : Place(input.file, input.linePrefix)) +
                                  ": " + input.message;
 
     for (const ToolRun& run : {build(), check()}) {

@@ -63,7 +63,7 @@ TEST_F(DemoBuild, HasTheLanguagesWithHebrewRightToLeft)
     for (const Language& language : view().languages()) {
         EXPECT_TRUE(byCode.emplace(language.code, language).second) << "language " << language.code << " twice";
         EXPECT_FALSE(language.nativeName.empty()) << language.code;
-        EXPECT_FALSE(content::findInvalidUtf8(language.nativeName)) << language.code;
+        EXPECT_FALSE(content::FindInvalidUtf8(language.nativeName)) << language.code;
     }
     for (const char* code : {"0", "1033", "1031", "1036", "1037"}) {
         ASSERT_EQ(byCode.count(code), 1u) << "language " << code;
@@ -87,7 +87,7 @@ TEST_F(DemoBuild, EveryLanguageResolvesEveryResourceTheProgramReads)
                 EXPECT_EQ(bytes.compare(0, 3, "\xFF\xD8\xFF"), 0) << code << "/" << resource.id << " is not a JPEG";
                 EXPECT_LT(bytes.size(), 64u * 1024) << code << "/" << resource.id << " is large";
             } else {
-                EXPECT_FALSE(content::findInvalidUtf8(bytes)) << code << "/" << resource.id;
+                EXPECT_FALSE(content::FindInvalidUtf8(bytes)) << code << "/" << resource.id;
             }
             // Looked up with the other type, the resource is not found.
             std::string ignored;
@@ -107,7 +107,7 @@ TEST_F(DemoBuild, PicturesHaveTheSizesTheirControlsShow)
         for (const auto& [id, size] : sizes) {
             std::string bytes;
             ASSERT_TRUE(view().fetch(code, id, kPicture, bytes)) << code << "/" << id;
-            const std::optional<content::JpegFrame> frame = content::readJpegFrame(bytes);
+            const std::optional<content::JpegFrame> frame = content::ReadJpegFrame(bytes);
             ASSERT_TRUE(frame) << code << "/" << id;
             EXPECT_EQ(frame->width, size.first) << code << "/" << id;
             EXPECT_EQ(frame->height, size.second) << code << "/" << id;
@@ -135,14 +135,14 @@ TEST_F(DemoBuild, TheNeutralLanguageHoldsTheSharedValuesAndNoSecondFallback)
 
 TEST_F(DemoBuild, HoldsExactlyWhatTheContentFolderSays)
 {
-    const content::Content content = content::readContent(DEMO_CONTENT_DIR);
+    const content::Content content = content::ReadContent(DEMO_CONTENT_DIR);
     int compared = 0;
     for (const auto& [code, values] : content.values) {
         for (const auto& [id, value] : values) {
-            const int type = content.findResource(id)->type == content::ResourceType::Picture ? kPicture : kText;
+            const int type = content.FindResource(id)->type == content::ResourceType::Picture ? kPicture : kText;
             std::string bytes;
             ASSERT_TRUE(view().fetchExact(code, id, type, bytes)) << code << "/" << id;
-            EXPECT_EQ(bytes, value.bytes) << code << "/" << id << " from " << value.origin.describe();
+            EXPECT_EQ(bytes, value.bytes) << code << "/" << id << " from " << value.origin.Describe();
             ++compared;
         }
     }

@@ -86,7 +86,7 @@ Edit replacing(const std::string& file, const std::string& from, const std::stri
     return [=](const fs::path& content) { replaceInFile(content / file, from, to); };
 }
 
-std::string ContentFixture::place(const std::string& file, const std::string& linePrefix) const
+std::string ContentFixture::Place(const std::string& file, const std::string& linePrefix) const
 {
     const fs::path path = content() / file;
     std::istringstream stream(readFile(path));

@@ -62,7 +62,7 @@ protected:
     ToolRun build() const { return runTool({"build", content().string(), out().string()}); }
     // "FILE:LINE" as the tool names a place: the content file `file` and its
     // line that starts with `linePrefix`.
-    std::string place(const std::string& file, const std::string& linePrefix) const;
+    std::string Place(const std::string& file, const std::string& linePrefix) const;
     // Appends a line to the texts of language `code`.
     void addText(const std::string& code, const std::string& line) const;
     // The names in the output folder.

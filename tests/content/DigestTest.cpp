@@ -78,7 +78,7 @@ TEST_F(Digests, CheckRefusesADigestThatIsNotSixtyFourHexDigits)
         addText("1037", "300\t" + digest);
         ToolRun run = check();
         EXPECT_EQ(run.exitCode, 1) << run.output;
-        const std::string expected = "language 1037 (Hebrew):\n  " + place("texts/1037.txt", "300\t") +
+        const std::string expected = "language 1037 (Hebrew):\n  " + Place("texts/1037.txt", "300\t") +
                                      ": 300 RESOURCE_300: the digest \"" + digest.substr(0, 40) +
                                      (digest.size() > 40 ? "..." : "") +
                                      "\" is not 64 hexadecimal digits, so the program refuses the installer\n";
@@ -93,7 +93,7 @@ TEST_F(Digests, PlainHttpAddressWithoutADigestIsAWarningOnly)
     replaceInFile(content() / "texts" / "0.txt", "56\tText 56", "56\t" + kHttpAddress);
     ToolRun run = check();
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const std::string expected = "language 0 (Neutral):\n  warning: " + place("texts/0.txt", "56\t") +
+    const std::string expected = "language 0 (Neutral):\n  warning: " + Place("texts/0.txt", "56\t") +
                                  ": 56 RESOURCE_56: a plain http:// address without a digest (300 RESOURCE_300): "
                                  "an installer altered on its way would be launched\n"
                                  "content is complete: 2 languages, ";
@@ -107,7 +107,7 @@ TEST_F(Digests, OfferAddressOfOneLanguageIsWarnedAboutInThatLanguage)
     addText("1033", "61\tHTTP://127.0.0.1/partner.exe");
     ToolRun run = check();
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("language 1033 (English):\n  warning: " + place("texts/1033.txt", "61\t") +
+    EXPECT_NE(run.output.find("language 1033 (English):\n  warning: " + Place("texts/1033.txt", "61\t") +
                               ": 61 RESOURCE_61: a plain http:// address without a digest (301 RESOURCE_301)"),
               std::string::npos)
         << run.output;
@@ -131,7 +131,7 @@ TEST_F(Digests, DigestOfOnlySomeReadersStillWarns)
     addText("1037", "300\t" + kAbcDigest);
     ToolRun run = check();
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(count(run.output, "warning: " + place("texts/0.txt", "56\t")), 1u) << run.output;
+    EXPECT_EQ(count(run.output, "warning: " + Place("texts/0.txt", "56\t")), 1u) << run.output;
 }
 
 TEST_F(Digests, WarningsAreCountedApartFromFaults)
@@ -162,7 +162,7 @@ TEST_P(BadDigests, BuildNamesFileAndLineAndWritesNothing)
     writeDigests(row.rows);
     ToolRun run = build();
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    const std::string expected = place("digests.tsv", row.linePrefix) + ": " + row.message;
+    const std::string expected = Place("digests.tsv", row.linePrefix) + ": " + row.message;
     EXPECT_NE(run.output.find(expected), std::string::npos) << "expected \"" << expected << "\" in:\n" << run.output;
     EXPECT_FALSE(fs::exists(out() / "resources.db"));
 }

@@ -1,5 +1,5 @@
 // Signed resource archives: the build signs with the key it is given, `sign`
-// signs an archive in place (a second time replaces the signature), and
+// signs an archive in Place (a second time replaces the signature), and
 // `verify` accepts only a signature that one of its keys made over the
 // archive as it is. Keys are made with the openssl command.
 #include "ContentFixture.h"

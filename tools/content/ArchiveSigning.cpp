@@ -31,7 +31,7 @@ struct CloseFile {
 };
 
 // Reads the key in the PEM file `path` and requires ECDSA P-256.
-Key readKey(const fs::path& path, bool isPrivate)
+Key ReadKey(const fs::path& path, bool isPrivate)
 {
     const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "r"));
     if (!file) {
@@ -48,7 +48,7 @@ Key readKey(const fs::path& path, bool isPrivate)
     return key;
 }
 
-DigestContext newContext()
+DigestContext NewContext()
 {
     DigestContext context(EVP_MD_CTX_new());
     if (!context) {
@@ -58,7 +58,7 @@ DigestContext newContext()
 }
 
 // r || s of a DER-encoded ECDSA signature.
-EcdsaP256Signature fromDer(const std::vector<unsigned char>& der)
+EcdsaP256Signature FromDer(const std::vector<unsigned char>& der)
 {
     const unsigned char* at = der.data();
     const Signature signature(d2i_ECDSA_SIG(nullptr, &at, static_cast<long>(der.size())));
@@ -74,7 +74,7 @@ EcdsaP256Signature fromDer(const std::vector<unsigned char>& der)
     return raw;
 }
 
-std::vector<unsigned char> toDer(const EcdsaP256Signature& raw)
+std::vector<unsigned char> ToDer(const EcdsaP256Signature& raw)
 {
     Signature signature(ECDSA_SIG_new());
     BIGNUM* r = BN_bin2bn(raw.data(), 32, nullptr);
@@ -93,10 +93,10 @@ std::vector<unsigned char> toDer(const EcdsaP256Signature& raw)
     return der;
 }
 
-bool verifies(std::string_view signedBytes, const EcdsaP256Signature& signature, EVP_PKEY* key)
+bool Verifies(std::string_view signedBytes, const EcdsaP256Signature& signature, EVP_PKEY* key)
 {
-    const std::vector<unsigned char> der = toDer(signature);
-    const DigestContext context = newContext();
+    const std::vector<unsigned char> der = ToDer(signature);
+    const DigestContext context = NewContext();
     return EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key) == 1 &&
            EVP_DigestVerify(context.get(), der.data(), der.size(),
                             reinterpret_cast<const unsigned char*>(signedBytes.data()), signedBytes.size()) == 1;
@@ -104,14 +104,14 @@ bool verifies(std::string_view signedBytes, const EcdsaP256Signature& signature,
 
 }  // namespace
 
-std::string signArchive(std::string_view archive, const fs::path& privateKey)
+std::string SignArchive(std::string_view archive, const fs::path& privateKey)
 {
     const std::optional<std::string> signedBytes = ArchiveBytesToSign(archive);
     if (!signedBytes) {
         throw SigningError("not a zip archive, or one with a comment of its own that a signature would replace");
     }
-    const Key key = readKey(privateKey, true);
-    const DigestContext context = newContext();
+    const Key key = ReadKey(privateKey, true);
+    const DigestContext context = NewContext();
     const auto* data = reinterpret_cast<const unsigned char*>(signedBytes->data());
     std::size_t size = 0;
     if (EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1 ||
@@ -123,15 +123,15 @@ std::string signArchive(std::string_view archive, const fs::path& privateKey)
         throw SigningError("OpenSSL cannot sign with " + privateKey.u8string());
     }
     der.resize(size);
-    return *signedBytes + ArchiveSignatureComment(fromDer(der));
+    return *signedBytes + ArchiveSignatureComment(FromDer(der));
 }
 
-fs::path archiveSigner(std::string_view archive, const std::vector<fs::path>& publicKeys)
+fs::path FindArchiveSigner(std::string_view archive, const std::vector<fs::path>& publicKeys)
 {
     const auto found = FindArchiveSignature(reinterpret_cast<const std::uint8_t*>(archive.data()), archive.size());
     for (const fs::path& path : publicKeys) {
-        const Key key = readKey(path, false);
-        if (found && verifies(archive.substr(0, found->signedSize), found->signature, key.get())) {
+        const Key key = ReadKey(path, false);
+        if (found && Verifies(archive.substr(0, found->signedSize), found->signature, key.get())) {
             return path;
         }
     }

@@ -22,11 +22,11 @@ public:
 // signature is replaced. Throws SigningError for a key that is not an ECDSA
 // P-256 private key and for an archive that has another comment or no end
 // record.
-std::string signArchive(std::string_view archive, const std::filesystem::path& privateKey);
+std::string SignArchive(std::string_view archive, const std::filesystem::path& privateKey);
 
 // The public key file, of `publicKeys`, whose key made the signature that
 // `archive` carries; empty when none did or the archive carries none.
 // Throws SigningError for a file that is not an ECDSA P-256 public key.
-std::filesystem::path archiveSigner(std::string_view archive, const std::vector<std::filesystem::path>& publicKeys);
+std::filesystem::path FindArchiveSigner(std::string_view archive, const std::vector<std::filesystem::path>& publicKeys);
 
 }  // namespace content

@@ -44,9 +44,9 @@ private:
 };
 
 // Puts the database and then the archive in place. When the archive cannot
-// be put in place (a locked file on Windows, say), the earlier database is
+// be put in Place (a locked file on Windows, say), the earlier database is
 // restored, so that the two outputs always belong together.
-void putInPlace(const TemporaryFile& database, const TemporaryFile& archive)
+void PutInPlace(const TemporaryFile& database, const TemporaryFile& archive)
 {
     fs::path backup = database.target();
     backup += ".previous";
@@ -70,7 +70,7 @@ void putInPlace(const TemporaryFile& database, const TemporaryFile& archive)
     fs::remove(backup, ignored);
 }
 
-void writeAll(const fs::path& path, const std::string& bytes)
+void WriteAll(const fs::path& path, const std::string& bytes)
 {
     std::ofstream stream(path, std::ios::binary | std::ios::trunc);
     stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -84,7 +84,7 @@ void writeAll(const fs::path& path, const std::string& bytes)
 // environment sets it, in UTC, so that the same content gives the same
 // archive wherever and whenever it is built; otherwise now, in local time,
 // as zip tools show it.
-std::tm archiveDate()
+std::tm ArchiveDate()
 {
     const char* const epoch = std::getenv("SOURCE_DATE_EPOCH");
     if (epoch && *epoch) {
@@ -102,7 +102,7 @@ std::tm archiveDate()
 
 }  // namespace
 
-std::string readAll(const fs::path& path)
+std::string ReadAll(const fs::path& path)
 {
     std::ifstream stream(path, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
@@ -113,28 +113,28 @@ std::string readAll(const fs::path& path)
 }
 
 
-void buildContent(const fs::path& contentFolder, const fs::path& outFolder, const ArchiveSigner& sign)
+void BuildContent(const fs::path& contentFolder, const fs::path& outFolder, const ArchiveSigner& sign)
 {
-    const Content content = readContent(contentFolder);
+    const Content content = ReadContent(contentFolder);
 
     fs::create_directories(outFolder);
     TemporaryFile database(outFolder / kDatabaseName);
     TemporaryFile archive(outFolder / kArchiveName);
-    writeDatabase(content, database.path());
+    WriteDatabase(content, database.path());
     ZipEntry entry;
     entry.name = kDatabaseName;
-    entry.bytes = readAll(database.path());
-    writeZip(archive.path(), {entry}, archiveDate());
+    entry.bytes = ReadAll(database.path());
+    WriteZip(archive.path(), {entry}, ArchiveDate());
     if (sign) {
-        writeAll(archive.path(), sign(readAll(archive.path())));
+        WriteAll(archive.path(), sign(ReadAll(archive.path())));
     }
-    putInPlace(database, archive);
+    PutInPlace(database, archive);
 }
 
-void signArchiveFile(const fs::path& archivePath, const ArchiveSigner& sign)
+void SignArchiveFile(const fs::path& archivePath, const ArchiveSigner& sign)
 {
     TemporaryFile archive(archivePath);
-    writeAll(archive.path(), sign(readAll(archivePath)));
+    WriteAll(archive.path(), sign(ReadAll(archivePath)));
     fs::rename(archive.path(), archive.target());
 }
 

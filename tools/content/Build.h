@@ -16,14 +16,14 @@ namespace content {
 // `sign`, when given, turns the archive's bytes into the bytes that are
 // written (the archive with its signature).
 using ArchiveSigner = std::function<std::string(const std::string& archive)>;
-void buildContent(const std::filesystem::path& contentFolder, const std::filesystem::path& outFolder,
+void BuildContent(const std::filesystem::path& contentFolder, const std::filesystem::path& outFolder,
                   const ArchiveSigner& sign = {});
 
 // The whole file at `path`; throws std::runtime_error when it cannot be read.
-std::string readAll(const std::filesystem::path& path);
+std::string ReadAll(const std::filesystem::path& path);
 
 // Signs the archive at `archivePath` in place: the signed archive replaces
 // it only once it has been written whole.
-void signArchiveFile(const std::filesystem::path& archivePath, const ArchiveSigner& sign);
+void SignArchiveFile(const std::filesystem::path& archivePath, const ArchiveSigner& sign);
 
 }  // namespace content

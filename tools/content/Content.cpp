@@ -2,22 +2,22 @@
 
 namespace content {
 
-const char* typeName(ResourceType type)
+const char* TypeName(ResourceType type)
 {
     return type == ResourceType::Picture ? "picture" : "text";
 }
 
-std::string Origin::describe() const
+std::string Origin::Describe() const
 {
     return line > 0 ? file + ":" + std::to_string(line) : file;
 }
 
-std::string Value::place(int lineInFile) const
+std::string Value::Place(int lineInFile) const
 {
-    return file.empty() ? origin.describe() : Origin{file, lineInFile}.describe();
+    return file.empty() ? origin.Describe() : Origin{file, lineInFile}.Describe();
 }
 
-const Language* Content::findLanguage(const std::string& code) const
+const Language* Content::FindLanguage(const std::string& code) const
 {
     for (const Language& language : languages) {
         if (language.code == code) {
@@ -27,13 +27,13 @@ const Language* Content::findLanguage(const std::string& code) const
     return nullptr;
 }
 
-const ResourceDef* Content::findResource(std::int32_t id) const
+const ResourceDef* Content::FindResource(std::int32_t id) const
 {
     auto found = resources.find(id);
     return found == resources.end() ? nullptr : &found->second;
 }
 
-const Value* Content::resolve(const std::string& code, std::int32_t id) const
+const Value* Content::Resolve(const std::string& code, std::int32_t id) const
 {
     for (const std::string& candidate : {code, kNeutralLanguage}) {
         auto language = values.find(candidate);

@@ -19,7 +19,7 @@ inline const std::string kNeutralLanguage = "0";
 // Values of RES_TYPE.
 enum class ResourceType : int { Text = 1, Picture = 3 };
 
-const char* typeName(ResourceType type);
+const char* TypeName(ResourceType type);
 
 // A place in the content folder: a file relative to the folder and a line
 // (0 when the whole file is meant).
@@ -27,7 +27,7 @@ struct Origin {
     std::string file;
     int line = 0;
 
-    std::string describe() const;  // "texts/1031.txt:12" or "offer/de.json"
+    std::string Describe() const;  // "texts/1031.txt:12" or "offer/de.json"
 };
 
 struct Language {
@@ -35,7 +35,7 @@ struct Language {
     std::string nativeName;
     std::string englishName;
     std::string abbreviation;
-    int rtl = 0;  // 1: right-to-left
+    bool rtl = false;  // right-to-left
     Origin origin;
 };
 
@@ -53,7 +53,7 @@ struct Value {
 
     // Where to look for the value's bytes: the file (at a line of it, when
     // one is given) or the line of the text file.
-    std::string place(int lineInFile = 0) const;
+    std::string Place(int lineInFile = 0) const;
 };
 
 struct Content {
@@ -62,11 +62,11 @@ struct Content {
     // values[language code][resource id]
     std::map<std::string, std::map<std::int32_t, Value>> values;
 
-    const Language* findLanguage(const std::string& code) const;
-    const ResourceDef* findResource(std::int32_t id) const;
+    const Language* FindLanguage(const std::string& code) const;
+    const ResourceDef* FindResource(std::int32_t id) const;
     // The value that the program would read for a language: its own, else the
     // neutral language's. Null when neither exists.
-    const Value* resolve(const std::string& code, std::int32_t id) const;
+    const Value* Resolve(const std::string& code, std::int32_t id) const;
 };
 
 }  // namespace content

@@ -21,13 +21,13 @@ struct Fault {
     bool warning = false;  // worth knowing, but the content works
 };
 
-std::vector<Fault> checkContent(const Content& content);
+std::vector<Fault> CheckContent(const Content& content);
 
 // How many of the faults are not warnings: the check fails when any is.
-std::size_t countErrors(const std::vector<Fault>& faults);
+std::size_t CountErrors(const std::vector<Fault>& faults);
 
 // Prints the faults grouped by language (in the order of languages.tsv), the
 // warnings marked as such, and a summary line.
-void printFaults(const Content& content, const std::vector<Fault>& faults, std::ostream& out);
+void PrintFaults(const Content& content, const std::vector<Fault>& faults, std::ostream& out);
 
 }  // namespace content

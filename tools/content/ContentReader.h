@@ -27,6 +27,6 @@ public:
 };
 
 // Reads the whole folder; throws ContentError on the first malformed line.
-Content readContent(const std::filesystem::path& folder);
+Content ReadContent(const std::filesystem::path& folder);
 
 }  // namespace content

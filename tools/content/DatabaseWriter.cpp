@@ -48,55 +48,55 @@ public:
                                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         connection_.reset(raw);
         if (result != SQLITE_OK) {
-            fail("cannot create " + path.u8string());
+            Fail("cannot create " + path.u8string());
         }
     }
 
-    void exec(const char* sql)
+    void Exec(const char* sql)
     {
         if (sqlite3_exec(connection_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-            fail("cannot run \"" + std::string(sql).substr(0, 40) + "\"");
+            Fail("cannot run \"" + std::string(sql).substr(0, 40) + "\"");
         }
     }
 
-    Statement prepare(const char* sql)
+    Statement Prepare(const char* sql)
     {
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(connection_.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
-            fail("cannot prepare \"" + std::string(sql) + "\"");
+            Fail("cannot prepare \"" + std::string(sql) + "\"");
         }
         return Statement(raw);
     }
 
-    void bindText(sqlite3_stmt* statement, int index, const std::string& text)
+    void BindText(sqlite3_stmt* statement, int index, const std::string& text)
     {
-        check(sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
+        Check(sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
     }
 
-    void bindBlob(sqlite3_stmt* statement, int index, const std::string& bytes)
+    void BindBlob(sqlite3_stmt* statement, int index, const std::string& bytes)
     {
         // A zero-length blob, not NULL, for an empty value.
-        check(bytes.empty() ? sqlite3_bind_zeroblob(statement, index, 0)
+        Check(bytes.empty() ? sqlite3_bind_zeroblob(statement, index, 0)
                             : sqlite3_bind_blob(statement, index, bytes.data(), static_cast<int>(bytes.size()),
                                                 SQLITE_TRANSIENT));
     }
 
-    void bindInt(sqlite3_stmt* statement, int index, sqlite3_int64 value)
+    void BindInt(sqlite3_stmt* statement, int index, sqlite3_int64 value)
     {
-        check(sqlite3_bind_int64(statement, index, value));
+        Check(sqlite3_bind_int64(statement, index, value));
     }
 
     // Runs a bound insert and makes it ready for the next row.
-    void run(sqlite3_stmt* statement)
+    void Run(sqlite3_stmt* statement)
     {
         if (sqlite3_step(statement) != SQLITE_DONE) {
-            fail("cannot insert");
+            Fail("cannot insert");
         }
         sqlite3_reset(statement);
         sqlite3_clear_bindings(statement);
     }
 
-    void close()
+    void Close()
     {
         if (sqlite3_close(connection_.release()) != SQLITE_OK) {
             throw DatabaseError("cannot close the database");
@@ -104,14 +104,14 @@ public:
     }
 
 private:
-    void check(int result)
+    void Check(int result)
     {
         if (result != SQLITE_OK) {
-            fail("cannot bind a value");
+            Fail("cannot bind a value");
         }
     }
 
-    [[noreturn]] void fail(const std::string& what)
+    [[noreturn]] void Fail(const std::string& what)
     {
         throw DatabaseError(what + ": " + (connection_ ? sqlite3_errmsg(connection_.get()) : "out of memory"));
     }
@@ -121,59 +121,59 @@ private:
 
 }  // namespace
 
-void writeDatabase(const Content& content, const std::filesystem::path& path)
+void WriteDatabase(const Content& content, const std::filesystem::path& path)
 {
     Writer writer(path);
     // The file is temporary until it is complete; no journal is needed.
-    writer.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;");
-    writer.exec("BEGIN");
-    writer.exec(kSchema);
+    writer.Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;");
+    writer.Exec("BEGIN");
+    writer.Exec(kSchema);
 
-    Statement language = writer.prepare(
+    Statement language = writer.Prepare(
         "INSERT INTO LANGUAGE (LANG_CODE, LANG_NATIVE_NAME, ABREVIATION, LANG_ENGLISH_NAME, RTL) VALUES (?, ?, ?, ?, ?)");
     for (const Language& entry : content.languages) {
-        writer.bindText(language.get(), 1, entry.code);
-        writer.bindText(language.get(), 2, entry.nativeName);
-        writer.bindText(language.get(), 3, entry.abbreviation);
-        writer.bindText(language.get(), 4, entry.englishName);
-        writer.bindInt(language.get(), 5, entry.rtl);
-        writer.run(language.get());
+        writer.BindText(language.get(), 1, entry.code);
+        writer.BindText(language.get(), 2, entry.nativeName);
+        writer.BindText(language.get(), 3, entry.abbreviation);
+        writer.BindText(language.get(), 4, entry.englishName);
+        writer.BindInt(language.get(), 5, entry.rtl ? 1 : 0);
+        writer.Run(language.get());
     }
 
-    Statement definition = writer.prepare("INSERT INTO RESOURCE_DEF (RES_DEF_ID, RES_NAME, RES_TYPE) VALUES (?, ?, ?)");
+    Statement definition = writer.Prepare("INSERT INTO RESOURCE_DEF (RES_DEF_ID, RES_NAME, RES_TYPE) VALUES (?, ?, ?)");
     for (const auto& [id, def] : content.resources) {
-        writer.bindInt(definition.get(), 1, id);
-        writer.bindText(definition.get(), 2, def.name);
-        writer.bindInt(definition.get(), 3, static_cast<int>(def.type));
-        writer.run(definition.get());
+        writer.BindInt(definition.get(), 1, id);
+        writer.BindText(definition.get(), 2, def.name);
+        writer.BindInt(definition.get(), 3, static_cast<int>(def.type));
+        writer.Run(definition.get());
     }
 
-    Statement blob = writer.prepare("INSERT INTO BLOB (BLOB_ID, DATA) VALUES (?, ?)");
-    Statement value = writer.prepare("INSERT INTO RESOURCE_VALUE (RES_DEF_ID, LANG_CODE, BLOB_ID) VALUES (?, ?, ?)");
+    Statement blob = writer.Prepare("INSERT INTO BLOB (BLOB_ID, DATA) VALUES (?, ?)");
+    Statement value = writer.Prepare("INSERT INTO RESOURCE_VALUE (RES_DEF_ID, LANG_CODE, BLOB_ID) VALUES (?, ?, ?)");
     std::map<std::string, sqlite3_int64> blobIds;  // by data: identical values share a row
     for (const auto& [code, values] : content.values) {
         for (const auto& [id, entry] : values) {
             auto known = blobIds.find(entry.bytes);
             if (known == blobIds.end()) {
                 const sqlite3_int64 blobId = static_cast<sqlite3_int64>(blobIds.size()) + 1;
-                writer.bindInt(blob.get(), 1, blobId);
-                writer.bindBlob(blob.get(), 2, entry.bytes);
-                writer.run(blob.get());
+                writer.BindInt(blob.get(), 1, blobId);
+                writer.BindBlob(blob.get(), 2, entry.bytes);
+                writer.Run(blob.get());
                 known = blobIds.emplace(entry.bytes, blobId).first;
             }
-            writer.bindInt(value.get(), 1, id);
-            writer.bindText(value.get(), 2, code);
-            writer.bindInt(value.get(), 3, known->second);
-            writer.run(value.get());
+            writer.BindInt(value.get(), 1, id);
+            writer.BindText(value.get(), 2, code);
+            writer.BindInt(value.get(), 3, known->second);
+            writer.Run(value.get());
         }
     }
 
-    writer.exec("COMMIT");
+    writer.Exec("COMMIT");
     language.reset();
     definition.reset();
     blob.reset();
     value.reset();
-    writer.close();
+    writer.Close();
 }
 
 }  // namespace content

@@ -16,6 +16,6 @@ public:
 
 // Creates the database at `path`, which must not exist yet. Identical values
 // share one BLOB row. Throws DatabaseError; the caller removes the file then.
-void writeDatabase(const Content& content, const std::filesystem::path& path);
+void WriteDatabase(const Content& content, const std::filesystem::path& path);
 
 }  // namespace content

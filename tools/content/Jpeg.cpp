@@ -2,7 +2,7 @@
 
 namespace content {
 
-std::optional<JpegFrame> readJpegFrame(const std::string& bytes)
+std::optional<JpegFrame> ReadJpegFrame(const std::string& bytes)
 {
     auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
     if (bytes.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8) {

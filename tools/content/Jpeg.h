@@ -15,6 +15,6 @@ struct JpegFrame {
 
 // The frame of a JPEG file (starts with the SOI marker, has a frame header
 // before the image data); nothing when the bytes are not such a file.
-std::optional<JpegFrame> readJpegFrame(const std::string& bytes);
+std::optional<JpegFrame> ReadJpegFrame(const std::string& bytes);
 
 }  // namespace content

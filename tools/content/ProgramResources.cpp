@@ -2,7 +2,7 @@
 
 namespace content {
 
-const std::vector<ProgramResource>& programResources()
+const std::vector<ProgramResource>& ProgramResources()
 {
     constexpr ResourceType text = ResourceType::Text;
     constexpr ResourceType picture = ResourceType::Picture;
@@ -53,13 +53,13 @@ const std::vector<ProgramResource>& programResources()
     return table;
 }
 
-const std::vector<InstallerResource>& installerResources()
+const std::vector<InstallerResource>& InstallerResources()
 {
     static const std::vector<InstallerResource> installers = {{56, 300}, {61, 301}};
     return installers;
 }
 
-const std::vector<const char*>& offerKeys()
+const std::vector<const char*>& OfferKeys()
 {
     static const std::vector<const char*> keys = {"b1", "b2", "b3", "b4", "d1", "dir",
                                                   "f",  "h",  "i",  "i2", "t1", "t2"};

@@ -17,7 +17,7 @@ struct ProgramResource {
     const char* use;  // where the program shows or uses it
 };
 
-const std::vector<ProgramResource>& programResources();
+const std::vector<ProgramResource>& ProgramResources();
 
 // An installer that the program downloads and launches: its address and the
 // optional text resource with the SHA-256 digest that the downloaded file
@@ -27,7 +27,7 @@ struct InstallerResource {
     std::int32_t digest;
 };
 
-const std::vector<InstallerResource>& installerResources();
+const std::vector<InstallerResource>& InstallerResources();
 
 // Ids with a fixed role in the offer page.
 namespace offer {
@@ -41,7 +41,7 @@ constexpr std::int32_t kPicture = 241;             // inlined for the key "i2"
 
 // The keys of the offer description, in the order in which the program
 // replaces their placeholders (plain byte order of the key).
-const std::vector<const char*>& offerKeys();
+const std::vector<const char*>& OfferKeys();
 inline constexpr const char* kOfferPictureKey = "i2";
 
 }  // namespace content

@@ -19,13 +19,13 @@ constexpr std::uint32_t kRoundConstants[64] = {
 
 constexpr std::size_t kBlockSize = 64;
 
-std::uint32_t rotateRight(std::uint32_t value, int count)
+std::uint32_t RotateRight(std::uint32_t value, int count)
 {
     return (value >> count) | (value << (32 - count));
 }
 
 // Mixes one 64-byte block into the state.
-void compress(std::uint32_t state[8], const unsigned char* block)
+void Compress(std::uint32_t state[8], const unsigned char* block)
 {
     std::uint32_t schedule[64];
     for (int i = 0; i < 16; ++i) {
@@ -34,17 +34,17 @@ void compress(std::uint32_t state[8], const unsigned char* block)
     }
     for (int i = 16; i < 64; ++i) {
         const std::uint32_t s0 =
-            rotateRight(schedule[i - 15], 7) ^ rotateRight(schedule[i - 15], 18) ^ (schedule[i - 15] >> 3);
+            RotateRight(schedule[i - 15], 7) ^ RotateRight(schedule[i - 15], 18) ^ (schedule[i - 15] >> 3);
         const std::uint32_t s1 =
-            rotateRight(schedule[i - 2], 17) ^ rotateRight(schedule[i - 2], 19) ^ (schedule[i - 2] >> 10);
+            RotateRight(schedule[i - 2], 17) ^ RotateRight(schedule[i - 2], 19) ^ (schedule[i - 2] >> 10);
         schedule[i] = schedule[i - 16] + s0 + schedule[i - 7] + s1;
     }
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = h + (rotateRight(e, 6) ^ rotateRight(e, 11) ^ rotateRight(e, 25)) +
+        const std::uint32_t t1 = h + (RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25)) +
                                  ((e & f) ^ (~e & g)) + kRoundConstants[i] + schedule[i];
-        const std::uint32_t t2 = (rotateRight(a, 2) ^ rotateRight(a, 13) ^ rotateRight(a, 22)) +
+        const std::uint32_t t2 = (RotateRight(a, 2) ^ RotateRight(a, 13) ^ RotateRight(a, 22)) +
                                  ((a & b) ^ (a & c) ^ (b & c));
         h = g;
         g = f;
@@ -63,7 +63,7 @@ void compress(std::uint32_t state[8], const unsigned char* block)
 
 // The message's tail: the bytes after the last whole block, the 0x80 marker,
 // zeros and the message length in bits, filling one or two blocks.
-std::string paddedTail(const std::string& bytes)
+std::string PaddedTail(const std::string& bytes)
 {
     std::string tail = bytes.substr(bytes.size() - bytes.size() % kBlockSize);
     tail += '\x80';
@@ -86,11 +86,11 @@ Sha256Digest sha256(const std::string& bytes)
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t wholeBlocks = bytes.size() / kBlockSize;
     for (std::size_t block = 0; block < wholeBlocks; ++block) {
-        compress(state, data + block * kBlockSize);
+        Compress(state, data + block * kBlockSize);
     }
-    const std::string tail = paddedTail(bytes);
+    const std::string tail = PaddedTail(bytes);
     for (std::size_t offset = 0; offset < tail.size(); offset += kBlockSize) {
-        compress(state, reinterpret_cast<const unsigned char*>(tail.data()) + offset);
+        Compress(state, reinterpret_cast<const unsigned char*>(tail.data()) + offset);
     }
     Sha256Digest digest{};
     for (std::size_t i = 0; i < digest.size(); ++i) {

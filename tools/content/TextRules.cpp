@@ -5,7 +5,7 @@
 
 namespace content {
 
-std::optional<std::size_t> findInvalidUtf8(const std::string& text)
+std::optional<std::size_t> FindInvalidUtf8(const std::string& text)
 {
     const std::size_t size = text.size();
     std::size_t i = 0;
@@ -44,14 +44,14 @@ std::optional<std::size_t> findInvalidUtf8(const std::string& text)
     return std::nullopt;
 }
 
-bool isKnownMacro(const std::string& macro)
+bool IsKnownMacro(const std::string& macro)
 {
     static const std::array<const char*, 7> known = {
         "$(^Name)", "${PRIMARY_SW_NAME}", "$(^LangAbrev)", "$(^LangID)", "$(^NextBtn)", "$\\r", "$\\n"};
     return std::find(known.begin(), known.end(), macro) != known.end();
 }
 
-std::vector<std::string> findMacros(const std::string& text)
+std::vector<std::string> FindMacros(const std::string& text)
 {
     std::vector<std::string> macros;
     std::size_t position = 0;
@@ -76,7 +76,7 @@ std::vector<std::string> findMacros(const std::string& text)
     return macros;
 }
 
-int lineOfOffset(const std::string& text, std::size_t offset)
+int LineOfOffset(const std::string& text, std::size_t offset)
 {
     offset = std::min(offset, text.size());
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));

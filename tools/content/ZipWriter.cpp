@@ -10,16 +10,16 @@ namespace content {
 
 namespace {
 
-void put16(std::string& out, std::uint32_t value)
+void Put16(std::string& out, std::uint32_t value)
 {
     out.push_back(static_cast<char>(value & 0xFF));
     out.push_back(static_cast<char>((value >> 8) & 0xFF));
 }
 
-void put32(std::string& out, std::uint32_t value)
+void Put32(std::string& out, std::uint32_t value)
 {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
 }
 
 struct DosTime {
@@ -27,7 +27,7 @@ struct DosTime {
     std::uint16_t date;
 };
 
-DosTime toDosTime(const std::tm& local)
+DosTime ToDosTime(const std::tm& local)
 {
     if (local.tm_year < 80) {  // zip time starts in 1980
         return {0, (1 << 5) | 1};
@@ -38,7 +38,7 @@ DosTime toDosTime(const std::tm& local)
 
 }  // namespace
 
-std::string deflateBytes(const std::string& input, int windowBits)
+std::string DeflateBytes(const std::string& input, int windowBits)
 {
     z_stream stream{};
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -58,14 +58,14 @@ std::string deflateBytes(const std::string& input, int windowBits)
     return output;
 }
 
-std::string zipBytes(const std::vector<ZipEntry>& entries, const std::tm& modified)
+std::string ZipBytes(const std::vector<ZipEntry>& entries, const std::tm& modified)
 {
     constexpr std::uint32_t kVersion = 20;  // 2.0: deflate
     constexpr std::uint32_t kStore = 0;
     constexpr std::uint32_t kDeflate = 8;
     constexpr std::uint32_t kUtf8Names = 1 << 11;
     constexpr std::size_t kLimit = std::numeric_limits<std::uint32_t>::max();
-    const DosTime stamp = toDosTime(modified);
+    const DosTime stamp = ToDosTime(modified);
 
     std::string archive;
     std::string directory;
@@ -75,38 +75,38 @@ std::string zipBytes(const std::vector<ZipEntry>& entries, const std::tm& modifi
         }
         const std::string packed = entry.dataOverride ? *entry.dataOverride
                                    : entry.stored     ? entry.bytes
-                                                      : deflateBytes(entry.bytes, -MAX_WBITS);
+                                                      : DeflateBytes(entry.bytes, -MAX_WBITS);
         const auto crc = entry.crcOverride.value_or(static_cast<std::uint32_t>(
             crc32(0, reinterpret_cast<const Bytef*>(entry.bytes.data()), static_cast<uInt>(entry.bytes.size()))));
         const auto offset = static_cast<std::uint32_t>(archive.size());
 
         // Fields shared by the local header and the central directory entry.
         std::string common;
-        put16(common, kVersion);
-        put16(common, kUtf8Names | entry.extraFlags);
-        put16(common, entry.stored ? kStore : kDeflate);
-        put16(common, stamp.time);
-        put16(common, stamp.date);
-        put32(common, crc);
-        put32(common, static_cast<std::uint32_t>(packed.size()));
-        put32(common, static_cast<std::uint32_t>(entry.bytes.size()));
-        put16(common, static_cast<std::uint32_t>(entry.name.size()));
-        put16(common, 0);  // extra field length
+        Put16(common, kVersion);
+        Put16(common, kUtf8Names | entry.extraFlags);
+        Put16(common, entry.stored ? kStore : kDeflate);
+        Put16(common, stamp.time);
+        Put16(common, stamp.date);
+        Put32(common, crc);
+        Put32(common, static_cast<std::uint32_t>(packed.size()));
+        Put32(common, static_cast<std::uint32_t>(entry.bytes.size()));
+        Put16(common, static_cast<std::uint32_t>(entry.name.size()));
+        Put16(common, 0);  // extra field length
 
-        put32(archive, 0x04034B50);
+        Put32(archive, 0x04034B50);
         archive += common;
         archive += entry.name;
         archive += packed;
 
-        put32(directory, 0x02014B50);
-        put16(directory, kVersion);  // made by: MS-DOS attributes
+        Put32(directory, 0x02014B50);
+        Put16(directory, kVersion);  // made by: MS-DOS attributes
         directory += common;
-        put16(directory, 0);  // comment length
-        put16(directory, 0);  // disk number
-        put16(directory, 0);  // internal attributes
+        Put16(directory, 0);  // comment length
+        Put16(directory, 0);  // disk number
+        Put16(directory, 0);  // internal attributes
         const bool folder = !entry.name.empty() && entry.name.back() == '/';
-        put32(directory, folder ? 0x10 : 0);  // external attributes: MS-DOS's folder bit
-        put32(directory, offset);
+        Put32(directory, folder ? 0x10 : 0);  // external attributes: MS-DOS's folder bit
+        Put32(directory, offset);
         directory += entry.name;
     }
     if (archive.size() + directory.size() >= kLimit || entries.size() > 0xFFFF) {
@@ -114,20 +114,20 @@ std::string zipBytes(const std::vector<ZipEntry>& entries, const std::tm& modifi
     }
     const auto directoryOffset = static_cast<std::uint32_t>(archive.size());
     archive += directory;
-    put32(archive, 0x06054B50);
-    put16(archive, 0);  // this disk
-    put16(archive, 0);  // disk of the central directory
-    put16(archive, static_cast<std::uint32_t>(entries.size()));
-    put16(archive, static_cast<std::uint32_t>(entries.size()));
-    put32(archive, static_cast<std::uint32_t>(directory.size()));
-    put32(archive, directoryOffset);
-    put16(archive, 0);  // comment length
+    Put32(archive, 0x06054B50);
+    Put16(archive, 0);  // this disk
+    Put16(archive, 0);  // disk of the central directory
+    Put16(archive, static_cast<std::uint32_t>(entries.size()));
+    Put16(archive, static_cast<std::uint32_t>(entries.size()));
+    Put32(archive, static_cast<std::uint32_t>(directory.size()));
+    Put32(archive, directoryOffset);
+    Put16(archive, 0);  // comment length
     return archive;
 }
 
-void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified)
+void WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified)
 {
-    const std::string archive = zipBytes(entries, modified);
+    const std::string archive = ZipBytes(entries, modified);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(archive.data(), static_cast<std::streamsize>(archive.size()));
     file.close();

@@ -32,14 +32,14 @@ struct ZipEntry {
 
 // The archive's bytes. `modified` is the entries' date and time as zip
 // stores it, without a time zone (before 1980: 1980-01-01). Throws ZipError.
-std::string zipBytes(const std::vector<ZipEntry>& entries, const std::tm& modified);
+std::string ZipBytes(const std::vector<ZipEntry>& entries, const std::tm& modified);
 
-// Writes zipBytes to `path` (replacing a file there). Throws ZipError; a
+// Writes ZipBytes to `path` (replacing a file there). Throws ZipError; a
 // partial file is left to the caller.
-void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified);
+void WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified);
 
 // `input` compressed; `windowBits` as zlib's deflateInit2 takes it: -15 for
 // the raw data that zip's method 8 stores, 16 + 15 for a gzip stream.
-std::string deflateBytes(const std::string& input, int windowBits);
+std::string DeflateBytes(const std::string& input, int windowBits);
 
 }  // namespace content

@@ -34,46 +34,46 @@ const char* const kUsage =
     "The folder format is described in content/README.md.\n";
 
 #if CONTENT_TOOL_SIGNING
-content::ArchiveSigner signerWith(const fs::path& key)
+content::ArchiveSigner SignerWith(const fs::path& key)
 {
-    return [key](const std::string& archive) { return content::signArchive(archive, key); };
+    return [key](const std::string& archive) { return content::SignArchive(archive, key); };
 }
 #else
-[[noreturn]] content::ArchiveSigner signerWith(const fs::path&)
+[[noreturn]] content::ArchiveSigner SignerWith(const fs::path&)
 {
     throw std::runtime_error("signing needs the content tool built for the build machine (OpenSSL)");
 }
 #endif
 
-int build(const fs::path& contentFolder, const fs::path& outFolder, const std::vector<fs::path>& signingKey)
+int Build(const fs::path& contentFolder, const fs::path& outFolder, const std::vector<fs::path>& signingKey)
 {
-    content::buildContent(contentFolder, outFolder,
-                          signingKey.empty() ? content::ArchiveSigner() : signerWith(signingKey[0]));
+    content::BuildContent(contentFolder, outFolder,
+                          signingKey.empty() ? content::ArchiveSigner() : SignerWith(signingKey[0]));
     std::cout << "wrote " << (outFolder / "resources.db").u8string() << " and "
               << (outFolder / "resources.zip").u8string() << "\n";
     return 0;
 }
 
-int check(const fs::path& contentFolder)
+int Check(const fs::path& contentFolder)
 {
-    const content::Content content = content::readContent(contentFolder);
-    const std::vector<content::Fault> faults = content::checkContent(content);
-    const bool failed = content::countErrors(faults) > 0;
-    content::printFaults(content, faults, failed ? std::cerr : std::cout);
+    const content::Content content = content::ReadContent(contentFolder);
+    const std::vector<content::Fault> faults = content::CheckContent(content);
+    const bool failed = content::CountErrors(faults) > 0;
+    content::PrintFaults(content, faults, failed ? std::cerr : std::cout);
     return failed ? kExitFault : 0;
 }
 
-int sign(const fs::path& archive, const fs::path& key)
+int Sign(const fs::path& archive, const fs::path& key)
 {
-    content::signArchiveFile(archive, signerWith(key));
+    content::SignArchiveFile(archive, SignerWith(key));
     std::cout << "signed " << archive.u8string() << "\n";
     return 0;
 }
 
-int verify(const fs::path& archive, const std::vector<fs::path>& publicKeys)
+int Verify(const fs::path& archive, const std::vector<fs::path>& publicKeys)
 {
 #if CONTENT_TOOL_SIGNING
-    const fs::path signer = content::archiveSigner(content::readAll(archive), publicKeys);
+    const fs::path signer = content::FindArchiveSigner(content::ReadAll(archive), publicKeys);
     if (signer.empty()) {
         std::cerr << "content-tool: " << archive.u8string()
                   << ": no signature, or one that none of the public keys made\n";
@@ -88,21 +88,21 @@ int verify(const fs::path& archive, const std::vector<fs::path>& publicKeys)
 #endif
 }
 
-int run(const std::vector<fs::path>& arguments)
+int Run(const std::vector<fs::path>& arguments)
 {
     const std::string command = arguments.empty() ? std::string() : arguments[0].u8string();
     try {
         if (command == "build" && (arguments.size() == 3 || arguments.size() == 4)) {
-            return build(arguments[1], arguments[2], {arguments.begin() + 3, arguments.end()});
+            return Build(arguments[1], arguments[2], {arguments.begin() + 3, arguments.end()});
         }
         if (command == "sign" && arguments.size() == 3) {
-            return sign(arguments[1], arguments[2]);
+            return Sign(arguments[1], arguments[2]);
         }
         if (command == "verify" && arguments.size() >= 3) {
-            return verify(arguments[1], {arguments.begin() + 2, arguments.end()});
+            return Verify(arguments[1], {arguments.begin() + 2, arguments.end()});
         }
         if (command == "check" && arguments.size() == 2) {
-            return check(arguments[1]);
+            return Check(arguments[1]);
         }
         if (command == "--help" || command == "-h" || command == "help") {
             std::cout << kUsage;
@@ -132,5 +132,5 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(argv[i]);
     }
-    return run(arguments);
+    return Run(arguments);
 }

@@ -29,6 +29,7 @@ protected:
 private:
     void TakeModeTexts();
 
+    // Established names without the m_ prefix; the ids are 32-bit ints.
     Win32xx::CWnd titleLabel;
     Win32xx::CWnd bodyLabel;
     Win32xx::CWnd subtitleLabel;

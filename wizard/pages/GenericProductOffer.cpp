@@ -56,7 +56,7 @@ BOOL GenericProductOffer::OnInitPage()
 
     offerUrl = resources.getString(resources.currentLanguage().code, kOfferAddressId);
     offerParams = resources.getLocalizedString(kOfferParametersId).str();
-    offerDigest = InstallerDigest(resources, kOfferDigestId);
+    m_offerDigest = InstallerDigest(resources, kOfferDigestId);
     ::SetCursor(kArrowCursor);
     return TRUE;
 }
@@ -94,7 +94,7 @@ bool GenericProductOffer::OnNext()
     auto download = std::make_shared<DownloadTask>(Win32xx::CString(offerUrl.c_str()));
     auto launch = std::make_shared<ExecProgramTask>(download);
     launch->SetParameters(offerParams.c_str());
-    launch->SetExpectedDigest(offerDigest);
+    launch->SetExpectedDigest(m_offerDigest);
     stepFrame->tasks.push_back(download);
     stepFrame->tasks.push_back(launch);
     SetOfferCaptions(false);

@@ -29,9 +29,10 @@ private:
     void LoadHtml(const std::string& html);
     void SetOfferCaptions(bool offer);
 
+    std::optional<std::string> m_offerDigest;
+    // Established names without the m_ prefix.
     OfferTutorial tutorial;
     CWebBrowserEx browser;
     std::wstring offerUrl;
     std::wstring offerParams;
-    std::optional<std::string> offerDigest;
 };

@@ -29,6 +29,7 @@ public:
     // page: a description of some 50 KB reached gigabytes.
     static constexpr size_t kMaxHtmlSize = 16 << 20;
 
+    // Established names without the m_ prefix (also those of the private part below).
     int imageId = 0;
     int jsonTextId = 0;
     int templateId = 0;

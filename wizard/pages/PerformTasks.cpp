@@ -31,40 +31,40 @@ PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERF
     step->isOffer = 0;
     step->active = 1;
     step->isTaskStep = 1;
-    sequence.onEnded = [this](int index) { OnTaskEnded(index); };
+    m_sequence.onEnded = [this](int index) { OnTaskEnded(index); };
 }
 
 BOOL PerformTasks::OnInitPage()
 {
-    progressBar.AttachDlgItem(IDC_TASKS_PROGRESS, GetHwnd());
-    statusText.AttachDlgItem(IDC_TASKS_STATUS, GetHwnd());
+    m_progressBar.AttachDlgItem(IDC_TASKS_PROGRESS, GetHwnd());
+    m_statusText.AttachDlgItem(IDC_TASKS_STATUS, GetHwnd());
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    statusText.SetWindowText(resources.getString(resources.currentLanguage().code, kStatusTextId).c_str());
+    m_statusText.SetWindowText(resources.getString(resources.currentLanguage().code, kStatusTextId).c_str());
     return TRUE;
 }
 
 void PerformTasks::OnStepEnter()
 {
     // A skipped offer contributes its clean-up tasks instead.
-    sequence.Collect([](const StepFrame& step) {
+    m_sequence.Collect([](const StepFrame& step) {
         return (!step.isOffer || step.active) ? &step.tasks : &step.cancelSetupTasks;
     });
-    progressBar.SetRange(0, sequence.Count() * kProgressPerTask);
-    progressBar.SetPos(0);
-    sequence.Start(0);
+    m_progressBar.SetRange(0, m_sequence.Count() * kProgressPerTask);
+    m_progressBar.SetPos(0);
+    m_sequence.Start(0);
 }
 
 BOOL PerformTasks::OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case UWM_TASK_PROGRESS:
-        progressBar.SetPos(sequence.CurrentIndex() * kProgressPerTask + static_cast<int>(lParam));
+        m_progressBar.SetPos(m_sequence.CurrentIndex() * kProgressPerTask + static_cast<int>(lParam));
         return TRUE;
     case UWM_TASK_ERROR:
         OnTaskError(reinterpret_cast<std::wstring*>(lParam));
         return TRUE;
     default:
-        return sequence.OnMessage(message, wParam);
+        return m_sequence.OnMessage(message, wParam);
     }
 }
 
@@ -78,8 +78,8 @@ void PerformTasks::OnTaskError(std::wstring* text)
 
 void PerformTasks::OnTaskEnded(int index)
 {
-    if (!sequence.IsLast(index)) {
-        sequence.Start(index + 1);
+    if (!m_sequence.IsLast(index)) {
+        m_sequence.Start(index + 1);
         return;
     }
     StepsManager& steps = GenericSingleton<StepsManager>::instance();

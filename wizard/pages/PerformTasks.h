@@ -15,7 +15,7 @@ public:
     void OnStepEnter() override;
 
     // The tasks of the last activation, in running order.
-    const std::vector<std::shared_ptr<AbstractTaskBase>>& Tasks() const noexcept { return sequence.Tasks(); }
+    const std::vector<std::shared_ptr<AbstractTaskBase>>& Tasks() const noexcept { return m_sequence.Tasks(); }
 
 protected:
     BOOL OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -25,7 +25,7 @@ private:
     void OnTaskError(std::wstring* text);
     void OnTaskEnded(int index);
 
-    Win32xx::CProgressBar progressBar;
-    Win32xx::CWnd statusText;
-    StepTaskSequence sequence{*this};
+    Win32xx::CProgressBar m_progressBar;
+    Win32xx::CWnd m_statusText;
+    StepTaskSequence m_sequence{*this};
 };

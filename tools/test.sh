@@ -9,3 +9,5 @@ bash tools/setup-machine.sh
 cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
+# The build again in another folder, later: the same bytes (see docs/release.md).
+bash tools/build/check-reproducible.sh --against build

@@ -2,6 +2,7 @@
 // extracted behind the two-phase bar, or the run ends through a fatal stop.
 
 #include "ShellFixture.h"
+#include "res/Messages.h"
 #include "support/BuildAddress.h"
 
 using testing_support::ZipItem;
@@ -111,4 +112,36 @@ TEST_F(BootstrapTest, UnsignedArchiveIsRefusedWithoutCaptionAndEndsTheRun)
                             testing_support::Widen(log[at].message.substr(downloaded.size())));
     ExpectFatalEnd(*product);
     EXPECT_EQ(CountRecords("Finish un zip task"), 0u);
+}
+
+// A message of a thread that is no task's: its progress counts as the
+// extraction's, its end does nothing, and its error without a text shows no
+// box before the fatal stop.
+TEST_F(BootstrapTest, MessagesOfNoTaskAndAnErrorWithoutText)
+{
+    ServeArchive({}, "resources.db", 1, 60000);  // one byte, then the download waits
+    auto product = Start(L"KestrafinSetup.exe");
+    const HWND loader = winauto::WaitForWindow(kLoader, kTimeoutMs, product->Id());
+    ASSERT_NE(loader, nullptr);
+    const WPARAM noTask = 3;  // thread ids are multiples of four
+    ::SendMessageW(loader, UWM_TASK_FINISHED, noTask, 0);
+    EXPECT_TRUE(winauto::WaitUntil([&] {
+        ::SendMessageW(loader, UWM_TASK_PROGRESS, noTask, 50);
+        return winauto::ProgressPosition(loader, kLoaderBar) == 150;
+    }, kTimeoutMs));
+    ::SendNotifyMessageW(loader, UWM_TASK_ERROR, noTask, 0);
+    ExpectFatalEnd(*product);
+    EXPECT_EQ(CountRecords("Setup Resource Archive downloaded to "), 0u);
+    EXPECT_EQ(CountRecordsFrom("Resloader::DialogProc", "Fatal error Error Occured While Preparing Setup Resource File."),
+              1u);
+}
+
+TEST_F(BootstrapTest, ArchiveGoneAfterItsDownloadIsReportedAndNotExtracted)
+{
+    ServeArchive();
+    auto probe = Start(L"shell_probe.exe", L"archive-vanishes");
+    ExpectBoxAndConfirm(*probe, L"Fatal Error", L"Cannot locate Setup Resource Archive");
+    ExpectFatalEnd(*probe);
+    EXPECT_EQ(CountRecordsFrom("Resloader::DialogProc", "Cannot locate Setup Resource Archive"), 1u);
+    EXPECT_EQ(CountRecords("Start Extracting Resource Archive."), 0u);
 }

@@ -1,11 +1,30 @@
 #include "ShellFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "support/BuildAddress.h"
 
 using testing_support::ChildProcess;
 using testing_support::LoopbackHttpServer;
+
+namespace {
+// The banner, the page picture and the strip of each state (finished, tasks,
+// offer, welcome), each of one colour.
+const std::pair<int, COLORREF> kPictures[] = {{239, RGB(200, 30, 30)},  {240, RGB(30, 200, 30)},
+                                              {25, RGB(30, 30, 200)},   {26, RGB(200, 200, 30)},
+                                              {27, RGB(200, 30, 200)},  {28, RGB(30, 200, 200)}};
+
+// A one-pixel bitmap file, which the picture loader reads as it reads JPEG.
+std::string SolidPicture(COLORREF colour)
+{
+    const BITMAPFILEHEADER file{0x4D42, 58, 0, 0, 54};
+    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), 1, 1, 1, 24, BI_RGB, 4, 0, 0, 0, 0};
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    return bytes + std::string{char(GetBValue(colour)), char(GetGValue(colour)), char(GetRValue(colour)), 0};
+}
+}  // namespace
 
 ShellFixture::ShellFixture() : m_server(testing_support::ArchivePort())
 {
@@ -23,6 +42,8 @@ ShellFixture::ShellFixture() : m_server(testing_support::ArchivePort())
         {40, "<html><body>[[o:h]]</body></html>"}, {38, "{\"h\":\"Offer\"}"}, {168, "[[$1]]"}, {166, "x"}};
     for (const auto& [id, text] : texts)
         m_database.AddText("0", id, text);
+    for (const auto& [id, colour] : kPictures)
+        m_database.AddPicture("0", id, SolidPicture(colour));
     m_database.AddText("0", 56, testing_support::ArchiveServerUrl("/KestrafinInstaller.exe"));
     m_database.AddText("0", 61, testing_support::ArchiveServerUrl("/PartnerInstaller.exe"));
     m_installer = LoopbackHttpServer::Body(testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe")));
@@ -146,10 +167,15 @@ bool ShellFixture::ShowOffer(HWND wizard)
     return winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs);
 }
 
-void ShellFixture::CancelAndClose(HWND wizard)
+bool ShellFixture::AskToCancel(HWND wizard)
 {
     winauto::Click(wizard, Cancel);
-    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, Close); }, kTimeoutMs));
+    return winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, Close); }, kTimeoutMs);
+}
+
+void ShellFixture::CancelAndClose(HWND wizard)
+{
+    ASSERT_TRUE(AskToCancel(wizard));
     winauto::Click(wizard, Close);
     ASSERT_TRUE(m_product->Wait(kTimeoutMs)) << "the product did not end";
 }
@@ -162,4 +188,19 @@ std::vector<int> ShellFixture::VisibleButtons(HWND wizard)
             visible.push_back(id);
     }
     return visible;
+}
+
+int ShellFixture::ShownPicture(HWND wizard, int controlId)
+{
+    RECT rect{};
+    ::GetWindowRect(winauto::FindDescendant(wizard, controlId), &rect);
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF shown = ::GetPixel(screen, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ::ReleaseDC(nullptr, screen);
+    for (const auto& [id, colour] : kPictures) {
+        if (std::abs(GetRValue(shown) - GetRValue(colour)) + std::abs(GetGValue(shown) - GetGValue(colour)) +
+                std::abs(GetBValue(shown) - GetBValue(colour)) < 60)
+            return id;
+    }
+    return 0;
 }

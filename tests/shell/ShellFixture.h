@@ -31,7 +31,9 @@ protected:
     static constexpr wchar_t kWizard[] = L"Kestrafin Setup (V3.2)";
     enum Button { Skip = 1007, SkipAll = 1008, Next = 1009, Close = 1047, Previous = 1054, Cancel = 1055,
                   TaskCancel = 8 };
-    enum PageControl { Title = 1024, Subtitle = 1025, Body = 1026, TasksProgress = 1035 };
+    enum PageControl { Title = 1024, Subtitle = 1025, Body = 1026, LeftLink = 1048, RightLink = 1049, Picture = 1010,
+                       TasksProgress = 1035, TasksStatus = 1036 };
+    enum FrameControl { Banner = 1013, Strip = 1011, Pages = 1023 };
 
     ShellFixture();
 
@@ -79,8 +81,13 @@ protected:
     bool WaitForFinish(HWND wizard) { return WaitForTitle(wizard, L"Setup complete"); }
     // Next on the welcome page; true once the offer's own captions show.
     bool ShowOffer(HWND wizard);
+    // Cancel; true once the question shows with its close button.
+    bool AskToCancel(HWND wizard);
     // Cancel, then Close on the message page: the wizard ends unfinished.
     void CancelAndClose(HWND wizard);
+    // The id of the picture that a picture control shows (each picture of
+    // the test's database is of one colour of its own), 0 for none.
+    int ShownPicture(HWND wizard, int controlId);
     // The buttons that are visible, in the order of `Button`.
     std::vector<int> VisibleButtons(HWND wizard);
     // The records of the installers that ran ("" when one did not run).

@@ -17,6 +17,8 @@
 //                                  a CFileException
 //   shell_probe window-throws      while a modal dialog runs, a worker's message to a
 //                                  window outside it raises a CFileException
+//   shell_probe archive-vanishes   the resource bootstrap, whose downloaded archive is
+//                                  deleted before the bootstrap looks for it
 //
 // The probe's dialogs and window run behind a frame that stands in for the
 // kernel's user-mode callback of x64 Windows: an exception that reaches it
@@ -28,6 +30,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <string>
@@ -40,6 +43,7 @@
 #include "framework/Dialog.h"
 #include "framework/Exception.h"
 #include "res/resource.h"
+#include "resources/Resloader.h"
 #include "tasks/AbstractTaskBase.h"
 
 namespace {
@@ -167,6 +171,27 @@ void RunThrowingDialogs(const std::wstring& mode)
     outer.DoModal(nullptr);
 }
 
+// Deletes every downloaded archive in the temporary folder as the
+// download's end reaches the bootstrap's window.
+LRESULT CALLBACK DeleteArchivesAtTaskEnd(int code, WPARAM removed, LPARAM message)
+{
+    if (code == HC_ACTION && removed == PM_REMOVE && reinterpret_cast<const MSG*>(message)->message == UWM_TASK_ENDED) {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::temp_directory_path()))
+            if (entry.path().extension() == ".zip")
+                std::filesystem::remove(entry.path(), ignored);
+    }
+    return ::CallNextHookEx(nullptr, code, removed, message);
+}
+
+void RunBootstrapWithoutArchive()
+{
+    const HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, DeleteArchivesAtTaskEnd, nullptr, ::GetCurrentThreadId());
+    Resloader loader;
+    loader.DoModal(nullptr);
+    ::UnhookWindowsHookEx(hook);
+}
+
 class ProbeApp : public CSetupApp {
 protected:
     void RunDialogs() override
@@ -187,6 +212,8 @@ protected:
             throw Win32xx::CResourceException(L"");
         } else if (mode == L"throw-bad-alloc") {
             throw std::bad_alloc();
+        } else if (mode == L"archive-vanishes") {
+            RunBootstrapWithoutArchive();
         } else {
             RunThrowingDialogs(mode);
         }

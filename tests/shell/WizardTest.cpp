@@ -1,10 +1,55 @@
 // The wizard of the real product, driven as a user would: welcome, offer,
-// the setup tasks, finished; skip, going back, cancel and close.
+// the setup tasks, finished; skip, going back, cancel and close; the
+// keyboard alone; the mirrored frame.
 
 #include "ShellFixture.h"
 #include "support/BuildAddress.h"
 
-using WizardTest = ShellFixture;
+class WizardTest : public ShellFixture {
+protected:
+    bool Shows(HWND wizard, int control, int picture)
+    {
+        return winauto::WaitUntil([&] { return ShownPicture(wizard, control) == picture; }, kTimeoutMs);
+    }
+    int VisibleLinks(HWND wizard)
+    {
+        return ::IsWindowVisible(winauto::FindDescendant(wizard, LeftLink)) +
+               ::IsWindowVisible(winauto::FindDescendant(wizard, RightLink));
+    }
+    // The message page fills the frame's page area, its picture on the side
+    // where reading starts.
+    void ExpectPagePlacement(HWND wizard, bool mirrored)
+    {
+        EXPECT_EQ((winauto::ExtendedStyle(wizard) & WS_EX_LAYOUTRTL) != 0, mirrored);
+        const HWND picture = winauto::FindDescendant(wizard, Picture);
+        RECT page{}, shown{};
+        ::GetWindowRect(::GetParent(picture), &page);
+        ::GetWindowRect(picture, &shown);
+        const RECT area = winauto::ControlRect(wizard, Pages);
+        EXPECT_GE(page.left, area.left);
+        EXPECT_LE(page.right, area.right);
+        EXPECT_GT(page.right - page.left, (area.right - area.left) * 9 / 10);
+        EXPECT_EQ(mirrored ? page.right - shown.right : shown.left - page.left, 0);
+    }
+    // Suspended, next stands where cancel stood: on its left edge, or on its
+    // right one in a mirrored frame.
+    void ExpectNextInCancelsPlace(HWND wizard, const RECT& cancel, bool mirrored)
+    {
+        winauto::WindowText(wizard);  // answered once the layout's handler has returned
+        const RECT next = winauto::ControlRect(wizard, Next);
+        EXPECT_EQ(mirrored ? next.right : next.left, mirrored ? cancel.right : cancel.left);
+        EXPECT_EQ(next.top, cancel.top);
+    }
+    bool TabTo(HWND wizard, int control)
+    {
+        for (int presses = 0; presses < 20 && winauto::FocusedControl(wizard) != control; ++presses) {
+            const int before = winauto::FocusedControl(wizard);
+            winauto::PressKey(wizard, VK_TAB);
+            winauto::WaitUntil([&] { return winauto::FocusedControl(wizard) != before; }, kTimeoutMs);
+        }
+        return winauto::FocusedControl(wizard) == control;
+    }
+};
 
 TEST_F(WizardTest, AcceptingTheOfferRunsBothInstallersAndFinishes)
 {
@@ -13,18 +58,27 @@ TEST_F(WizardTest, AcceptingTheOfferRunsBothInstallersAndFinishes)
     EXPECT_EQ(PageText(wizard, Title), L"Welcome to Kestrafin");
     EXPECT_EQ(PageText(wizard, Subtitle), L"Subtitle");
     EXPECT_EQ(PageText(wizard, Body), L"Body 1033");
+    EXPECT_EQ(PageText(wizard, LeftLink), L"<a href=\"http://127.0.0.1/privacy\">Privacy</a>");
+    EXPECT_EQ(PageText(wizard, RightLink), L"<a href=\"http://127.0.0.1/license\">License</a>");
+    EXPECT_EQ(VisibleLinks(wizard), 2);
     EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Next, Cancel}));
-    EXPECT_EQ(winauto::ExtendedStyle(wizard) & WS_EX_LAYOUTRTL, 0);
+    EXPECT_TRUE(Shows(wizard, Banner, 239));
+    EXPECT_TRUE(Shows(wizard, Picture, 240));
+    EXPECT_TRUE(Shows(wizard, Strip, 28));
+    ExpectPagePlacement(wizard, false);
 
     ASSERT_TRUE(ShowOffer(wizard));
     EXPECT_EQ(winauto::ControlText(wizard, Skip), L"Decline");
     EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Skip, SkipAll, Next, Previous, Cancel}));
+    EXPECT_TRUE(Shows(wizard, Strip, 27));
 
     winauto::Click(wizard, Next);
     ASSERT_TRUE(WaitForFinish(wizard));
     EXPECT_EQ(PageText(wizard, Subtitle), L"");
+    EXPECT_EQ(VisibleLinks(wizard), 0);
     EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Next}));
     EXPECT_EQ(winauto::ControlText(wizard, Next), L"Finish");
+    EXPECT_TRUE(Shows(wizard, Strip, 25));
     EXPECT_EQ(winauto::ProgressMaximum(::GetAncestor(winauto::FindDescendant(wizard, TasksProgress), GA_PARENT),
                                        TasksProgress),
               400);
@@ -41,10 +95,8 @@ TEST_F(WizardTest, AcceptingTheOfferRunsBothInstallersAndFinishes)
     ASSERT_TRUE(m_product->Wait(kTimeoutMs));
     EXPECT_EQ(m_product->ExitCode(), 0u);
     EXPECT_EQ(CountRecords("Starting a new Task"), 4u);
-    EXPECT_EQ(CountRecords("All Setup Tasks Done."), 1u);
     EXPECT_EQ(CountRecords("No Cancel Setup Tasks Are registred."), 0u) << "a finished setup needs no clean-up";
-    // The run's story, in order, from start to end: the offer's chain runs
-    // before the product's.
+    // The run's story, in order: the offer's chain runs before the product's.
     const std::string download = "[DownloadTask] URL: " + testing_support::ArchiveServerUrl("/");
     ExpectRecordsInOrder({"Setup Started", "Aquiring resource Database", "Resource File is ", "Resources aquired",
                           "Display Setup Language Selection Dialog.", "Language Selected :English",
@@ -91,9 +143,13 @@ TEST_F(WizardTest, LeavingTheOfferRestoresTheCaptionsAndAcceptingAgainQueuesItOn
     };
     expectHeadersHidden();
     ASSERT_TRUE(ShowOffer(wizard));
+    ASSERT_TRUE(Shows(wizard, Strip, 27));
 
-    winauto::Click(wizard, Cancel);
-    ASSERT_TRUE(WaitForTitle(wizard, L"Cancel the setup?"));
+    ASSERT_TRUE(AskToCancel(wizard));
+    EXPECT_EQ(PageText(wizard, Title), L"Cancel the setup?");
+    EXPECT_EQ(PageText(wizard, Body), L"Not installed yet");
+    EXPECT_EQ(VisibleLinks(wizard), 0);
+    EXPECT_EQ(ShownPicture(wizard, Strip), 27) << "suspended, the strip stays";
     EXPECT_EQ(winauto::ControlText(wizard, Next), L"Next >");
     EXPECT_EQ(winauto::ControlText(wizard, Skip), L"Skip");
     expectHeadersHidden();
@@ -122,45 +178,84 @@ TEST_F(WizardTest, CancelOnTheWelcomePageAsksAndResumesOrCloses)
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     const RECT cancelPlace = winauto::ControlRect(wizard, Cancel);
-    const std::function<void()> ways[] = {[&] { winauto::Click(wizard, Cancel); },
-                                          [&] { winauto::PressKey(wizard, VK_ESCAPE); },
-                                          [&] { winauto::Close(wizard); }};
-    for (const auto& cancel : ways) {
-        cancel();
-        ASSERT_TRUE(WaitForTitle(wizard, L"Cancel the setup?"));
-        EXPECT_EQ(PageText(wizard, Body), L"Not installed yet");
-        EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Next, Close}));
-        const RECT next = winauto::ControlRect(wizard, Next);
-        EXPECT_EQ(next.left, cancelPlace.left);
-        EXPECT_EQ(next.top, cancelPlace.top);
-
-        winauto::Click(wizard, Next);
-        ASSERT_TRUE(WaitForTitle(wizard, L"Welcome to Kestrafin"));
-        EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Next, Cancel}));
-    }
-    EXPECT_EQ(CountRecords("Setup Suspended at Step #0:GenericMessage"), 3u);
-    EXPECT_EQ(CountRecords("Setup resumed to Step #0:GenericMessage"), 3u);
+    ASSERT_TRUE(AskToCancel(wizard));
+    EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Next, Close}));
+    ExpectNextInCancelsPlace(wizard, cancelPlace, false);
+    winauto::Click(wizard, Next);
+    ASSERT_TRUE(WaitForTitle(wizard, L"Welcome to Kestrafin"));
+    EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Next, Cancel}));
+    EXPECT_EQ(CountRecords("Setup Suspended at Step #0:GenericMessage"), 1u);
+    EXPECT_EQ(CountRecords("Setup resumed to Step #0:GenericMessage"), 1u);
 
     CancelAndClose(wizard);
     EXPECT_EQ(m_product->ExitCode(), 0u);
     EXPECT_EQ(CountRecords("No Cancel Setup Tasks Are registred."), 1u);
 }
 
-TEST_F(WizardTest, TaskStepOffersOnlyItsOwnCancel)
+// Keys as a user without a mouse presses them: Enter takes the focused
+// button (next, after every change of step), Tab reaches the others, Escape
+// and Alt+F4 ask to cancel, and Alt+F4 closes a finished setup.
+TEST_F(WizardTest, KeyboardAloneGoesThroughEveryPage)
 {
-    // A slow installer download keeps the task step on screen.
-    m_installer.pieceSize = 16 * 1024;
-    m_installer.pauseMs = 100;
+    enum Press { Enter, Escape, AltF4, TabToNext = Next, TabToSkip = Skip, TabToClose = Close };
+    const std::vector<int> welcome{Next, Cancel}, offer{Skip, SkipAll, Next, Previous, Cancel}, question{Next, Close},
+        finished{Next}, ended{};
+    struct Walk {
+        std::vector<std::pair<Press, std::vector<int>>> presses;  // each with the buttons it leads to
+        bool offerRan, productRan;
+    };
+    const Walk walks[] = {
+        {{{AltF4, question}, {Enter, welcome}, {Enter, offer}, {Escape, question}, {Enter, offer}, {Enter, finished},
+          {AltF4, ended}}, true, true},
+        // The wizard opens with the focus on its first link.
+        {{{TabToNext, welcome}, {Enter, offer}, {TabToSkip, offer}, {Enter, finished}, {Enter, ended}}, false, true},
+        {{{Escape, question}, {TabToClose, question}, {Enter, ended}}, false, false}};
+    for (const Walk& walk : walks) {
+        const HWND wizard = StartWizard();
+        ASSERT_NE(wizard, nullptr);
+        for (size_t step = 0; step < walk.presses.size(); ++step) {
+            SCOPED_TRACE("press " + std::to_string(step));
+            const auto& [press, buttons] = walk.presses[step];
+            if (press > AltF4) {
+                ASSERT_TRUE(TabTo(wizard, press));
+            } else if (press == AltF4) {
+                winauto::PressAltKey(wizard, VK_F4);
+            } else {
+                winauto::PressKey(wizard, press == Enter ? VK_RETURN : VK_ESCAPE);
+            }
+            if (!buttons.empty()) {
+                ASSERT_TRUE(winauto::WaitUntil([&] { return VisibleButtons(wizard) == buttons; }, kTimeoutMs));
+            }
+        }
+        ASSERT_TRUE(m_product->Wait(kTimeoutMs));
+        EXPECT_EQ(m_product->ExitCode(), 0u);
+        EXPECT_EQ(OfferRecord() != "", walk.offerRan);
+        EXPECT_EQ(ProductRecord() != "", walk.productRan);
+        testing_support::RemoveTree(m_temp / L"KestrafinInstaller.exe.record.txt");
+        testing_support::RemoveTree(m_temp / L"PartnerInstaller.exe.record.txt");
+    }
+}
+
+TEST_F(WizardTest, TaskStepShowsItsProgressAndOffersOnlyItsOwnCancel)
+{
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
+    // A slow product download, the third task, keeps the task step on screen.
+    m_installer.pieceSize = 8 * 1024;
+    m_installer.pauseMs = 100;
+    m_server.Serve("/KestrafinInstaller.exe", m_installer);
     ASSERT_TRUE(ShowOffer(wizard));
-    winauto::Click(wizard, Skip);
-    // The step's buttons are shown first and the cancel button's text is set
-    // last: once it reads "Finish", the step's layout is complete.
-    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, TaskCancel) &&
-                                                winauto::ControlText(wizard, Cancel) == L"Finish"; },
-                                   kTimeoutMs));
-
+    winauto::Click(wizard, Next);
+    const HWND page = ::GetParent(winauto::FindDescendant(wizard, TasksProgress));
+    EXPECT_TRUE(winauto::WaitUntil([&] {
+        const int position = winauto::ProgressPosition(page, TasksProgress);
+        return position > 200 && position < 300;
+    }, kTimeoutMs)) << "task 2 at its percent";
+    EXPECT_EQ(PageText(wizard, TasksStatus), L"Installing $(^Name)") << "shown as stored";
+    EXPECT_TRUE(Shows(wizard, Strip, 26));
+    // The step's cancel button takes its text last: once it reads "Finish",
+    // the step's layout is complete.
+    ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::ControlText(wizard, Cancel) == L"Finish"; }, kTimeoutMs));
     EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Cancel, TaskCancel}));
     EXPECT_FALSE(winauto::IsControlEnabled(wizard, Cancel));
     winauto::Close(wizard);
@@ -187,14 +282,18 @@ TEST_F(WizardTest, FailingInstallerDownloadEndsTheRunFatally)
 }
 
 // The confirmed language becomes current and the three steps are created;
-// a right-to-left one mirrors the wizard.
+// a right-to-left one mirrors the wizard, pages and the suspended layout too.
 TEST_F(WizardTest, ConfirmedRightToLeftLanguageCreatesTheStepsAndMirrorsTheWizard)
 {
     // The list holds Deutsch, English, Hebrew (by code).
     const HWND wizard = StartWizard(2);
     ASSERT_NE(wizard, nullptr);
-    EXPECT_NE(winauto::ExtendedStyle(wizard) & WS_EX_LAYOUTRTL, 0);
-    CancelAndClose(wizard);
+    ExpectPagePlacement(wizard, true);
+    const RECT cancelPlace = winauto::ControlRect(wizard, Cancel);
+    ASSERT_TRUE(AskToCancel(wizard));
+    ExpectNextInCancelsPlace(wizard, cancelPlace, true);
+    winauto::Click(wizard, Close);
+    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
 
     const auto log = Log();
     const auto chosen = std::find_if(log.begin(), log.end(),

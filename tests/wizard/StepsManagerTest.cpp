@@ -1,5 +1,6 @@
 // Navigation through the steps: forward past skipped offers, back, pages
-// that refuse, offers ignored one by one or all, suspend and resume.
+// that refuse, offers ignored one by one or all. (Suspend and resume: the
+// shell's wizard tests.)
 
 #include <gtest/gtest.h>
 
@@ -8,15 +9,13 @@
 
 namespace {
 
-// A page that counts what the steps manager asks of it.
+// A page that may refuse to be left.
 class TestPage : public StepFrameDialogBase {
 public:
     explicit TestPage(StepFrame* owner) : StepFrameDialogBase(owner, 116) {}
-    void OnStepEnter() override { ++entered; }
     bool OnNext() override { return allowNext; }
     bool OnPrevious() override { return allowPrevious; }
 
-    int entered = 0;
     bool allowNext = true;
     bool allowPrevious = true;
 };
@@ -126,20 +125,6 @@ TEST_F(StepsManagerTest, PreviousMakesTheOfferActiveAgainAndDropsItsTasks)
     m_steps.GetStep(0);
     m_steps.PreviousStep();
     EXPECT_EQ(m_steps.GetCurrentIndex(), 0) << "nothing before the first step";
-}
-
-TEST_F(StepsManagerTest, SuspendWithoutTaskRemembersTheStepAndResumeShowsIt)
-{
-    m_steps.ShowStep(1);
-    const int enteredBefore = PageOf(Step(L"OfferOne")).entered;
-    m_steps.Suspend();
-    EXPECT_TRUE(m_steps.IsSuspended());
-    m_steps.GoToStep(L"Welcome");
-    m_steps.Resume();
-    EXPECT_FALSE(m_steps.IsSuspended());
-    EXPECT_EQ(m_steps.GetCurrentStepName().str(), L"OfferOne");
-    EXPECT_EQ(PageOf(Step(L"OfferOne")).entered, enteredBefore + 1);
-    EXPECT_EQ(m_shown.back(), Step(L"OfferOne"));
 }
 
 TEST_F(StepsManagerTest, ShowingAStepBeyondTheEndDoesNothing)

@@ -97,14 +97,38 @@ void Click(HWND dialog, int controlId)
     ::SendNotifyMessageW(::GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
 }
 
-void PressKey(HWND dialog, UINT virtualKey)
+namespace {
+HWND FocusedWindow(HWND window)
 {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    const DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
-    const HWND target = ::GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : dialog;
-    ::PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
-    ::PostMessageW(target, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+void PostKeystroke(HWND dialog, UINT down, UINT up, UINT virtualKey, LPARAM flags)
+{
+    const HWND focused = FocusedWindow(dialog);
+    const HWND target = focused ? focused : dialog;
+    ::PostMessageW(target, down, virtualKey, flags | 1);
+    ::PostMessageW(target, up, virtualKey, flags | static_cast<LPARAM>(0xC0000001u));
+}
+}  // namespace
+
+void PressKey(HWND dialog, UINT virtualKey)
+{
+    PostKeystroke(dialog, WM_KEYDOWN, WM_KEYUP, virtualKey, 0);
+}
+
+void PressAltKey(HWND dialog, UINT virtualKey)
+{
+    PostKeystroke(dialog, WM_SYSKEYDOWN, WM_SYSKEYUP, virtualKey, static_cast<LPARAM>(KF_ALTDOWN) << 16);
+}
+
+int FocusedControl(HWND window)
+{
+    const HWND focused = FocusedWindow(window);
+    return focused ? ::GetDlgCtrlID(focused) : 0;
 }
 
 void Close(HWND window)

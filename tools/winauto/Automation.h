@@ -33,6 +33,13 @@ void Click(HWND dialog, int controlId);
 // window that has the keyboard focus in the dialog's thread.
 void PressKey(HWND dialog, UINT virtualKey);
 
+// Presses Alt+F4 (or another key with Alt held) on the focused window.
+void PressAltKey(HWND dialog, UINT virtualKey);
+
+// The id of the control that has the keyboard focus in the window's thread,
+// 0 when none has.
+int FocusedControl(HWND window);
+
 // Asks a window to close, as its close box does.
 void Close(HWND window);
 

@@ -78,7 +78,9 @@ BOOL MainDialog::OnInitDialog()
     Steps().pageContainer.ShowWindow(SW_HIDE);
     LoadTexts();
     Steps().GoToStep(kMessageStep);
-    return TRUE;
+    // The step change has given the next button the focus; TRUE would move it
+    // on to the first tab stop, the welcome page's link, which Enter opens.
+    return FALSE;
 }
 
 void MainDialog::LoadTexts()

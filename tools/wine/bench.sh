@@ -78,6 +78,10 @@ configure_prefix() {
     # seconds for a window manager that never answers).
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # No host browser or mail program: a link that a program under test opens
+    # must not start one on this machine.
+    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d no-browser-on-the-bench /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d no-mailer-on-the-bench /f >/dev/null 2>&1
     # The dialog fonts have no Hebrew glyphs: let them borrow DejaVu Sans's.
     local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     for font in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do

@@ -4,10 +4,12 @@
 # folder first, where a planted DLL of the same name would win. By the first
 # call, the entry point has restricted the search to System32 (see
 # app/EntryPoint.cpp). Each DLL here is a target `delayed_NAME` to link in
-# place of NAME.
+# place of NAME. Known DLLs that the program first needs after its first
+# window (pictures, links, launching, paths) are delay-loaded too: loading
+# them, and what they load in turn, would delay the first window.
 
 find_program(SETUP_DLLTOOL ${MINGW_TRIPLET}-dlltool REQUIRED)
-set(SETUP_DELAY_LOADED_DLLS bcrypt comctl32 urlmon version wininet)
+set(SETUP_DELAY_LOADED_DLLS bcrypt comctl32 oleaut32 shell32 shlwapi urlmon version wininet)
 
 set(delay_load_dir "${CMAKE_BINARY_DIR}/delay-load")
 file(MAKE_DIRECTORY "${delay_load_dir}")

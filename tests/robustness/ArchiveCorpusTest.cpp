@@ -20,7 +20,7 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kArchives{"archives", 1000000, 200, 1000, 30000};
+constexpr CorpusKind kArchives{"archives", 1000000, 120, 1000, 30000};
 
 struct ArchiveCase {
     std::string bytes;
@@ -234,6 +234,13 @@ std::string ArchiveCorpusTest::RunCase(unsigned seed)
     }
     if (finished)
         ExpectEveryEntryAFile(archive, archivePath, folder);
+    // An entry that failed to extract leaves nothing under its name.
+    const std::wstring failedEntry = L"Can't extract zip entry :";
+    if (!errors.empty() && errors[0].size() > failedEntry.size() && errors[0].rfind(failedEntry, 0) == 0) {
+        std::wstring path = extraction + L"\\" + errors[0].substr(failedEntry.size());
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        EXPECT_FALSE(FileExists(path)) << "a partial file: " << Narrow(path);
+    }
     RemoveTree(sandbox);
     return archive.damage + ": " + outcome;
 }

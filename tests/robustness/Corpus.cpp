@@ -89,9 +89,9 @@ void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned 
         end = ofThisKind ? seed + 1 : 0;
     }
     std::map<std::string, unsigned> outcomes;
-    unsigned faulty = 0;
+    unsigned run = 0, faulty = 0;
     const ULONGLONG start = ::GetTickCount64();
-    for (unsigned seed = first; seed < end && faulty < 10; ++seed) {
+    for (unsigned seed = first; seed < end && faulty < 10; ++seed, ++run) {
         const std::string replay = "replay: CORPUS_SEED=" + std::to_string(seed) +
                                    " ctest --test-dir build -R robustness_tests --output-on-failure";
         SCOPED_TRACE(kind.name + (" case seed " + std::to_string(seed)) + "; " + replay);
@@ -107,7 +107,8 @@ void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned 
         ++outcomes[failed ? "FAULTY" : outcome];
         faulty += failed;
     }
-    std::printf("[corpus] %s: seeds %u to %u, %.1f s\n", kind.name, first, end, (::GetTickCount64() - start) / 1000.0);
+    std::printf("[corpus] %s: %u cases from seed %u, %.1f s\n", kind.name, run, first,
+                (::GetTickCount64() - start) / 1000.0);
     for (const auto& [outcome, count] : outcomes)
         std::printf("[corpus]   %6u  %s\n", count, outcome.c_str());
     std::fflush(stdout);

@@ -23,11 +23,11 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kDamagedFiles{"database files", 2000000, 60, 350, 60000};
-constexpr CorpusKind kOddRows{"database rows", 2500000, 40, 250, 60000};
+constexpr CorpusKind kDamagedFiles{"database files", 2000000, 35, 350, 60000};
+constexpr CorpusKind kOddRows{"database rows", 2500000, 35, 250, 60000};
 
 const char* const kCodes[] = {"0", "1033", "1037", "", "\xFF", "\xC3\xA9", "\xED\xA0\x80", "1033 "};
-const int kIds[] = {9, 10, 58, 78, 241, 0, -1, 2147483647};  // 58 and 78 fill macros
+const int kIds[] = {9, 10, 78, 241, 0, -1, 2147483647};  // 78: the Next caption
 
 template <typename T, size_t N>
 const T& Pick(std::mt19937& random, T (&choices)[N])
@@ -45,8 +45,14 @@ std::string OddBytes(std::mt19937& random)
         return std::string("before\0after", 12);
     if (pick == 1)
         return RandomBytes(random, Below(random, 200));
-    if (pick == 2 || pick == 3)  // sometimes huge
+    if (pick == 2)  // sometimes huge
         return Narrow(MacroText(random, Chance(random, 10) ? 300000 + Below(random, 700000) : 200));
+    if (pick == 3 || pick == 4) {  // with a long product name, more than the expansion's limit
+        std::string text;
+        for (size_t count = 0; count < 1000; ++count)
+            text += "$(^Name)";
+        return text;
+    }
     return kTexts[Below(random, std::size(kTexts))];
 }
 
@@ -63,7 +69,7 @@ std::map<int, std::set<std::string>> BuildDatabase(const std::wstring& path, uns
                              static_cast<int>(Below(random, 4)) - 1);
     // A long product name, which the name macros of a long text would multiply.
     std::map<int, std::set<std::string>> stored;
-    if (Chance(random, 50)) {
+    if (Chance(random, 70)) {
         stored[58].insert(std::string(5000, 'y'));
         database.AddText("0", 58, *stored[58].begin());
     }

@@ -13,7 +13,7 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kMacros{"macros", 3000000, 1500, 5000, 20000};
+constexpr CorpusKind kMacros{"macros", 3000000, 800, 5000, 20000};
 
 std::string RunMacroCase(unsigned seed)
 {

@@ -19,7 +19,7 @@ namespace robustness {
 
 namespace {
 
-constexpr CorpusKind kOffers{"offer JSON", 4000000, 150, 800, 30000};
+constexpr CorpusKind kOffers{"offer JSON", 4000000, 80, 800, 30000};
 
 const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
 constexpr int kTagToken = 166, kPattern = 168, kPicture = 241, kJson = 38, kTemplate = 40;
@@ -51,7 +51,7 @@ std::pair<std::string, std::string> MakeString(std::mt19937& random, bool multip
         {"\xD7\xA2", "\xD7\xA2"}, {"%OFFER%", "%OFFER%"}, {"$1", "$1"}, {"]]", "]]"}};
     std::string encoded = "\"", decoded;
     size_t count = Chance(random, 2) ? 100000 + Below(random, 300000) : Below(random, 12);
-    for (count = multiplying ? 8 + Below(random, 56) : count; count > 0; --count) {
+    for (count = multiplying ? 32 + Below(random, 64) : count; count > 0; --count) {
         const auto& [json, text] = kPieces[Below(random, std::size(kPieces))];
         const std::string placeholder = Placeholder(kKeys[Below(random, std::size(kKeys))]);
         encoded += multiplying ? placeholder : json;

@@ -1,13 +1,10 @@
-// Resource databases through ResourceManager: small files whose rows hold
-// odd texts (invalid UTF-8, NULs, texts of megabytes full of macros), odd
-// columns (NULL, numbers, values without their blob, repeated or odd language
-// codes), read as they are or after damage to their bytes (pages zeroed,
-// filled or copied over others, header fields, the file cut short).
+// Resource databases through ResourceManager: small files whose rows hold odd
+// texts (invalid UTF-8, NULs, texts full of macros), odd columns (NULL,
+// numbers, values without their blob, odd or repeated language codes), read
+// as they are or after damage to their bytes (pages, header fields, the end).
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <iterator>
 #include <map>
 #include <set>
 
@@ -17,7 +14,7 @@
 #include "resources/ResourceManager.h"
 #include "support/Files.h"
 
-using testing_support::Narrow;
+using namespace testing_support;
 
 namespace robustness {
 
@@ -25,7 +22,6 @@ namespace {
 
 constexpr CorpusKind kDamagedFiles{"database files", 2000000, 35, 350, 60000};
 constexpr CorpusKind kOddRows{"database rows", 2500000, 35, 250, 60000};
-
 const char* const kCodes[] = {"0", "1033", "1037", "", "\xFF", "\xC3\xA9", "\xED\xA0\x80", "1033 "};
 const int kIds[] = {9, 10, 78, 241, 0, -1, 2147483647};  // 78: the Next caption
 
@@ -37,27 +33,23 @@ const T& Pick(std::mt19937& random, T (&choices)[N])
 
 std::string OddBytes(std::mt19937& random)
 {
-    static const char* const kTexts[] = {
-        "", "bad \xC3 \xFF end, \xED\xA0\x80 surrogate, \xC0\x80 overlong, \xF4\x90\x80\x80", "\xD7\xA2\xD7\x91",
-        "Welcome to $(^Name) \xE2\x82\xAC $(^NextBtn) ($(^LangAbrev), $(^LangID))$\\r$\\n. \\"};
-    const size_t pick = Below(random, 8);
+    static const char* const kTexts[] = {"", "bad \xC3 \xFF, \xED\xA0\x80 surrogate, \xC0\x80 overlong, \xF4\x90",
+                                         "Welcome to $(^Name) \xE2\x82\xAC $(^NextBtn) ($(^LangAbrev) $(^LangID))$\\r"};
+    const size_t pick = Below(random, 7);
     if (pick == 0)
         return std::string("before\0after", 12);
     if (pick == 1)
         return RandomBytes(random, Below(random, 200));
-    if (pick == 2)  // sometimes huge
+    if (pick == 2)
         return Narrow(MacroText(random, Chance(random, 10) ? 300000 + Below(random, 700000) : 200));
-    if (pick == 3 || pick == 4) {  // with a long product name, more than the expansion's limit
-        std::string text;
-        for (size_t count = 0; count < 1000; ++count)
-            text += "$(^Name)";
-        return text;
-    }
-    return kTexts[Below(random, std::size(kTexts))];
+    std::string names;  // with the long product name, more than the expansion's limit
+    while (pick == 3 && names.size() < 8000)
+        names += "$(^Name)";
+    return pick == 3 ? names : kTexts[Below(random, std::size(kTexts))];
 }
 
-// Builds the database of `seed`; returns the bytes stored under each id (a
-// lookup of any type, in any language, may give one of them).
+// Builds the database of `seed`; returns the bytes stored under each id,
+// which a lookup of any type in any language may give.
 std::map<int, std::set<std::string>> BuildDatabase(const std::wstring& path, unsigned seed)
 {
     std::mt19937 random(seed);
@@ -67,28 +59,22 @@ std::map<int, std::set<std::string>> BuildDatabase(const std::wstring& path, uns
     for (size_t row = 1 + Below(random, 5); row > 0; --row)
         database.AddLanguage(Pick(random, kCodes), "\xD7\xA2", nullptr, Pick(random, kAbbreviations),
                              static_cast<int>(Below(random, 4)) - 1);
-    // A long product name, which the name macros of a long text would multiply.
+    if (Chance(random, 70))
+        database.AddText("0", 58, std::string(5000, 'y'));  // the product name
     std::map<int, std::set<std::string>> stored;
-    if (Chance(random, 70)) {
-        stored[58].insert(std::string(5000, 'y'));
-        database.AddText("0", 58, *stored[58].begin());
-    }
     for (size_t row = 1 + Below(random, 12); row > 0; --row) {
         const char* code = Pick(random, kCodes);
         const int id = Pick(random, kIds), type = Chance(random, 60) ? RESOURCE_TEXT : RESOURCE_PICTURE;
-        const std::string bytes = OddBytes(random);
-        const size_t kind = Below(random, 10);
-        if (kind == 0) {
+        const std::string bytes = OddBytes(random), number = std::to_string(900000 + row);
+        const size_t pick = Below(random, 10);
+        if (pick == 0) {
             database.AddDanglingValue(code, id, type);
-        } else if (kind == 1) {  // the blob holds a number, NULL or text instead of a blob
-            static const char* const kData[][2] = {{"NULL", ""}, {"12345", "12345"}, {"1.5", "1.5"}, {"'t'", "t"}};
-            const auto& [sql, read] = Pick(random, kData);
-            const std::string blobId = std::to_string(900000 + row);
+        } else if (pick == 1) {  // the blob holds NULL or a number, as SQL can store it
             database.Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + std::to_string(id) + ", 'R', " +
-                             std::to_string(type) + "); INSERT INTO BLOB VALUES (" + blobId + ", " + sql +
-                             "); INSERT INTO RESOURCE_VALUE VALUES (" + std::to_string(id) + ", '" + code + "', " +
-                             blobId + ");");
-            stored[id].insert(read);
+                             std::to_string(type) + "); INSERT INTO BLOB VALUES (" + number + ", " +
+                             (row % 2 ? "NULL" : number) + "); INSERT INTO RESOURCE_VALUE VALUES (" +
+                             std::to_string(id) + ", '" + code + "', " + number + ");");
+            stored[id].insert(row % 2 ? "" : number);
         } else {
             type == RESOURCE_TEXT ? database.AddText(code, id, bytes) : database.AddPicture(code, id, bytes);
             stored[id].insert(bytes);
@@ -98,63 +84,48 @@ std::map<int, std::set<std::string>> BuildDatabase(const std::wstring& path, uns
     return stored;
 }
 
-// Zeroes, fills or copies over a page, sets a header field, cuts the file or
-// changes bytes.
 void DamageFile(std::string& bytes, std::mt19937& random)
 {
-    constexpr size_t kPage = 4096;
-    const size_t pages = std::max<size_t>(1, bytes.size() / kPage), page = Below(random, pages) * kPage;
-    const size_t pick = Below(random, 6);
-    if (pick == 0)
-        bytes.replace(std::min(page, bytes.size()), kPage, kPage, '\0');
-    else if (pick == 1)
-        bytes.replace(std::min(page, bytes.size()), kPage, RandomBytes(random, kPage));
-    else if (pick == 2)
-        bytes.replace(std::min(page, bytes.size()), kPage, bytes.substr(Below(random, pages) * kPage, kPage));
-    else if (pick == 3)
+    const size_t page = Below(random, bytes.size() / 4096 + 1) * 4096, pick = Below(random, 4);
+    const std::string noise = Chance(random, 50) ? std::string(4096, '\0') : RandomBytes(random, 4096);
+    if (pick == 0)  // a page zeroed or of random bytes
+        bytes.replace(std::min(page, bytes.size()), 4096, noise);
+    else if (pick == 1)  // a header field: page size, versions, counts, free list, schema, encoding...
         MutateField(bytes, 16 + 2 * Below(random, 42), Chance(random, 50) ? 1 : 2, random);
-    else if (pick == 4)
+    else if (pick == 2)
         bytes.resize(Chance(random, 50) ? page : Below(random, bytes.size() + 1));
     else
         MutateBytes(bytes, random, 1 + static_cast<int>(Below(random, 6)));
 }
 
-// Asks every id in every language, raw and localized; returns the answers
-// to compare rounds. Raw answers of a sound file are stored bytes or none; a
-// localized text grows by its macros up to the limit only.
+// Asks every id in every language, raw and localized; the answers, to compare
+// rounds. A sound file's raw answers are stored bytes or none; a localized
+// text grows by its macros up to the limit only; an unknown language is refused.
 std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::map<int, std::set<std::string>>* stored)
 {
-    std::vector<std::wstring> codes{L"0", L"9999"};
+    std::vector<std::wstring> answers, codes{L"0", L"9999"};
     for (const auto& [code, language] : resources.languages())
         codes.push_back(code);
-    std::vector<std::wstring> answers;
     for (const std::wstring& code : codes) {
         for (const int id : kIds) {
             for (const int type : {RESOURCE_TEXT, RESOURCE_PICTURE}) {
                 std::vector<unsigned char> data;
                 const bool found = resources.fetchBlob(code, id, type, data);
-                answers.emplace_back(data.begin(), data.end());
-                answers.back() += found ? L"" : L"(none)";
-                if (stored && found) {
-                    EXPECT_TRUE(stored->count(id) && stored->at(id).count(std::string(data.begin(), data.end())))
-                        << "resource " << id << " gave what was not stored";
-                }
+                answers.push_back(std::wstring(data.begin(), data.end()) + (found ? L"" : L"(none)"));
+                const std::string bytes(data.begin(), data.end());
+                EXPECT_TRUE(!stored || !found || (stored->count(id) && stored->at(id).count(bytes)))
+                    << "resource " << id << " gave what was not stored";
             }
         }
     }
     for (const auto& [code, language] : resources.languages()) {
         resources.setCurrentLanguage(code);
         for (const int id : kIds) {
-            const std::wstring raw = resources.getString(code, id);
-            const std::wstring localized = resources.getLocalizedString(id).str();
-            EXPECT_LE(localized.size(), std::max(kMaxExpandedLength, raw.size())) << "resource " << id;
-            answers.push_back(localized);
+            answers.push_back(resources.getLocalizedString(id).str());
+            EXPECT_LE(answers.back().size(), std::max(kMaxExpandedLength, resources.getString(code, id).size())) << id;
         }
     }
-    std::wstring unknown = L"no such language";
-    while (resources.languages().count(unknown))
-        unknown += L'!';
-    EXPECT_THROW(resources.setCurrentLanguage(unknown), std::out_of_range);
+    EXPECT_THROW(resources.setCurrentLanguage(L"no such language"), std::out_of_range);
     return answers;
 }
 
@@ -164,12 +135,11 @@ protected:
     {
         const std::wstring path = m_folder / (L"case-" + std::to_wstring(seed) + L".db");
         const auto stored = BuildDatabase(path, seed);
-        if (damaged) {
-            std::mt19937 random(seed);
-            std::string bytes = testing_support::ReadFileBytes(path);
+        std::mt19937 random(seed);
+        std::string bytes = ReadFileBytes(path);
+        if (damaged)
             DamageFile(bytes, random);
-            testing_support::WriteFileBytes(path, bytes);
-        }
+        WriteFileBytes(path, bytes);
         const unsigned fatalStops = FatalStopCount();
         {
             ResourceManager resources(path.c_str());
@@ -178,13 +148,11 @@ protected:
             EXPECT_TRUE(AskEverything(resources, nullptr) == first) << "a second round answered differently";
         }
         ::DeleteFileW(path.c_str());
-        const bool stopped = FatalStopCount() != fatalStops;
-        EXPECT_TRUE(damaged || !stopped) << "a sound file ended in the fatal stop";
-        return stopped ? "fatal stop" : "opened";
+        EXPECT_TRUE(damaged || FatalStopCount() == fatalStops) << "a sound file ended in the fatal stop";
+        return FatalStopCount() == fatalStops ? "opened" : "fatal stop";
     }
 
-private:
-    testing_support::TempFolder m_folder{L"corpus-db"};
+    TempFolder m_folder{L"corpus-db"};
 };
 
 }  // namespace

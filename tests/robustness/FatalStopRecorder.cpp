@@ -1,17 +1,14 @@
 // The fatal stops as this program links them, in place of app/Die.cpp: each
-// call is counted and returns, as the product's does once its box is closed.
-// A damaged database ends in the fatal stop and goes on with what it has; the
-// corpus drives that path thousands of times, where a box would wait for a
-// click. The product and the other tests keep the real ones.
+// call is counted and returns, as the product's does once its box is closed
+// (a damaged database ends in the fatal stop thousands of times here, where a
+// box would wait for a click). The product and the other tests keep the real ones.
 
 #include <atomic>
 
 #include "Corpus.h"
 #include "app/Die.h"
 
-namespace {
-std::atomic<unsigned> g_fatalStops{0};
-}  // namespace
+static std::atomic<unsigned> g_fatalStops{0};
 
 void Die()
 {

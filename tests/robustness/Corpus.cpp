@@ -2,169 +2,82 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <map>
-#include <vector>
 
 namespace robustness {
 
 namespace {
 
-constexpr int kMaximumFailingCases = 10;
-
-// What the guard prints when it ends the process. Formatted when a case
-// begins: after a stack overflow there is no room left to format anything.
-// Thousands of cases run in one process, so without this a hang or a crash
-// would give no hint of the input that caused it.
-char g_hangReport[512];
-char g_crashReport[512];
+// Formatted before the case runs: after a stack overflow there is no room to
+// format anything, and among thousands of cases a crash without its seed
+// would tell nothing.
+char g_case[256];
 std::atomic<ULONGLONG> g_deadline{0};
 
-void WriteToStandardError(const char* text)
+void Report(const char* what, unsigned long code)
 {
+    char text[400];
+    std::snprintf(text, sizeof text, "robustness: %s (0x%08lX) in %s\n", what, code, g_case);
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr);
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
 }
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
 {
-    WriteToStandardError(g_crashReport);
-    char code[64];
-    std::snprintf(code, sizeof code, "robustness: exception code 0x%08lX\n",
-                  exception ? exception->ExceptionRecord->ExceptionCode : 0ul);
-    WriteToStandardError(code);
-    ::TerminateProcess(::GetCurrentProcess(), 3);
+    Report("crash", exception->ExceptionRecord->ExceptionCode);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
 DWORD WINAPI WatchDeadlines(void*)
 {
-    for (;;) {
-        ::Sleep(200);
-        const ULONGLONG deadline = g_deadline;
-        if (deadline != 0 && ::GetTickCount64() > deadline) {
-            WriteToStandardError(g_hangReport);
-            ::TerminateProcess(::GetCurrentProcess(), 4);
-        }
-    }
+    for (;; ::Sleep(200))
+        if (const ULONGLONG deadline = g_deadline; deadline != 0 && ::GetTickCount64() > deadline)
+            Report("hang", 0);
 }
 
-// Guards one case: armed for the case `seed` of `kind` (the watching thread
-// and the crash filter are set up once for the process), disarmed when the
-// case has finished, however it left.
-class CaseGuard {
-public:
-    CaseGuard(const CorpusKind& kind, unsigned seed, const std::string& replay)
-    {
-        static const bool started = [] {
-            ::SetUnhandledExceptionFilter(ReportCrash);
-            const HANDLE thread = ::CreateThread(nullptr, 0, WatchDeadlines, nullptr, 0, nullptr);
-            if (thread)
-                ::CloseHandle(thread);
-            return thread != nullptr;
-        }();
-        (void)started;
-        std::snprintf(g_hangReport, sizeof g_hangReport,
-                      "robustness: %s case seed %u did not finish within %lu ms (a hang)\n%s\n", kind.name, seed,
-                      static_cast<unsigned long>(kind.caseTimeoutMs), replay.c_str());
-        std::snprintf(g_crashReport, sizeof g_crashReport, "robustness: %s case seed %u crashed\n%s\n", kind.name,
-                      seed, replay.c_str());
-        g_deadline = ::GetTickCount64() + kind.caseTimeoutMs;
-    }
-    ~CaseGuard() { g_deadline = 0; }
-    CaseGuard(const CaseGuard&) = delete;
-    CaseGuard& operator=(const CaseGuard&) = delete;
-};
-
-// The failures (and skips) that the running test has recorded so far.
-int RecordedParts()
+bool StartGuard()
 {
-    return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
-}
-
-void PrintCounts(const CorpusKind& kind, unsigned run, unsigned faulty, const std::map<std::string, unsigned>& labels,
-                 unsigned succeeded, ULONGLONG milliseconds)
-{
-    std::printf("[corpus] %s: %u cases run (seeds from %u), %u succeeded, %u failed cleanly, %u faulty, %.1f s\n",
-                kind.name, run, kind.baseSeed, succeeded, run - faulty - succeeded, faulty, milliseconds / 1000.0);
-    std::vector<std::pair<unsigned, std::string>> byCount;
-    for (const auto& [label, count] : labels)
-        byCount.emplace_back(count, label);
-    std::sort(byCount.rbegin(), byCount.rend());
-    for (const auto& [count, label] : byCount)
-        std::printf("[corpus]   %6u  %s\n", count, label.c_str());
-    std::fflush(stdout);
-}
-
-// What macro texts are made of.
-const wchar_t* const kMacroPieces[] = {
-    L"$(^Name)", L"${PRIMARY_SW_NAME}", L"$(^LangAbrev)", L"$(^LangID)", L"$(^NextBtn)", L"$\\r", L"$\\n", L". \\",
-    L"$(^name)", L"$(^Name", L"$(^", L"$", L"\\", L".", L" ", L"(", L")", L"^", L"{", L"}", L"r", L"n",
-    L"\r\n", L"Setup ", L"\u05E2\u05D1", L"\xD834\xDD1E", L"\xD800", L"\xDFFF", L"\xFFFF", L"\x7F",
-};
-
-void MutateOnce(std::string& bytes, std::mt19937& random)
-{
-    static const unsigned char kEdgeBytes[] = {0x00, 0x7F, 0x80, 0xFF, '/', '\\', '.', ':'};
-    const size_t at = Below(random, bytes.size());
-    const size_t length = 1 + Below(random, 64);
-    const size_t change = Below(random, 7);
-    if (change == 0 && !bytes.empty())
-        bytes[at] = static_cast<char>(bytes[at] ^ (1u << Below(random, 8)));
-    else if (change == 1 && !bytes.empty())
-        bytes[at] = static_cast<char>(kEdgeBytes[Below(random, sizeof kEdgeBytes)]);
-    else if (change == 2 && !bytes.empty())
-        bytes[at] = static_cast<char>(Below(random, 256));
-    else if (change == 3)
-        bytes.erase(at, length);
-    else if (change == 4)
-        bytes.insert(at, bytes.substr(at, length));
-    else if (change == 5)
-        bytes.insert(at, RandomBytes(random, length));
-    else if (change == 6)
-        bytes.resize(at);
+    ::SetUnhandledExceptionFilter(ReportCrash);
+    const HANDLE thread = ::CreateThread(nullptr, 0, WatchDeadlines, nullptr, 0, nullptr);
+    return thread && ::CloseHandle(thread);
 }
 
 }  // namespace
 
-void RunCorpus(const CorpusKind& kind, const std::function<CaseResult(unsigned seed)>& runCase)
+void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned seed)>& runCase)
 {
-    unsigned first = kind.baseSeed, end = kind.baseSeed + kind.count;
-    const char* replay = std::getenv("CORPUS_SEED");
-    if (replay && *replay) {
-        const unsigned seed = static_cast<unsigned>(std::strtoul(replay, nullptr, 10));
-        const bool ofThisKind = seed >= first && seed < end;
-        first = ofThisKind ? seed : end;
-        end = ofThisKind ? seed + 1 : end;
+    static const bool guarded = StartGuard();
+    ASSERT_TRUE(guarded);
+    const char* full = std::getenv("CORPUS_FULL");
+    unsigned first = kind.baseSeed;
+    unsigned end = first + (full && std::strcmp(full, "1") == 0 ? kind.fullCount : kind.quickCount);
+    if (const char* replay = std::getenv("CORPUS_SEED"); replay && *replay) {
+        first = static_cast<unsigned>(std::strtoul(replay, nullptr, 10));
+        end = first >= kind.baseSeed && first < kind.baseSeed + kind.fullCount ? first + 1 : first;
     }
-    std::map<std::string, unsigned> labels;
-    unsigned run = 0, succeeded = 0, faulty = 0;
+    const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    std::map<std::string, unsigned> outcomes;
     const ULONGLONG start = ::GetTickCount64();
-    for (unsigned seed = first; seed < end; ++seed) {
-        const std::string replayLine = "replay: CORPUS_SEED=" + std::to_string(seed) +
-                                       " ctest --test-dir build -R robustness_tests --output-on-failure";
-        SCOPED_TRACE(kind.name + (" case seed " + std::to_string(seed)) + "; " + replayLine);
-        const int partsBefore = RecordedParts();
-        CaseResult result;
-        {
-            const CaseGuard guard(kind, seed, replayLine);
-            result = runCase(seed);
-        }
-        ++run;
-        // A case is faulty when it added a failure of its own.
-        if (RecordedParts() == partsBefore) {
-            succeeded += result.succeeded;
-            ++labels[result.label];
-        } else if (++faulty >= kMaximumFailingCases) {
-            ADD_FAILURE() << "stopped after " << faulty << " failing cases";
-            break;
-        }
+    for (unsigned seed = first; seed < end && outcomes["FAULTY"] < 10; ++seed) {
+        std::snprintf(g_case, sizeof g_case, "%s case seed %u; replay: CORPUS_SEED=%u ctest --test-dir build -R "
+                      "robustness_tests --output-on-failure", kind.name, seed, seed);
+        SCOPED_TRACE(g_case);
+        const int failuresBefore = result->total_part_count();
+        g_deadline = ::GetTickCount64() + kind.caseTimeoutMs;
+        const std::string outcome = runCase(seed);
+        g_deadline = 0;
+        ++outcomes[result->total_part_count() == failuresBefore ? outcome : "FAULTY"];
     }
-    PrintCounts(kind, run, faulty, labels, succeeded, ::GetTickCount64() - start);
+    std::printf("[corpus] %s: seeds %u to %u, %.1f s\n", kind.name, first, end, (::GetTickCount64() - start) / 1e3);
+    for (const auto& [outcome, count] : outcomes)
+        std::printf(count ? "[corpus]   %6u  %s\n" : "", count, outcome.c_str());
+    std::fflush(stdout);
 }
 
 size_t Below(std::mt19937& random, size_t bound)
@@ -187,42 +100,42 @@ std::string RandomBytes(std::mt19937& random, size_t count)
 
 void MutateBytes(std::string& bytes, std::mt19937& random, int changes)
 {
-    for (int change = 0; change < changes; ++change)
-        MutateOnce(bytes, random);
+    for (; changes > 0; --changes) {
+        const size_t at = Below(random, bytes.size()), length = 1 + Below(random, 64), pick = Below(random, 6);
+        if (pick == 0 && at < bytes.size())
+            bytes[at] = static_cast<char>(bytes[at] ^ (1u << Below(random, 8)));
+        else if (pick == 1 && at < bytes.size())
+            bytes[at] = "\0\x7F\x80\xFF/\\.:"[Below(random, 8)];
+        else if (pick == 2)
+            bytes.erase(at, length);
+        else if (pick == 3)
+            bytes.insert(at, bytes.substr(at, length));
+        else if (pick == 4)
+            bytes.insert(at, RandomBytes(random, length));
+        else if (pick == 5)
+            bytes.resize(at);
+    }
 }
 
 void MutateField(std::string& bytes, size_t offset, size_t width, std::mt19937& random)
 {
-    if (offset + width > bytes.size())
-        return;
-    static const unsigned long long kEdgeValues[] = {0, 1, 0x7F, 0x80, 0xFF, 0x7FFF, 0xFFFF, 0x7FFFFFFF,
-                                                     0x80000000, 0xFFFFFFFF};
-    unsigned long long value = Chance(random, 60) ? kEdgeValues[Below(random, std::size(kEdgeValues))]
-                                                  : static_cast<unsigned long long>(random());
+    static const unsigned long long kEdges[] = {0, 1, 0x7F, 0x80, 0xFF, 0x7FFF, 0xFFFF, 0x7FFFFFFF, 0xFFFFFFFF};
+    unsigned long long value = Chance(random, 60) ? kEdges[Below(random, std::size(kEdges))] : random();
     if (Chance(random, 20))
         value = bytes.size() + Below(random, 64) - 32;  // a plausible offset or size near the end
-    for (size_t i = 0; i < width; ++i)
-        bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-size_t MacroTextLength(std::mt19937& random)
-{
-    if (Chance(random, 2))
-        return 65536 + Below(random, 1000000);
-    if (Chance(random, 10))
-        return 1000 + Below(random, 20000);
-    return Below(random, 80);
+    for (size_t i = 0; offset + width <= bytes.size() && i < width; ++i)
+        bytes[offset + i] = static_cast<char>(value >> (8 * i));
 }
 
 std::wstring MacroText(std::mt19937& random, size_t length)
 {
+    static const wchar_t* const kPieces[] = {
+        L"$(^Name)", L"${PRIMARY_SW_NAME}", L"$(^LangAbrev)", L"$(^LangID)", L"$(^NextBtn)", L"$\\r", L"$\\n",
+        L". \\", L"$(^name)", L"$(^Name", L"$(^", L"$", L"\\", L".", L" ", L")", L"r", L"n", L"\r\n", L"Setup ",
+        L"\u05E2\u05D1", L"\xD834\xDD1E", L"\xD800", L"\xDFFF", L"\xFFFF", L"\x7F"};
     std::wstring text;
-    while (text.size() < length) {
-        if (Chance(random, 3))
-            text += L'\0';
-        else
-            text += kMacroPieces[Below(random, std::size(kMacroPieces))];
-    }
+    while (text.size() < length)
+        text += Chance(random, 3) ? std::wstring(1, L'\0') : std::wstring(kPieces[Below(random, std::size(kPieces))]);
     return text;
 }
 

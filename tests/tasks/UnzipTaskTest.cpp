@@ -7,6 +7,7 @@
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
 #include "ZipBuilder.h"
+#include "support/EntryNames.h"
 #include "tasks/ArchiveSignatureLayout.h"
 #include "tasks/TrustedArchiveKeys.h"
 #include "tasks/UnzipTask.h"
@@ -98,13 +99,10 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
         {"file before its folder", {ZipItem::File("first.txt", "1"), ZipItem::File("x/y.txt", "y")},
          L"Win32xx::CFileException", {L"first.txt"}},
     };
-    // A NUL ends the path that the platform sees: "nul\0.txt" went to the device.
-    const std::string unsafeNames[] = {"../", "x\\..\\..\\y.txt", "a/../..", "..\\up.txt", "/", "file.txt:stream",
-                                       "dir/...", "a/.. /b.txt", "aux", "NUL.txt", "data/con",
-                                       std::string("nul\0.txt", 8), "bell\a.txt", "tab\t.txt"};
-    for (const std::string& unsafe : unsafeNames)
-        cases.push_back({unsafe, {ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")},
-                         L"Unsafe entry name in zip file :" + Widen(unsafe), {L"ok.txt"}});
+    for (const auto& [unsafe, verdict] : kEntryNames)
+        if (verdict == kRefused)
+            cases.push_back({unsafe, {ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")},
+                             L"Unsafe entry name in zip file :" + Widen(unsafe), {L"ok.txt"}});
 
     // Undecodable entries, each more than two buffers long but the last.
     const std::string content = PatternBytes(1100000, 4);

@@ -1,222 +1,106 @@
-// A build of the project's demo content round-trips: the database answers
-// every resource the program reads in every language, through the program's
-// own statements and its fallback to the neutral language; it holds exactly
-// what the content folder says; and the archive holds it at its top level.
+// A build round-trips: read with the program's own statements, the database
+// holds exactly the content; the archive holds it, dated by SOURCE_DATE_EPOCH.
 #include "ContentFixture.h"
-#include "ProgramView.h"
 
 #include "ContentReader.h"
-#include "Jpeg.h"
-#include "TextRules.h"
 
-#include <rapidjson/document.h>
+#include <sqlite3.h>
 #include <unzip.h>
 
-#include <map>
 #include <memory>
 
 namespace content_test {
 
 namespace {
 
-void replaceAll(std::string& text, const std::string& search, const std::string& value)
-{
-    for (std::size_t at = text.find(search); !search.empty() && at != std::string::npos;
-         at = text.find(search, at + value.size())) {
-        text.replace(at, search.size(), value);
-    }
-}
+// The statements as the setup program runs them.
+constexpr const char* kByIdStatement =
+    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  where "
+    "V.LANG_CODE = ? and D.RES_DEF_ID = ? and D.RES_TYPE = ? ; ";
+constexpr const char* kBlobStatement = "select DATA from BLOB where BLOB_ID = ? ;";
+constexpr const char* kLanguageStatement =
+    "SELECT LANG_CODE, LANG_NATIVE_NAME , ABREVIATION , LANG_ENGLISH_NAME, RTL FROM LANGUAGE;";
 
-class DemoBuild : public ContentFixture {
+using Rows = std::vector<std::vector<std::string>>;
+
+class Build : public ContentFixture {
 protected:
-    void SetUp() override
+    // Every row of a statement on the built database, each column as its bytes.
+    Rows query(const char* sql, const std::vector<std::string>& parameters = {}) const
     {
-        // Outputs of an earlier build are replaced.
-        writeFile(out() / "resources.db", "old database");
-        writeFile(out() / "resources.zip", "old archive");
-        ToolRun run = runTool({"build", DEMO_CONTENT_DIR, out().string()});
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        ASSERT_EQ(outNames(), (std::set<std::string>{"resources.db", "resources.zip"}));
-        view_ = std::make_unique<ProgramView>(out() / "resources.db");
-    }
-
-    ProgramView& view() { return *view_; }
-
-    std::vector<std::string> userLanguages()
-    {
-        std::vector<std::string> codes;
-        for (const Language& language : view().languages()) {
-            if (language.code != "0") {
-                codes.push_back(language.code);
+        sqlite3_stmt* raw = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(database_.get(), sql, -1, &raw, nullptr), SQLITE_OK) << sql;
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+        for (std::size_t i = 0; i < parameters.size(); ++i) {
+            sqlite3_bind_text(raw, static_cast<int>(i) + 1, parameters[i].c_str(), -1, SQLITE_TRANSIENT);
+        }
+        Rows rows;
+        while (sqlite3_step(raw) == SQLITE_ROW) {
+            rows.emplace_back();
+            for (int column = 0; column < sqlite3_column_count(raw); ++column) {
+                const auto* data = static_cast<const char*>(sqlite3_column_blob(raw, column));
+                rows.back().emplace_back(data ? data : "", static_cast<std::size_t>(sqlite3_column_bytes(raw, column)));
             }
         }
-        return codes;
+        return rows;
     }
 
-private:
-    std::unique_ptr<ProgramView> view_;
+    // The value of this language alone, as the program fetches it.
+    std::string value(const std::string& code, std::int32_t id, content::ResourceType type) const
+    {
+        const Rows blob = query(kByIdStatement, {code, std::to_string(id), std::to_string(static_cast<int>(type))});
+        const Rows data = blob.empty() ? Rows{} : query(kBlobStatement, {blob[0][0]});
+        EXPECT_EQ(data.size(), 1u) << "language " << code << ", resource " << id;
+        return data.empty() ? std::string() : data[0][0];
+    }
+
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> database_{nullptr, sqlite3_close};
 };
 
-TEST_F(DemoBuild, HasTheLanguagesWithHebrewRightToLeft)
+TEST_F(Build, DatabaseAndArchiveHoldExactlyTheContent)
 {
-    std::map<std::string, Language> byCode;
-    for (const Language& language : view().languages()) {
-        EXPECT_TRUE(byCode.emplace(language.code, language).second) << "language " << language.code << " twice";
-        EXPECT_FALSE(language.nativeName.empty()) << language.code;
-        EXPECT_FALSE(content::FindInvalidUtf8(language.nativeName)) << language.code;
-    }
-    for (const char* code : {"0", "1033", "1031", "1036", "1037"}) {
-        ASSERT_EQ(byCode.count(code), 1u) << "language " << code;
-        EXPECT_EQ(byCode[code].rtl, std::string(code) == "1037" ? 1 : 0) << code;
-    }
-    EXPECT_EQ(byCode["1031"].englishName, "German");
-    EXPECT_EQ(byCode["1033"].abbreviation, "en");
-}
-
-TEST_F(DemoBuild, EveryLanguageResolvesEveryResourceTheProgramReads)
-{
-    const std::vector<std::string> codes = userLanguages();
-    ASSERT_GE(codes.size(), 4u);
-    for (const std::string& code : codes) {
-        for (const ProgramId& resource : programIds()) {
-            std::string bytes;
-            const int type = resource.picture ? kPicture : kText;
-            ASSERT_TRUE(view().fetch(code, resource.id, type, bytes))
-                << "language " << code << " lacks resource " << resource.id;
-            if (resource.picture) {
-                EXPECT_EQ(bytes.compare(0, 3, "\xFF\xD8\xFF"), 0) << code << "/" << resource.id << " is not a JPEG";
-                EXPECT_LT(bytes.size(), 64u * 1024) << code << "/" << resource.id << " is large";
-            } else {
-                EXPECT_FALSE(content::FindInvalidUtf8(bytes)) << code << "/" << resource.id;
-            }
-            // Looked up with the other type, the resource is not found.
-            std::string ignored;
-            EXPECT_FALSE(view().fetch(code, resource.id, resource.picture ? kText : kPicture, ignored))
-                << code << "/" << resource.id;
-        }
-    }
-}
-
-TEST_F(DemoBuild, PicturesHaveTheSizesTheirControlsShow)
-{
-    // Dialog units at 96 DPI with the 8-point dialog font: 1.5 px across, 1.625 px down.
-    const std::map<int, std::pair<int, int>> sizes = {
-        {239, {689, 59}}, {25, {689, 23}}, {26, {689, 23}}, {27, {689, 23}},
-        {28, {689, 23}},  {240, {189, 423}}, {241, {160, 160}}};
-    for (const std::string& code : userLanguages()) {
-        for (const auto& [id, size] : sizes) {
-            std::string bytes;
-            ASSERT_TRUE(view().fetch(code, id, kPicture, bytes)) << code << "/" << id;
-            const std::optional<content::JpegFrame> frame = content::ReadJpegFrame(bytes);
-            ASSERT_TRUE(frame) << code << "/" << id;
-            EXPECT_EQ(frame->width, size.first) << code << "/" << id;
-            EXPECT_EQ(frame->height, size.second) << code << "/" << id;
-            EXPECT_FALSE(frame->progressive) << code << "/" << id;
-        }
-    }
-}
-
-TEST_F(DemoBuild, TheNeutralLanguageHoldsTheSharedValuesAndNoSecondFallback)
-{
-    std::string bytes;
-    EXPECT_TRUE(view().fetchExact("0", 56, kText, bytes));
-    EXPECT_EQ(bytes, "http://127.0.0.1:47800/KestrafinInstaller.exe");
-    EXPECT_TRUE(view().fetchExact("0", 61, kText, bytes));
-    EXPECT_EQ(bytes, "http://127.0.0.1:47800/PartnerInstaller.exe");
-    EXPECT_NE(view().text("1031", 57).find("$(^Lang"), std::string::npos);
-    EXPECT_NE(view().text("1037", 62).find("$(^Lang"), std::string::npos);
-    // Language texts are translated, not shared: the German welcome differs from the English one.
-    EXPECT_NE(view().text("1031", 9), view().text("1033", 9));
-    EXPECT_NE(view().text("1037", 10), view().text("1036", 10));
-    // A language the content does not have finds only the neutral values.
-    EXPECT_TRUE(view().fetch("1041", 58, kText, bytes));
-    EXPECT_FALSE(view().fetch("1041", 9, kText, bytes));
-}
-
-TEST_F(DemoBuild, HoldsExactlyWhatTheContentFolderSays)
-{
-    const content::Content content = content::ReadContent(DEMO_CONTENT_DIR);
-    int compared = 0;
-    for (const auto& [code, values] : content.values) {
-        for (const auto& [id, value] : values) {
-            const int type = content.FindResource(id)->type == content::ResourceType::Picture ? kPicture : kText;
-            std::string bytes;
-            ASSERT_TRUE(view().fetchExact(code, id, type, bytes)) << code << "/" << id;
-            EXPECT_EQ(bytes, value.bytes) << code << "/" << id << " from " << value.origin.Describe();
-            ++compared;
-        }
-    }
-    EXPECT_EQ(compared, view().valueCount()) << "the database holds values that the content does not give";
-}
-
-TEST_F(DemoBuild, OfferPageFillsEveryPlaceholderInEveryLanguage)
-{
-    for (const std::string& code : userLanguages()) {
-        std::string html = view().text(code, 40);
-        ASSERT_NE(html.find("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">"), std::string::npos);
-        rapidjson::Document description;
-        const std::string json = view().text(code, 38);
-        ASSERT_FALSE(description.Parse(json.c_str()).HasParseError()) << code;
-        std::string pattern = view().text(code, 168);
-        ASSERT_NE(pattern.find("$1"), std::string::npos);
-        for (const char* key : {"b1", "b2", "b3", "b4", "d1", "dir", "f", "h", "i", "i2", "t1", "t2"}) {
-            std::string placeholder = pattern;
-            replaceAll(placeholder, "$1", key);
-            replaceAll(placeholder, view().text(code, 166), view().text(code, 157));
-            ASSERT_NE(html.find(placeholder), std::string::npos) << code << ": the template lacks " << placeholder;
-            ASSERT_TRUE(description.HasMember(key) && description[key].IsString()) << code << ": " << key;
-            replaceAll(html, placeholder, description[key].GetString());
-        }
-        EXPECT_NE(html.find(code == "1037" ? "dir=\"rtl\"" : "dir=\"ltr\""), std::string::npos) << code;
-        std::string beforeFilling = pattern.substr(0, pattern.find("$1"));
-        replaceAll(beforeFilling, view().text(code, 166), view().text(code, 157));
-        EXPECT_EQ(html.find(beforeFilling), std::string::npos) << code << ": a placeholder is left";
-    }
-}
-
-TEST_F(DemoBuild, ArchiveHoldsTheDatabaseAtItsTopLevel)
-{
-    unzFile archive = unzOpen64((out() / "resources.zip").c_str());
-    ASSERT_NE(archive, nullptr);
-    unz_global_info64 global{};
-    ASSERT_EQ(unzGetGlobalInfo64(archive, &global), UNZ_OK);
-    EXPECT_EQ(global.number_entry, 1u);
-
-    ASSERT_EQ(unzGoToFirstFile(archive), UNZ_OK);
-    char name[256] = {};
-    unz_file_info64 info{};
-    ASSERT_EQ(unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0), UNZ_OK);
-    EXPECT_STREQ(name, "resources.db");
-    EXPECT_EQ(info.compression_method, 8u);  // deflated
-
-    ASSERT_EQ(unzOpenCurrentFile(archive), UNZ_OK);
-    std::string extracted(static_cast<std::size_t>(info.uncompressed_size), '\0');
-    int read = unzReadCurrentFile(archive, extracted.data(), static_cast<unsigned>(extracted.size()));
-    EXPECT_EQ(read, static_cast<int>(extracted.size()));
-    EXPECT_EQ(unzCloseCurrentFile(archive), UNZ_OK);  // checks the CRC
-    unzClose(archive);
-
-    EXPECT_EQ(extracted, readFile(out() / "resources.db"));
-    EXPECT_LT(info.compressed_size, info.uncompressed_size);
-}
-
-// The entries carry SOURCE_DATE_EPOCH's date in UTC, whatever the time zone,
-// not the build's time: the same content gives the same archive.
-TEST_F(ContentFixture, ArchiveDateIsSourceDateEpochInUtc)
-{
-    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // 2023-11-14 22:13:20 UTC
+    writeFile(out() / "resources.db", "earlier database");  // replaced by the build
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);         // 2023-11-14 22:13:20 UTC
     ::setenv("TZ", "Asia/Tokyo", 1);
-    const ToolRun run = runTool({"build", DEMO_CONTENT_DIR, out().string()});
+    const ToolRun run = build();
     ::unsetenv("SOURCE_DATE_EPOCH");
     ::unsetenv("TZ");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    unzFile archive = unzOpen64((out() / "resources.zip").c_str());
-    ASSERT_NE(archive, nullptr);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out()), fs::directory_iterator()), 2) << "partial files left";
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((out() / "resources.db").c_str(), &database, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    database_.reset(database);
+
+    const std::string hebrew = "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA";
+    EXPECT_EQ(query(kLanguageStatement), (Rows{{"0", "Neutral", "", "Neutral", "0"},
+                                               {"1033", "English", "en", "English", "0"},
+                                               {"1037", hebrew, "he", "Hebrew", "1"}}));
+    EXPECT_EQ(value("1037", 301, content::ResourceType::Text), kAbcDigest);  // a file's digest, in lower case
+    const content::Content content = content::ReadContent(this->content());
+    std::size_t count = 0;
+    for (const auto& [code, values] : content.values) {
+        for (const auto& [id, stored] : values) {
+            EXPECT_EQ(value(code, id, content.FindResource(id)->type), stored.bytes) << stored.origin.Describe();
+            ++count;
+        }
+    }
+    EXPECT_EQ(query("select count(*) from RESOURCE_VALUE"), (Rows{{std::to_string(count)}}));
+
+    const std::unique_ptr<void, int (*)(unzFile)> archive(unzOpen64((out() / "resources.zip").c_str()), unzClose);
+    ASSERT_EQ(unzGoToFirstFile(archive.get()), UNZ_OK);
+    char name[64] = {};
     unz_file_info64 info{};
-    ASSERT_EQ(unzGoToFirstFile(archive), UNZ_OK);
-    ASSERT_EQ(unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0), UNZ_OK);
-    unzClose(archive);
+    ASSERT_EQ(unzGetCurrentFileInfo64(archive.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0), UNZ_OK);
+    EXPECT_STREQ(name, "resources.db");
+    EXPECT_EQ(info.compression_method, 8u);  // deflated
+    // SOURCE_DATE_EPOCH's date in UTC, whatever the time zone.
     EXPECT_EQ(info.dosDate, (43u << 25 | 11u << 21 | 14u << 16 | 22u << 11 | 13u << 5 | 10u));
+    ASSERT_EQ(unzOpenCurrentFile(archive.get()), UNZ_OK);
+    std::string extracted(static_cast<std::size_t>(info.uncompressed_size), '\0');
+    EXPECT_EQ(unzReadCurrentFile(archive.get(), extracted.data(), static_cast<unsigned>(extracted.size())),
+              static_cast<int>(extracted.size()));
+    EXPECT_EQ(unzCloseCurrentFile(archive.get()), UNZ_OK);  // checks the CRC
+    EXPECT_EQ(extracted, readFile(out() / "resources.db"));
 }
 
 }  // namespace

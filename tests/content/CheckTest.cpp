@@ -1,108 +1,180 @@
-// The check mode finds each kind of fault in content that is otherwise
-// complete, names the language and the place, and reports nothing else.
+// The check finds each kind of fault in otherwise complete content, naming the
+// language and the place, warns about installers that a plain http:// address
+// brings unchecked, and reports nothing else. Malformed content stops check and
+// build alike, naming file and line; the build then leaves the earlier outputs.
 #include "ContentFixture.h"
 
 namespace content_test {
 
 namespace {
 
-using Check = ContentFixture;
-
-TEST_F(Check, CompleteContentPassesCountingTheNeutralFallback)
-{
-    // Most texts and every picture exist only in the neutral language; all
-    // known macros and a plain "$5" are used.
-    ToolRun run = check();
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("content is complete: 2 languages"), std::string::npos) << run.output;
-}
-
-struct FaultCase {
+struct CheckCase {
     const char* name;
-    Edit breakContent;
+    std::vector<Edit> edits;
     std::vector<std::string> expected;  // parts of the report, in order
-    int faults;                         // how many faults the report counts
+    std::string ending;                 // the report's last lines; none: the content is malformed
 };
 
-void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
+void PrintTo(const CheckCase& test, std::ostream* out) { *out << test.name; }
 
-class CheckFinds : public Check, public ::testing::WithParamInterface<FaultCase> {};
-
-TEST_P(CheckFinds, TheFaultAndNothingElse)
-{
-    const FaultCase& fault = GetParam();
-    fault.breakContent(content());
-    ToolRun run = check();
-
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    std::size_t position = 0;
-    for (const std::string& part : fault.expected) {
-        std::size_t found = run.output.find(part, position);
-        EXPECT_NE(found, std::string::npos) << "\"" << part << "\" missing in:\n" << run.output;
-        position = found == std::string::npos ? position : found + part.size();
+class EarlierOutputs : public ContentFixture {
+protected:
+    EarlierOutputs() { writeFile(out() / "resources.db", "earlier database"); }
+    void expectEarlierOutputs() const
+    {
+        EXPECT_EQ(std::distance(fs::directory_iterator(out()), fs::directory_iterator()), 2) << "partial files left";
+        EXPECT_EQ(readFile(out() / "resources.db"), "earlier database");
     }
-    const std::string count = std::to_string(fault.faults) + (fault.faults == 1 ? " fault found" : " faults found");
-    EXPECT_NE(run.output.find(count), std::string::npos) << "expected " << count << " in:\n" << run.output;
+};
+
+class Check : public EarlierOutputs, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(Check, ReportsTheFaultAndNothingElse)
+{
+    const CheckCase& test = GetParam();
+    const bool malformed = test.ending.empty();
+    for (const Edit& edit : test.edits) {
+        edit(content());
+    }
+    std::vector<ToolRun> runs{check()};
+    if (malformed) {
+        writeFile(out() / "resources.zip", "earlier archive");
+        runs.push_back(build());
+        expectEarlierOutputs();
+        EXPECT_EQ(readFile(out() / "resources.zip"), "earlier archive");
+    } else {
+        const std::string& report = runs[0].output;
+        EXPECT_EQ(report.substr(report.size() - std::min(report.size(), test.ending.size())), test.ending) << report;
+    }
+    for (const ToolRun& run : runs) {
+        EXPECT_EQ(run.exitCode, malformed || test.ending.find("fault") != std::string::npos ? 1 : 0) << run.output;
+        std::size_t position = 0;
+        for (const std::string& part : test.expected) {
+            const std::size_t found = run.output.find(part, position);
+            EXPECT_NE(found, std::string::npos) << "\"" << part << "\" missing in:\n" << run.output;
+            position = found == std::string::npos ? position : found + part.size();
+        }
+    }
 }
 
+const std::string kOneFault = "\n1 fault found\n";
+const std::string kComplete = "every resource the program reads is present\n";
+const std::string kHttpWarning = ": a plain http:// address without a digest (";
+
 INSTANTIATE_TEST_SUITE_P(
-    Faults, CheckFinds,
+    Faults, Check,
     ::testing::Values(
-        FaultCase{"TextMissingInOneLanguage", replacing("texts/1037.txt", "9\t\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D\n", ""),
-                  {"language 1037 (Hebrew):", "missing text 9 RESOURCE_9"}, 1},
-        FaultCase{"NeutralValueMissingForEveryLanguage", replacing("texts/0.txt", "56\tText 56\n", ""),
-                  {"language 1033 (English):", "missing text 56", "language 1037 (Hebrew):", "missing text 56"}, 2},
-        FaultCase{"PictureMissing", replacing("files.tsv", "0\t240\tpictures/picture.jpg\n", ""),
-                  {"language 1033", "missing picture 240", "language 1037", "missing picture 240"}, 2},
-        FaultCase{"PictureNotJpeg",
-                  [](const fs::path& content) {
-                      writeFile(content / "pictures" / "logo.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
-                      replaceInFile(content / "files.tsv", "0\t239\tpictures/picture.jpg", "0\t239\tpictures/logo.png");
-                  },
-                  {"language 0 (Neutral):", "pictures/logo.png: 239 RESOURCE_239: the picture is not a JPEG file"}, 1},
-        FaultCase{"PictureProgressive",
-                  [](const fs::path& content) {
-                      // The frame header says progressive (SOF2 instead of SOF0).
-                      std::string jpeg = readFile(content / "pictures" / "picture.jpg");
-                      jpeg.replace(jpeg.find("\xFF\xC0"), 2, "\xFF\xC2");
-                      writeFile(content / "pictures" / "progressive.jpg", jpeg);
-                      replaceInFile(content / "files.tsv", "0\t28\tpictures/picture.jpg",
-                                    "0\t28\tpictures/progressive.jpg");
-                  },
-                  {"language 0", "pictures/progressive.jpg: 28 RESOURCE_28: the picture is a progressive JPEG"}, 1},
-        FaultCase{"OfferDescriptionNotJson", replacing("offer/1033.json", "\"h\": \"Heading\",", "\"h\": \"Heading\""),
-                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"}, 1},
-        FaultCase{"OfferDescriptionLacksATemplateKey", replacing("offer/1037.json", "  \"i\": \"Intro\",\n", ""),
-                  {"language 1037", "lacks \"i\", which the template uses (\"{demo:i}\")"}, 1},
-        FaultCase{"OfferPlaceholderPartOfAnother",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "texts" / "0.txt", "168\t{%TAG%:$1}", "168\t<%TAG%:$1");
-                      replaceInFile(content / "offer" / "template.html", "{demo:i}", "<demo:i");
-                      replaceInFile(content / "offer" / "template.html", "{demo:i2}", "<demo:i2");
-                  },
-                  {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"}, 2},
-        FaultCase{"UnknownMacro", replacing("texts/1033.txt", "This installs $(^Name).", "This installs $(^Nmae)."),
-                  {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, 1},
-        FaultCase{"UnknownEscape", replacing("texts/1037.txt", "$(^Name)", "$\\t$(^Name)"),
-                  {"language 1037", "texts/1037.txt:2: 10 RESOURCE_10: unknown macro \"$\\t\""}, 1},
-        FaultCase{"MacroInATextShownWithoutReplacement", replacing("texts/0.txt", "1\tText 1\n", "1\tSkip $(^Name)\n"),
-                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"}, 1},
-        FaultCase{"TextNotUtf8", replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome to caf\xE9"),
-                  {"language 1033", "texts/1033.txt:1: 9 RESOURCE_9: not valid UTF-8 (byte 15)"}, 1},
-        FaultCase{"ResourceOfTheWrongType",
-                  [](const fs::path& content) {
-                      replaceInFile(content / "resources.tsv", "239\tRESOURCE_239\tpicture", "239\tRESOURCE_239\ttext");
-                      replaceInFile(content / "files.tsv", "0\t239\tpictures/picture.jpg\n", "");
-                      writeFile(content / "texts" / "0.txt",
-                                readFile(content / "texts" / "0.txt") + "239\tnot a picture\n");
-                  },
-                  {"language 0", "resources.tsv:", "resource 239 RESOURCE_239 must be a picture"}, 1},
-        FaultCase{"DigestDeclaredAsAPicture",
-                  replacing("resources.tsv", "301\tRESOURCE_301\ttext", "301\tRESOURCE_301\tpicture"),
-                  {"/resources.tsv:4: resource 301 RESOURCE_301 must be a text "
-                   "(SHA-256 digest of the installer at 61)"},
-                  1}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+        // Most values only in the neutral language; every known macro and a plain "$5".
+        CheckCase{"CompleteContent", {}, {"content is complete: 2 languages"}, kComplete},
+        CheckCase{"TextMissingInOneLanguage", {replacing("texts/1037.txt", "9\t", "#9\t")},
+                  {"language 1037 (Hebrew):\n  missing text 9 RESOURCE_9"}, kOneFault},
+        CheckCase{"PictureMissing", {replacing("files.tsv", "0\t240\tpictures/picture.jpg\n", "")},
+                  {"language 1033", "missing picture 240", "language 1037", "missing picture"}, "\n2 faults found\n"},
+        CheckCase{"PictureNotJpeg", {replacing("files.tsv", "0\t239\tpictures/picture.jpg", "0\t239\tfiles.tsv")},
+                  {"language 0 (Neutral):", "files.tsv: 239 RESOURCE_239: the picture is not a JPEG file"},
+                  kOneFault},
+        CheckCase{"PictureProgressive",  // the frame header says progressive: SOF2 instead of SOF0
+                  {[](const fs::path& c) { fs::copy_file(c / "pictures" / "picture.jpg", c / "p.jpg"); },
+                   replacing("p.jpg", "\xFF\xC0", "\xFF\xC2"), replacing("files.tsv", "28\tpictures/picture", "28\tp")},
+                  {"language 0", "p.jpg: 28 RESOURCE_28: the picture is a progressive JPEG"}, kOneFault},
+        CheckCase{"OfferDescriptionNotJson", {replacing("offer/1033.json", "\"Heading\",", "\"Heading\"")},
+                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"},
+                  kOneFault},
+        CheckCase{"OfferDescriptionLacksATemplateKey", {replacing("offer/1037.json", "\"i\": \"I\", ", "")},
+                  {"language 1037", "lacks \"i\", which the template uses (\"{demo:i}\")"}, kOneFault},
+        CheckCase{"OfferPlaceholderPartOfAnother",
+                  {replacing("texts/0.txt", "168\t{%TAG%:$1}", "168\t<%TAG%:$1"),
+                   replacing("offer/template.html", "{demo:i}", "<demo:i"),
+                   replacing("offer/template.html", "{demo:i2}", "<demo:i2")},
+                  {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"},
+                  "\n2 faults found\n"},
+        CheckCase{"UnknownMacro", {replacing("texts/1033.txt", "$(^Name).", "$(^Nmae).")},
+                  {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, kOneFault},
+        CheckCase{"MacroInATextShownWithoutReplacement", {replacing("texts/0.txt", "\tText 1\n", "\tSkip $(^Name)\n")},
+                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"},
+                  kOneFault},
+        CheckCase{"TextNotUtf8", {replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome to caf\xE9")},
+                  {"language 1033", "texts/1033.txt:1: 9 RESOURCE_9: not valid UTF-8 (byte 15)"}, kOneFault},
+        CheckCase{"ResourceOfTheWrongType",
+                  {replacing("resources.tsv", "239\tRESOURCE_239\tpicture", "239\tRESOURCE_239\ttext"),
+                   replacing("files.tsv", "0\t239\tpictures/picture.jpg\n", ""), appending("texts/0.txt", "239\tText")},
+                  {"language 0", "resources.tsv:", "resource 239 RESOURCE_239 must be a picture"}, kOneFault},
+        CheckCase{"DigestNotSixtyFourHexDigits", {appending("texts/1033.txt", "300\t" + kAbcDigest.substr(1))},
+                  {"language 1033 (English):\n  ", "/texts/1033.txt:3: 300 RESOURCE_300: the digest \"" +
+                   kAbcDigest.substr(1, 40) + "...\" is not 64 hexadecimal digits, so the program refuses"},
+                  kOneFault},
+        CheckCase{"PlainHttpAddressWithoutADigestIsAWarningOnly", {replacing("texts/0.txt", "56\thttps", "56\thttp")},
+                  {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:2: 56 RESOURCE_56" + kHttpWarning +
+                   "300 RESOURCE_300): an installer altered on its way would be launched\ncontent is complete: "},
+                  kComplete + "1 warning\n"},
+        CheckCase{"UpperCaseSchemeOfOneLanguageWarnsInIt", {appending("texts/1033.txt", "61\tHTTP://127.0.0.1/p.exe")},
+                  {"language 1033 (English):\n  warning: ", "/texts/1033.txt:3: 61 RESOURCE_61" + kHttpWarning},
+                  kComplete + "1 warning\n"},
+        // Hebrew reads the neutral address with a digest of its own; English has none.
+        CheckCase{"DigestOfOnlySomeReadersStillWarns", {replacing("texts/0.txt", "61\thttps", "61\thttp")},
+                  {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:3: 61 RESOURCE_61" + kHttpWarning + "301"},
+                  kComplete + "1 warning\n"},
+        CheckCase{"UpperCaseDigestForEveryReaderSilencesTheWarning", {replacing("texts/0.txt", "56\thttps", "56\thttp"),
+                   appending("texts/0.txt", "300\tBA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD")},
+                  {"content is complete"}, kComplete},
+        CheckCase{"TextLineWithoutTab", {replacing("texts/1033.txt", "10\tThis", "10 This")},
+                  {"texts/1033.txt:2: expected the resource id, a tab and the text"}, ""},
+        CheckCase{"IdNotANumber", {replacing("texts/1037.txt", "10\t", "1O\t")},
+                  {"texts/1037.txt:2: \"1O\" is not a resource id"}, ""},
+        CheckCase{"IdNotDeclared", {replacing("texts/0.txt", "56\thttps", "4056\thttps")},
+                  {"texts/0.txt:2: resource 4056 is not declared in resources.tsv"}, ""},
+        CheckCase{"IdGivenTwice", {appending("texts/1033.txt", "9\tAgain")},
+                  {"texts/1033.txt:3: resource 9 of language 1033 is already given at "}, ""},
+        CheckCase{"PictureGivenAsText", {appending("texts/1037.txt", "240\tText")},
+                  {"texts/1037.txt:3: resource 240 (RESOURCE_240) is a picture; list it in files.tsv"}, ""},
+        CheckCase{"ReferencedFileMissing", {[](const fs::path& c) { fs::remove(c / "offer" / "1037.json"); }},
+                  {"files.tsv:4: file "}, ""},
+        CheckCase{"LanguageNotListed", {replacing("files.tsv", "1037\t38", "1041\t38")},
+                  {"files.tsv:4: language 1041 is not listed in languages.tsv"}, ""},
+        CheckCase{"RightToLeftFlagNotZeroOrOne", {replacing("languages.tsv", "\the\t1", "\the\tyes")},
+                  {"languages.tsv:5: rtl must be 0 (left-to-right) or 1 (right-to-left), not \"yes\""}, ""},
+        CheckCase{"LanguageListedTwice", {appending("languages.tsv", "1033\tEnglisch\tEnglish\ten\t0")},
+                  {"languages.tsv:6: language 1033 is already listed at "}, ""},
+        CheckCase{"ColumnsSwappedInTheHeader",
+                  {replacing("languages.tsv", "code\tnative_name\tenglish_name", "code\tenglish_name\tnative_name")},
+                  {"languages.tsv:2: the first line must be the header"}, ""},
+        CheckCase{"MissingField", {replacing("resources.tsv", "300\tRESOURCE_300\ttext", "300\ttext")},
+                  {"resources.tsv:3: expected 3 tab-separated fields"}, ""},
+        CheckCase{"UnknownType", {replacing("resources.tsv", "301\tRESOURCE_301\ttext", "301\tRESOURCE_301\timage")},
+                  {"resources.tsv:4: type must be \"text\" or \"picture\", not \"image\""}, ""},
+        CheckCase{"IdDeclaredTwice", {replacing("resources.tsv", "301\tRESOURCE_301", "300\tRESOURCE_301")},
+                  {"resources.tsv:4: resource 300 is already declared at "}, ""},
+        CheckCase{"NameUsedTwice", {replacing("resources.tsv", "301\tRESOURCE_301", "301\tRESOURCE_300")},
+                  {"resources.tsv:4: the name RESOURCE_300 is already used at "}, ""},
+        CheckCase{"TextFileOfAnUnlistedLanguage", {appending("texts/1041.txt", "9\tYokoso")},
+                  {"texts/1041.txt: language 1041 is not listed in languages.tsv"}, ""},
+        CheckCase{"DigestOfAFileOutsideTheFolder", {replacing("digests.tsv", "installers/", "/etc/")},
+                  {"digests.tsv:2: \"/etc/partner.exe\" is not a path relative to the content folder"}, ""}),
+    [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+
+// A failure after the content was read (here: the archive cannot be renamed
+// into place, because a folder has that name) leaves no partial file either,
+// and the earlier database, which would not belong to the archive, in place.
+TEST_F(EarlierOutputs, FailedWriteLeavesNoPartialFiles)
+{
+    fs::create_directories(out() / "resources.zip" / "occupied");
+    const ToolRun run = build();
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("content-tool: build failed: "), std::string::npos) << run.output;
+    expectEarlierOutputs();
+}
+
+TEST_F(ContentFixture, CommandLineMistakesShowTheUsage)
+{
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, {"build", "x"}, {"verify", "x"}}) {
+        const ToolRun run = runTool(arguments);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find("usage: content-tool build CONTENT_DIR OUT_DIR"), std::string::npos) << run.output;
+    }
+    const ToolRun missing = runTool({"check", (root_ / "nowhere").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("nowhere: not a content folder"), std::string::npos) << missing.output;
+}
 
 }  // namespace
 

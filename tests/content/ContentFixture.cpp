@@ -1,61 +1,40 @@
 #include "ContentFixture.h"
 
+#include "ProgramResources.h"
+
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <map>
 #include <sys/wait.h>
 
 namespace content_test {
 
-const std::vector<ProgramId>& programIds()
+ToolRun run(const std::vector<std::string>& arguments)
 {
-    static const std::vector<ProgramId> ids = {
-        {1, false},   {2, false},   {3, false},   {7, false},   {9, false},   {10, false},  {242, false},
-        {15, false},  {16, false},  {13, false},  {14, false},  {11, false},  {159, false}, {12, false},
-        {158, false}, {240, true},  {25, true},   {26, true},   {27, true},   {28, true},   {239, true},
-        {56, false},  {57, false},  {58, false},  {61, false},  {62, false},  {65, false},  {233, false},
-        {77, false},  {78, false},  {84, false},  {85, false},  {216, false}, {237, false}, {238, false},
-        {157, false}, {166, false}, {167, false}, {168, false}, {241, true},  {38, false},  {40, false},
-    };
-    return ids;
-}
-
-std::string shellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    std::string command;
+    for (const std::string& argument : arguments) {
+        command += "'";
+        for (char c : argument) {
+            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        command += "' ";
     }
-    return quoted + "'";
-}
-
-ToolRun runCommand(const std::string& command)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return {-1, ""};
-    }
+    FILE* pipe = popen((command + "2>&1").c_str(), "r");
     std::string output;
     std::array<char, 4096> buffer;
-    std::size_t count;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+    for (std::size_t count; pipe && (count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
         output.append(buffer.data(), count);
     }
-    int status = pclose(pipe);
+    const int status = pipe ? pclose(pipe) : -1;
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-ToolRun runTool(const std::vector<std::string>& arguments)
+ToolRun runTool(std::vector<std::string> arguments)
 {
-    std::string command = shellQuote(CONTENT_TOOL_PATH);
-    for (const std::string& argument : arguments) {
-        command += " " + shellQuote(argument);
-    }
-    return runCommand(command);
+    arguments.insert(arguments.begin(), CONTENT_TOOL_PATH);
+    return run(arguments);
 }
 
 std::string readFile(const fs::path& path)
@@ -73,46 +52,19 @@ void writeFile(const fs::path& path, const std::string& bytes)
     ASSERT_TRUE(stream) << "cannot write " << path;
 }
 
-void replaceInFile(const fs::path& path, const std::string& from, const std::string& to)
-{
-    std::string text = readFile(path);
-    std::size_t at = text.find(from);
-    ASSERT_NE(at, std::string::npos) << "\"" << from << "\" is not in " << path;
-    writeFile(path, text.replace(at, from.size(), to));
-}
-
 Edit replacing(const std::string& file, const std::string& from, const std::string& to)
 {
-    return [=](const fs::path& content) { replaceInFile(content / file, from, to); };
+    return [=](const fs::path& content) {
+        std::string text = readFile(content / file);
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << "\"" << from << "\" is not in " << file;
+        writeFile(content / file, text.replace(at, from.size(), to));
+    };
 }
 
-std::string ContentFixture::Place(const std::string& file, const std::string& linePrefix) const
+Edit appending(const std::string& file, const std::string& line)
 {
-    const fs::path path = content() / file;
-    std::istringstream stream(readFile(path));
-    std::string line;
-    for (int number = 1; std::getline(stream, line); ++number) {
-        if (line.compare(0, linePrefix.size(), linePrefix) == 0) {
-            return path.lexically_normal().generic_string() + ":" + std::to_string(number);
-        }
-    }
-    ADD_FAILURE() << "no line starting with \"" << linePrefix << "\" in " << path;
-    return path.string();
-}
-
-void ContentFixture::addText(const std::string& code, const std::string& line) const
-{
-    const fs::path file = content() / "texts" / (code + ".txt");
-    writeFile(file, readFile(file) + line + "\n");
-}
-
-std::set<std::string> ContentFixture::outNames() const
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(out())) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
+    return [=](const fs::path& c) { std::ofstream(c / file, std::ios::binary | std::ios::app) << line << "\n"; };
 }
 
 ContentFixture::ContentFixture()
@@ -122,53 +74,42 @@ ContentFixture::ContentFixture()
         throw std::runtime_error("cannot create a temporary folder");
     }
     root_ = pattern;
-    const fs::path folder = content();
-
-    writeFile(folder / "languages.tsv",
-              "# languages\n"
-              "code\tnative_name\tenglish_name\tabbreviation\trtl\n"
-              "0\tNeutral\tNeutral\t\t0\n"
-              "1033\tEnglish\tEnglish\ten\t0\n"
-              "1037\t\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA\tHebrew\the\t1\n");
-
-    // The installers' digests are declared, without values: they are optional.
-    std::string resources =
-        "id\tname\ttype\n5000\tEXTRA_NOTE\ttext\n300\tRESOURCE_300\ttext\n301\tRESOURCE_301\ttext\n";
-    std::string neutralTexts = "# neutral texts\n5000\tnot read by the program\n";
-    std::string files = "language\tid\tfile\n";
-    for (const ProgramId& entry : programIds()) {
-        const std::string id = std::to_string(entry.id);
-        resources += id + "\tRESOURCE_" + id + "\t" + (entry.picture ? "picture" : "text") + "\n";
-        if (entry.picture) {
+    const std::string hebrew = "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA";
+    writeFile(content() / "languages.tsv", "# languages\ncode\tnative_name\tenglish_name\tabbreviation\trtl\n"
+                                           "0\tNeutral\tNeutral\t\t0\n1033\tEnglish\tEnglish\ten\t0\n"
+                                           "1037\t" + hebrew + "\tHebrew\the\t1\n");
+    // The texts with a value of their own; 9, 10 and the offer's are per language.
+    const std::map<int, std::string> special = {
+        {56, ""}, {61, ""}, {9, ""}, {10, ""}, {38, ""}, {40, ""}, {157, "demo"}, {166, "%TAG%"}, {168, "{%TAG%:$1}"},
+        {65, "$(^Name) ${PRIMARY_SW_NAME} $(^LangAbrev) $(^LangID) $(^NextBtn)$\\r$\\n for $5"}};
+    std::string resources = "id\tname\ttype\n5000\tNOTE\ttext\n300\tRESOURCE_300\ttext\n301\tRESOURCE_301\ttext\n";
+    std::string neutralTexts = "# neutral texts\n56\thttps://127.0.0.1/setup.exe\n61\thttps://127.0.0.1/partner.exe\n";
+    std::string files = "language\tid\tfile\n0\t40\toffer/template.html\n1033\t38\toffer/1033.json\n"
+                        "1037\t38\toffer/1037.json\n";
+    for (const content::ProgramResource& resource : content::ProgramResources()) {
+        const std::string id = std::to_string(resource.id);
+        const bool picture = resource.type == content::ResourceType::Picture;
+        resources += id + "\tRESOURCE_" + id + "\t" + (picture ? "picture" : "text") + "\n";
+        const auto value = special.find(resource.id);
+        if (picture) {
             files += "0\t" + id + "\tpictures/picture.jpg\n";
-        } else if (entry.id == 157) {
-            neutralTexts += "157\tdemo\n";
-        } else if (entry.id == 166) {
-            neutralTexts += "166\t%TAG%\n";
-        } else if (entry.id == 168) {
-            neutralTexts += "168\t{%TAG%:$1}\n";
-        } else if (entry.id == 65) {  // every macro the program knows, and a plain dollar
-            neutralTexts += "65\t$(^Name) ${PRIMARY_SW_NAME} $(^LangAbrev) $(^LangID) $(^NextBtn)$\\r$\\n for $5\n";
-        } else if (entry.id != 9 && entry.id != 10 && entry.id != 38 && entry.id != 40) {
-            neutralTexts += id + "\tText " + id + "\n";
+        } else if (value == special.end() || !value->second.empty()) {
+            neutralTexts += id + "\t" + (value == special.end() ? "Text " + id : value->second) + "\n";
         }
     }
-    writeFile(folder / "resources.tsv", resources);
-    writeFile(folder / "texts" / "0.txt", neutralTexts);
-    writeFile(folder / "texts" / "1033.txt", "9\tWelcome\n10\tThis installs $(^Name).$\\nClick $(^NextBtn).\n");
-    writeFile(folder / "texts" / "1037.txt",
-              "9\t\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D\n10\t\xD7\x91\xD7\xA8\xD7\x95\xD7\x9B\xD7\x99\xD7\x9D $(^Name)\n");
-
-    files += "0\t40\toffer/template.html\n1033\t38\toffer/1033.json\n1037\t38\toffer/1037.json\n";
-    writeFile(folder / "files.tsv", files);
-    writeFile(folder / "pictures" / "picture.jpg", readFile(fs::path(DEMO_CONTENT_DIR) / "pictures" / "banner.jpg"));
-    writeFile(folder / "offer" / "template.html",
-              "<!DOCTYPE html>\n<html dir=\"{demo:dir}\">\n<body><h1>{demo:h}</h1><p>{demo:i}</p>{demo:i2}</body>\n</html>\n");
-    writeFile(folder / "offer" / "1033.json",
+    writeFile(content() / "resources.tsv", resources);
+    writeFile(content() / "files.tsv", files);
+    writeFile(content() / "texts" / "0.txt", neutralTexts + "5000\tnot read by the program\n");
+    writeFile(content() / "texts" / "1033.txt", "9\tWelcome\n10\tThis installs $(^Name).$\\nClick $(^NextBtn).\n");
+    writeFile(content() / "texts" / "1037.txt", "9\t\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D\n10\t" + hebrew + " $(^Name)\n");
+    writeFile(content() / "digests.tsv", "language\tid\tfile\n1037\t301\tinstallers/partner.exe\n");
+    writeFile(content() / "installers" / "partner.exe", "abc");
+    writeFile(content() / "pictures" / "picture.jpg", readFile(fs::path(DEMO_CONTENT_DIR) / "pictures" / "banner.jpg"));
+    writeFile(content() / "offer" / "template.html",
+              "<html dir=\"{demo:dir}\">\n<body><h1>{demo:h}</h1><p>{demo:i}</p>{demo:i2}</body>\n</html>\n");
+    writeFile(content() / "offer" / "1033.json",
               "{\n  \"dir\": \"ltr\",\n  \"h\": \"Heading\",\n  \"i\": \"Intro\",\n  \"i2\": \"Picture\"\n}\n");
-    writeFile(folder / "offer" / "1037.json",
-              "{\n  \"dir\": \"rtl\",\n  \"h\": \"\xD7\x9B\xD7\x95\xD7\xAA\xD7\xA8\xD7\xAA\",\n  \"i\": \"Intro\",\n"
-              "  \"i2\": \"Picture\"\n}\n");
+    writeFile(content() / "offer" / "1037.json", "{\"dir\": \"rtl\", \"h\": \"H\", \"i\": \"I\", \"i2\": \"\"}");
 }
 
 ContentFixture::~ContentFixture()

@@ -85,8 +85,11 @@ void RemoveTree(const std::wstring& path)
 
 std::vector<LogRecord> ReadLog(const std::wstring& path)
 {
+    // The prefix only: the standard library's matcher recurses once per
+    // character, and a message of some thousand characters (a long address)
+    // would overflow the stack.
     static const std::regex kRecordStart(
-        R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} (\S+) *\[(\d+)\] \[([^@\]]*)@(\d+)\] (.*)$)");
+        R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} (\S+) *\[(\d+)\] \[([^@\]]*)@(\d+)\] )");
     std::string text = ReadFileBytes(path);
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
         text.erase(0, 3);
@@ -96,8 +99,8 @@ std::vector<LogRecord> ReadLog(const std::wstring& path)
     std::string line;
     std::smatch match;
     while (std::getline(lines, line)) {
-        if (std::regex_match(line, match, kRecordStart)) {
-            records.push_back({match[1], std::stoul(match[2]), match[3], std::stoi(match[4]), match[5]});
+        if (std::regex_search(line, match, kRecordStart, std::regex_constants::match_continuous)) {
+            records.push_back({match[1], std::stoul(match[2]), match[3], std::stoi(match[4]), match.suffix()});
         } else if (!records.empty()) {
             records.back().message += "\n" + line;
         }

@@ -1,10 +1,7 @@
 // The resource database: lookups with the neutral fallback, languages, text
-// conversion, macros, pictures.
+// conversion, macros and their limit, pictures.
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
-#include <wincrypt.h>
 
 #include "TestDatabase.h"
 #include "resources/Macros.h"
@@ -36,23 +33,21 @@ protected:
     std::unique_ptr<ResourceManager> m_manager;
 };
 
+// A value whose blob row is missing counts as not found in its language.
 TEST_F(ResourceManagerTest, FallsBackToNeutralOnceAndOnlyThereTheSameEachTime)
 {
     m_database.AddText("0", 56, "http://127.0.0.1/setup.exe");
     m_database.AddText("1033", 9, "Welcome");
     m_database.AddText("1031", 9, "Willkommen");
     m_database.AddText("1033", 10, "English only");
+    m_database.AddDanglingValue("1031", 56, RESOURCE_TEXT);
     ResourceManager& resources = Open();
 
-    for (int round = 1; round <= 3; ++round) {  // repeated lookups give the same result
-        SCOPED_TRACE("round " + std::to_string(round));
+    for (int round = 1; round <= 2; ++round) {  // repeated lookups give the same result
         EXPECT_EQ(resources.getString(L"1031", 9), L"Willkommen");
         EXPECT_EQ(resources.getString(L"1031", 56), L"http://127.0.0.1/setup.exe");
         EXPECT_EQ(resources.getString(L"1031", 10), L"") << "no fallback to 1033";
         EXPECT_EQ(resources.getString(L"0", 9), L"");
-        EXPECT_EQ(resources.getString(L"0", 56), L"http://127.0.0.1/setup.exe");
-        EXPECT_EQ(resources.getString(L"1033", 9), L"Welcome");
-        EXPECT_EQ(resources.getString(L"1033", 4711), L"");
     }
     std::vector<unsigned char> data;
     EXPECT_FALSE(resources.fetchBlob(L"1033", 9, RESOURCE_PICTURE, data)) << "the type is part of the key";
@@ -72,73 +67,32 @@ TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
     EXPECT_TRUE(languages.at(L"1037").rightToLeft);
     EXPECT_EQ(languages.at(L"1037").nativeName, L"\u05E2\u05D1\u05E8\u05D9\u05EA");
     EXPECT_FALSE(languages.at(L"1036").rightToLeft) << "RTL 2";
-    EXPECT_EQ(languages.at(L"1036").nativeName, L"Fran\u00E7ais");
     EXPECT_FALSE(languages.at(L"1049").rightToLeft) << "RTL NULL";
     EXPECT_EQ(languages.at(L"1049").nativeName, L"") << "NULL text reads as empty";
     EXPECT_EQ(languages.at(L"1033").abbreviation, L"EN");
     EXPECT_EQ(languages.at(L"1033").englishName, L"English");
 }
 
-TEST_F(ResourceManagerTest, CurrentLanguageStartsNeutralAndFollowsTheChoice)
-{
-    m_database.AddText("0", 9, "neutral");
-    m_database.AddText("1031", 9, "deutsch");
-    ResourceManager& resources = Open();
-
-    EXPECT_EQ(resources.currentLanguage().code, L"0");
-    EXPECT_EQ(resources.currentLanguage().nativeName, L"Neutral");
-    EXPECT_EQ(resources.getLocalizedString(9).str(), L"neutral");
-    resources.setCurrentLanguage(L"1031");
-    EXPECT_EQ(resources.currentLanguage().englishName, L"German");
-    EXPECT_EQ(resources.getLocalizedString(9).str(), L"deutsch");
-    EXPECT_THROW(resources.setCurrentLanguage(L"9999"), std::out_of_range);
-}
-
-TEST_F(ResourceManagerTest, TextsConvertWholeBlobsWithSurrogatePairs)
-{
-    // A G clef (U+1D11E) between two words, and a NUL inside the blob.
-    m_database.AddText("1033", 16, std::string("a \xF0\x9D\x84\x9E b\0c", 10));
-    m_database.AddText("1033", 15, "");
-    ResourceManager& resources = Open();
-
-    EXPECT_EQ(resources.getString(L"1033", 16), std::wstring(L"a \xD834\xDD1E b\0c", 8));
-    EXPECT_EQ(resources.getString(L"1033", 15), L"");
-    resources.setCurrentLanguage(L"1033");
-    EXPECT_EQ(resources.getLocalizedString(16).str(), std::wstring(L"a \xD834\xDD1E b"))
-        << "a localized string ends at its first NUL";
-}
-
-TEST_F(ResourceManagerTest, InvalidUtf8BecomesReplacementCharacters)
-{
-    m_database.AddText("1033", 9, "bad \xC3 and \xFF end");
-    EXPECT_EQ(Open().getString(L"1033", 9), L"bad \uFFFD and \uFFFD end");
-}
-
-TEST_F(ResourceManagerTest, ValueWithoutBlobRowIsNotFound)
-{
-    m_database.AddDanglingValue("1033", 9, RESOURCE_TEXT);
-    m_database.AddText("0", 9, "neutral");
-    m_database.AddDanglingValue("1033", 10, RESOURCE_TEXT);
-    ResourceManager& resources = Open();
-    EXPECT_EQ(resources.getString(L"1033", 9), L"neutral");
-    std::vector<unsigned char> data;
-    EXPECT_FALSE(resources.fetchBlob(L"1033", 10, RESOURCE_TEXT, data));
-}
-
-TEST_F(ResourceManagerTest, MacrosUseTheCurrentLanguage)
+// A text is its whole blob; a localized one ends at its first NUL and has
+// its macros expanded in the current language, neutral at first.
+TEST_F(ResourceManagerTest, LocalizedTextsFollowTheCurrentLanguageAndExpandItsMacros)
 {
     m_database.AddText("0", 58, "Kestrafin");
     m_database.AddText("1031", 78, "Weiter >");
+    m_database.AddText("0", 10, "$(^LangID)/$(^LangAbrev)/$(^Name)");
     m_database.AddText("1031", 10, "$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
+    m_database.AddText("1031", 16, std::string("a \xF0\x9D\x84\x9E b\0c", 10));  // a G clef, a NUL
     ResourceManager& resources = Open();
 
-    Win32xx::CString before(L"$(^LangID)/$(^LangAbrev)/$(^Name)");
-    EXPECT_EQ(resources.expandMacros(before).str(), L"0//Kestrafin");
-    Win32xx::CString plain(L"no macros here");
-    EXPECT_EQ(resources.expandMacros(plain).str(), L"no macros here");
+    EXPECT_EQ(resources.currentLanguage().nativeName, L"Neutral");
+    EXPECT_EQ(resources.getLocalizedString(10).str(), L"0//Kestrafin");
     resources.setCurrentLanguage(L"1031");
+    EXPECT_EQ(resources.currentLanguage().englishName, L"German");
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"Kestrafin (DE, 1031): Weiter >\n");
     EXPECT_EQ(resources.getString(L"1031", 10), L"$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
+    EXPECT_EQ(resources.getString(L"1031", 16), std::wstring(L"a \xD834\xDD1E b\0c", 8));
+    EXPECT_EQ(resources.getLocalizedString(16).str(), L"a \xD834\xDD1E b");
+    EXPECT_THROW(resources.setCurrentLanguage(L"9999"), std::out_of_range);
 }
 
 // The Next caption is read lazily, from the text as the macros before it left it.
@@ -153,37 +107,35 @@ TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
 }
 
-// A product name of 64 Ki characters used a hundred times.
+// A product name of 64 Ki characters: sixteen of them make exactly the
+// limit; of seventeen macros, the sixteenth would pass it and stays with the
+// one after it.
 TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhich)
 {
     m_database.AddText("0", 58, std::string(65536, 'N'));
-    std::string text;
-    for (int i = 0; i < 100; ++i)
-        text += "$(^Name)";
-    m_database.AddText("0", 9, text);
+    std::string macros;
+    for (int i = 0; i < 16; ++i)
+        macros += "$(^Name)";
+    m_database.AddText("0", 9, macros);
+    m_database.AddText("0", 10, macros + "$(^Name)");
     ResourceManager& resources = Open();
     const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
 
-    const std::wstring expanded = resources.getLocalizedString(9).str();
-    EXPECT_LE(expanded.size(), kMaxExpandedLength);
-    std::wstring kept(15 * 65536, L'N');  // the names that fit; the macros after them stay
-    for (int i = 15; i < 100; ++i)
-        kept += L"$(^Name)";
-    EXPECT_TRUE(expanded == kept);
+    EXPECT_TRUE(resources.getLocalizedString(9).str() == std::wstring(kMaxExpandedLength, L'N'));
+    EXPECT_TRUE(resources.getLocalizedString(10).str() == std::wstring(15 * 65536, L'N') + L"$(^Name)$(^Name)");
     const auto records = testing_support::ReadLog(testing_support::TestLogPath());
     ASSERT_EQ(records.size(), knownRecords + 1);
     EXPECT_EQ(records.back().severity, "ERROR");
     EXPECT_EQ(records.back().message,
-              "Macros of resource 9 not all expanded: the text would exceed 1048576 characters");
+              "Macros of resource 10 not all expanded: the text would exceed 1048576 characters");
 }
 
-TEST_F(ResourceManagerTest, PictureAsBase64WithoutLineBreaksRoundTrips)
+TEST_F(ResourceManagerTest, PicturesAsBase64OrLoadedIntoTheControl)
 {
-    std::string bytes;
-    for (int i = 0; i < 300; ++i)
-        bytes += static_cast<char>(i * 7);
-    m_database.AddPicture("0", 241, bytes);
+    m_database.AddPicture("0", 241, "foobar");
     m_database.AddPicture("0", 242, "");
+    m_database.AddPicture("0", 239, testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg")));
+    m_database.AddPicture("0", 25, "not a picture");
     ResourceManager& resources = Open();
 
     Win32xx::CString base64(L"unchanged");
@@ -191,23 +143,7 @@ TEST_F(ResourceManagerTest, PictureAsBase64WithoutLineBreaksRoundTrips)
     EXPECT_FALSE(resources.getPictureBase64(242, base64)) << "an empty picture";
     EXPECT_EQ(base64.str(), L"unchanged");
     ASSERT_TRUE(resources.getPictureBase64(241, base64));
-    EXPECT_EQ(base64.Find(L"\r"), -1);
-    EXPECT_EQ(base64.Find(L"\n"), -1);
-    EXPECT_EQ(base64.GetLength(), 400);
-
-    DWORD size = 0;
-    ASSERT_TRUE(::CryptStringToBinaryW(base64.c_str(), 0, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr));
-    std::string decoded(size, '\0');
-    ASSERT_TRUE(::CryptStringToBinaryW(base64.c_str(), 0, CRYPT_STRING_BASE64,
-                                       reinterpret_cast<BYTE*>(decoded.data()), &size, nullptr, nullptr));
-    EXPECT_EQ(decoded, bytes);
-}
-
-TEST_F(ResourceManagerTest, LoadPictureHandsTheControlANewPictureOrKeepsItsOwn)
-{
-    m_database.AddPicture("0", 239, testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg")));
-    m_database.AddPicture("0", 25, "not a picture");
-    ResourceManager& resources = Open();
+    EXPECT_EQ(base64.str(), L"Zm9vYmFy");
 
     CJPEGStatic control;
     EXPECT_FALSE(resources.loadPicture(26, control));
@@ -220,7 +156,6 @@ TEST_F(ResourceManagerTest, LoadPictureHandsTheControlANewPictureOrKeepsItsOwn)
     loaded->get_Width(&width);
     loaded->get_Height(&height);
     EXPECT_NEAR(static_cast<double>(width) / height, 2.0, 0.01) << "the 16 x 8 picture";
-
     EXPECT_FALSE(resources.loadPicture(25, control));
     EXPECT_EQ(control.GetPicture(), loaded) << "a failed load keeps the picture";
 }

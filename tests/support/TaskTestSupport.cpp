@@ -76,11 +76,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs)
     }
 }
 
-void PumpFor(DWORD ms)
-{
-    PumpUntil([] { return false; }, ms);
-}
-
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs)
 {
     return PumpUntil([&task] { return !task.IsRunning(); }, timeoutMs);
@@ -112,14 +107,9 @@ DWORD ThreadExitCode(DWORD threadId)
     return code;
 }
 
-const std::wstring& TaskLogPath()
-{
-    return TestLogPath();
-}
-
 TaskTest::TaskTest() : m_savedTmp(Variable(L"TMP")), m_savedTemp(Variable(L"TEMP"))
 {
-    m_logStart = ReadLog(TaskLogPath()).size();
+    m_logStart = ReadLog(TestLogPath()).size();
     SetTempVariables(TempPath());
 }
 
@@ -140,7 +130,7 @@ std::wstring TaskTest::StartCase(const std::wstring& name)
     const std::wstring path = m_temp / name;
     ::CreateDirectoryW(path.c_str(), nullptr);
     SetTempVariables(path + L"\\");
-    m_logStart = ReadLog(TaskLogPath()).size();
+    m_logStart = ReadLog(TestLogPath()).size();
     return path;
 }
 
@@ -155,7 +145,7 @@ std::vector<std::wstring> TaskTest::GuidFolders(const std::wstring& path)
 
 std::vector<LogRecord> TaskTest::NewLogRecords() const
 {
-    std::vector<LogRecord> records = ReadLog(TaskLogPath());
+    std::vector<LogRecord> records = ReadLog(TestLogPath());
     records.erase(records.begin(), records.begin() + static_cast<long>(std::min(m_logStart, records.size())));
     return records;
 }

@@ -5,7 +5,6 @@
 #include "LoopbackHttpServer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 namespace testing_support {
@@ -147,28 +146,6 @@ void LoopbackHttpServer::AcceptLoop()
     }
 }
 
-std::string LoopbackHttpServer::RequestHeader(const std::string& path, const std::string& name) const
-{
-    std::string head;
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        const auto found = m_lastRequests.find(path);
-        if (found == m_lastRequests.end())
-            return std::string();
-        head = found->second;
-    }
-    const auto lower = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-        return text;
-    };
-    const std::string key = lower("\r\n" + name + ":");
-    const size_t found = lower(head).find(key);
-    if (found == std::string::npos)
-        return std::string();
-    const size_t begin = head.find_first_not_of(' ', found + key.size());
-    return head.substr(begin, head.find("\r\n", begin) - begin);
-}
-
 void LoopbackHttpServer::HandleConnection(Socket client)
 {
     const std::string head = ReadRequestHead(client);
@@ -178,7 +155,6 @@ void LoopbackHttpServer::HandleConnection(Socket client)
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             ++m_requestCounts[path];
-            m_lastRequests[path] = head;
             const auto found = m_replies.find(path);
             if (found != m_replies.end())
                 reply = found->second;

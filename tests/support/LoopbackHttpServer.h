@@ -48,9 +48,6 @@ public:
     std::wstring Url(const std::string& path) const;
     // How many requests for `path` arrived.
     int RequestCount(const std::string& path) const;
-    // The value of the header `name` (any case) in the last request for
-    // `path`; empty when it had none.
-    std::string RequestHeader(const std::string& path, const std::string& name) const;
 
     // A loopback port on which nothing listens (bound once, then released).
     static unsigned short UnusedPort();
@@ -71,7 +68,6 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, Reply> m_replies;
     std::map<std::string, int> m_requestCounts;
-    std::map<std::string, std::string> m_lastRequests;  // path -> request head
     std::vector<Socket> m_clients;
     std::vector<std::thread> m_workers;
     std::thread m_acceptor;

@@ -84,8 +84,6 @@ private:
 // and at least every `pollMs`; INFINITE suits a `done` that only a message
 // can change, and wakes the thread for messages only.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 5);
-// Handles messages for `ms` milliseconds.
-void PumpFor(DWORD ms);
 // Runs the message loop until the task's worker has ended.
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
 // Starts `task` reporting to `window` (when given) and runs the message loop
@@ -127,8 +125,5 @@ private:
     std::wstring m_savedTemp;
     size_t m_logStart = 0;
 };
-
-// The log file that the task tests write to (created on first use).
-const std::wstring& TaskLogPath();
 
 }  // namespace testing_support

@@ -24,9 +24,8 @@ constexpr UINT UWM_PAGE_FIRST_SHOWN = WM_USER + 4;
 // Posted by a window to itself on UWM_TASK_FINISHED (same wParam), so that
 // it goes on once the finished worker has left its send (see TaskSequence).
 constexpr UINT UWM_TASK_ENDED = WM_USER + 5;
-// Posted by the bootstrap dialog to itself from WM_INITDIALOG: its hidden
-// browser is attached once the dialog is on screen (creating it takes longer
-// than everything else before the first window).
+// Posted by the bootstrap dialog to itself from WM_INITDIALOG: the dialog is
+// shown and painted first, then its hidden browser is attached.
 constexpr UINT UWM_ATTACH_BROWSER = WM_USER + 6;
 
 constexpr UINT kFirstProgramMessage = UWM_TASK_PROGRESS;

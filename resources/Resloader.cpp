@@ -52,6 +52,11 @@ INT_PTR Resloader::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_sequence.OnMessage(message, wParam);
         return 1;
     case UWM_ATTACH_BROWSER:
+        // The dialog manager shows a modal dialog only once its message
+        // queue first runs empty, which this posted message precedes: show
+        // and paint it here, so that it is on screen before the browser,
+        // whose creation takes longer than everything else before it.
+        ::ShowWindow(GetHwnd(), SW_SHOWNORMAL);
         ::UpdateWindow(GetHwnd());
         m_browser.AttachDlgItem(IDC_LOADER_BROWSER, GetHwnd());
         return 1;

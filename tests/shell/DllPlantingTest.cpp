@@ -1,14 +1,11 @@
 // A DLL planted beside a program under a system DLL's name is not taken once
-// the program has restricted the DLL search as the product's entry point does
+// the program restricts the DLL search as the product's entry point does
 // (app/DllSearch.h). The planted DLLs (tests/programs/planted_dll.cpp) write
-// a marker file beside themselves when loaded.
-//
-// The product itself is not run: under Wine its system DLLs load wininet,
-// urlmon and comctl32 early from System32, so a planted copy could never be
-// taken and such a test could not fail. Wine also takes its own (builtin)
-// DLL for a system DLL's name wherever a file of that name lies, unless told
-// to prefer a native one; the tests tell it so for the probe alone, which
-// makes its loader search as Windows does for a DLL that is not a known DLL.
+// a marker file beside themselves when loaded. The product itself is not run:
+// under Wine its system DLLs load wininet, urlmon and comctl32 early from
+// System32, so such a test could not fail. Wine takes its builtin DLL for a
+// system name unless told to prefer a native one: the tests tell it so for
+// the probe alone, whose loader then searches as Windows does.
 
 #include <gtest/gtest.h>
 

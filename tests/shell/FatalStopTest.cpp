@@ -1,20 +1,14 @@
-// The fatal stops and the top-level exception handlers, through the shell
-// probe, which runs the product's start-up with a chosen InitInstance body.
-// Exceptions raised inside a running dialog reach the report only once they
-// ended their dialogs and went on from DoModal: the probe's dialogs run
-// behind a frame that, as x64 Windows does, ends the process when an
-// exception reaches it.
+// The fatal stops and the top-level exception handlers through the shell
+// probe. An exception inside a running dialog must end its dialogs and go on
+// from DoModal: the probe's kernel frame ends the process otherwise.
 
 #include "ShellFixture.h"
 
 namespace {
 
 struct StopCase {
-    const wchar_t* mode;
-    const wchar_t* caption;  // and text of the one box shown
-    const wchar_t* text;
-    const char* function;  // of the fatal record; null when the log is not set up yet
-    const char* logged;
+    const wchar_t *mode, *caption, *text;  // of the one box shown
+    const char *function, *logged;         // the fatal record; null when the log is not set up yet
     DWORD exitCode;
 };
 
@@ -48,20 +42,17 @@ TEST_P(FatalStopTest, ShowsOneBoxLogsFatalAndEndsWithItsExitCode)
 INSTANTIATE_TEST_SUITE_P(
     Stops, FatalStopTest,
     ::testing::Values(
-        StopCase{L"die", L"Installer", L"Fatal Error occured !  exiting.", "Die", "Fatal Error occured !  exiting.",
+        StopCase{L"die", L"Installer", L"Fatal Error occured !  exiting.", "Die", "Fatal Error occured !  exiting.", kMinusOne},
+        StopCase{L"die-message \"Download failed\"", L"Installer", L"Download failed", "Die", "Download failed exiting.",
                  kMinusOne},
-        StopCase{L"die-message \"Download failed\"", L"Installer", L"Download failed", "Die",
-                 "Download failed exiting.", kMinusOne},
         StopCase{L"throw-file", kFileException, kFileText, kInit, kFileLogged, 0},
         StopCase{L"throw-textless", L"Win32xx::CResourceException", L"", kInit, "(null)Win32xx::CResourceException", 0},
         // A second application object fails before the log is set up.
         StopCase{L"duplicate-app", L"Win32xx::CNotSupportedException", L"Only one instance of CWinApp is permitted",
                  nullptr, nullptr, kMinusOne},
-        StopCase{L"throw-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", kInit, "std::bad_allocstd::bad_alloc",
-                 kMinusOne},
+        StopCase{L"throw-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", kInit, "std::bad_allocstd::bad_alloc", kMinusOne},
         StopCase{L"app-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", nullptr, nullptr, kMinusOne},
-        StopCase{L"worker-throws-cast", L"std::bad_cast", L"std::bad_cast", kInit, "std::bad_caststd::bad_cast",
-                 kMinusOne},
+        StopCase{L"worker-throws-cast", L"std::bad_cast", L"std::bad_cast", kInit, "std::bad_caststd::bad_cast", kMinusOne},
         StopCase{L"worker-throws-file", kFileException, kFileText, kInit, kFileLogged, 0},
         StopCase{L"nested-init-throws", kFileException, kFileText, kInit, kFileLogged, 0},
         StopCase{L"page-throws", kFileException, kFileText, kInit, kFileLogged, 0},
@@ -69,7 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<StopCase>& info) {
         std::string name;
         for (const wchar_t* ch = info.param.mode; *ch && *ch != L' '; ++ch)
-            if (*ch != L'-')
-                name += static_cast<char>(*ch);
+            name += *ch == L'-' ? "" : std::string(1, static_cast<char>(*ch));
         return name;
     });

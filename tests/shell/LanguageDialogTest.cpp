@@ -3,29 +3,10 @@
 
 #include "ShellFixture.h"
 
+// CTest runs this case under a German locale (shell_tests_german) and a
+// Japanese one, which the content lacks (shell_tests_japanese).
 using LanguageDialogTest = ShellFixture;
 
-TEST_F(LanguageDialogTest, ListsLanguagesByCodeWithoutTheNeutralOne)
-{
-    m_database.AddLanguage("2052", "\xE4\xB8\xAD\xE6\x96\x87", "Chinese", "ZH", 0);
-    m_database.AddLanguage("1049", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", "Russian", "RU", 0);
-    const HWND dialog = OpenLanguageDialog();
-    ASSERT_NE(dialog, nullptr);
-    std::vector<std::wstring> items;
-    for (int i = 0; i < winauto::ComboCount(dialog, kLanguageList); ++i)
-        items.push_back(winauto::ComboItemText(dialog, kLanguageList, i));
-    // By code as text: 1031, 1033, 1037, 1049, 2052.
-    EXPECT_EQ(items, (std::vector<std::wstring>{L"Deutsch", L"English", L"\u05E2\u05D1\u05E8\u05D9\u05EA",
-                                                L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439", L"\u4E2D\u6587"}));
-    EXPECT_EQ(winauto::WindowText(dialog), L"Kestrafin") << "the caption is the product name";
-    EXPECT_EQ(CancelLanguageDialog(dialog), 0u);
-}
-
-// The user's interface language comes from the locale that the test program
-// runs under: CTest runs this case again under a German locale
-// (shell_tests_german), whose user sees German, and a Japanese one
-// (shell_tests_japanese), whose language the content lacks: that user sees
-// English.
 TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)
 {
     const std::map<LANGID, std::wstring> preselected{{1031, L"Deutsch"}, {1041, L"English"}};
@@ -39,26 +20,41 @@ TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)
     CancelLanguageDialog(dialog);
 }
 
-TEST_F(LanguageDialogTest, CancelEndsTheRunWithoutWizard)
-{
-    const HWND dialog = OpenLanguageDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(CancelLanguageDialog(dialog), 0u);
-    const auto log = Log();
-    ASSERT_GE(log.size(), 3u);
-    ExpectRecord(log.size() - 2, "INFO", "SelectLangDialog::OnCancel", "Setup cancelled, Quit.");
-    EXPECT_EQ(log.back().message, "Program treminated with code:0");
-    EXPECT_EQ(CountRecords("Adding Setup Step "), 0u);
-}
+// Each run ends at its language dialog; the first one lacks the user's
+// language and English, so nothing is preselected.
+using LanguageListTest = ShellFixture;
 
-TEST_F(LanguageDialogTest, OkWithNothingSelectedIsIgnored)
+TEST_F(LanguageListTest, ListsByCodeIgnoresOkWithoutChoiceAndCancelEndsEachRunBehindOneByteOrderMark)
 {
+    m_database.AddLanguage("2052", "\xE4\xB8\xAD\xE6\x96\x87", "Chinese", "ZH", 0);
+    m_database.AddLanguage("1049", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", "Russian", "RU", 0);
     m_database.Execute("DELETE FROM LANGUAGE WHERE LANG_CODE IN ('1033', '" +
                        std::to_string(::GetUserDefaultUILanguage()) + "');");
     const HWND dialog = OpenLanguageDialog();
     ASSERT_NE(dialog, nullptr);
+    std::vector<std::wstring> items;
+    for (int i = 0; i < winauto::ComboCount(dialog, kLanguageList); ++i)
+        items.push_back(winauto::ComboItemText(dialog, kLanguageList, i));
+    // By code as text (1031, 1037, 1049, 2052), without the neutral one.
+    EXPECT_EQ(items, (std::vector<std::wstring>{L"Deutsch", L"\u05E2\u05D1\u05E8\u05D9\u05EA",
+                                                L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439", L"\u4E2D\u6587"}));
+    EXPECT_EQ(winauto::WindowText(dialog), L"Kestrafin") << "the caption is the product name";
     EXPECT_EQ(winauto::ComboSelection(dialog, kLanguageList), -1);
     winauto::Click(dialog, IDOK);
     EXPECT_FALSE(m_product->Wait(500)) << "OK without a language must not end the dialog";
     EXPECT_EQ(CancelLanguageDialog(dialog), 0u);
+    const size_t firstRunRecords = Log().size();
+    ASSERT_GE(firstRunRecords, 3u);
+    ExpectRecord(firstRunRecords - 2, "INFO", "SelectLangDialog::OnCancel", "Setup cancelled, Quit.");
+    EXPECT_EQ(CountRecords("Adding Setup Step "), 0u);
+
+    EXPECT_EQ(CancelLanguageDialog(OpenLanguageDialog()), 0u);
+    const std::string bytes = testing_support::ReadFileBytes(LogPath());
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 1), std::string::npos) << "a second byte order mark";
+    ASSERT_EQ(Log().size(), 2 * firstRunRecords);
+    for (const size_t start : {size_t{0}, firstRunRecords}) {
+        ExpectRecord(start, "INFO", "WinMain", "Setup Started");
+        ExpectRecord(start + firstRunRecords - 1, "INFO", "WinMain", "Program treminated with code:0");
+    }
 }

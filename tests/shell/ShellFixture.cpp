@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "support/BuildAddress.h"
+#include "tasks/FileSha256.h"
 
 using testing_support::ChildProcess;
 using testing_support::LoopbackHttpServer;
 
 namespace {
-// The banner, the page picture and the strip of each state (finished, tasks,
-// offer, welcome), each of one colour.
+// The banner, the page picture and the strips (finished, tasks, offer, welcome).
 const std::pair<int, COLORREF> kPictures[] = {{239, RGB(200, 30, 30)},  {240, RGB(30, 200, 30)},
                                               {25, RGB(30, 30, 200)},   {26, RGB(200, 200, 30)},
                                               {27, RGB(200, 30, 200)},  {28, RGB(30, 200, 200)}};
@@ -104,26 +104,20 @@ void ShellFixture::ExpectRecordsInOrder(std::initializer_list<std::string> texts
     }
 }
 
-size_t ShellFixture::CountRecords(const std::string& text)
-{
-    const auto log = Log();
-    return std::count_if(log.begin(), log.end(), [&](const auto& record) { return record.message.rfind(text, 0) == 0; });
-}
-
-size_t ShellFixture::CountRecordsFrom(const std::string& function, const std::string& text)
+size_t ShellFixture::CountRecords(const std::string& text, const std::string& function)
 {
     const auto log = Log();
     return std::count_if(log.begin(), log.end(), [&](const auto& record) {
-        return record.function == function && record.message.find(text) != std::string::npos;
+        return (function.empty() || record.function == function) && record.message.find(text) != std::string::npos;
     });
 }
 
 void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& extra, const std::string& databaseName,
                                 size_t pieceSize, DWORD pauseMs)
 {
-    std::vector<testing_support::ZipItem> items = extra;
+    auto items = extra;
     items.push_back(testing_support::ZipItem::File(databaseName, testing_support::ReadFileBytes(m_source / L"resources.db")));
-    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(testing_support::BuildSignedZip(items));
+    auto reply = LoopbackHttpServer::Body(testing_support::BuildSignedZip(items));
     reply.pieceSize = pieceSize;
     reply.pauseMs = pauseMs;
     m_server.Serve(testing_support::ArchivePath(), reply);
@@ -134,13 +128,6 @@ HWND ShellFixture::OpenLanguageDialog()
     ServeArchive();
     m_product = Start(L"KestrafinSetup.exe");
     return winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
-}
-
-DWORD ShellFixture::CancelLanguageDialog(HWND dialog)
-{
-    winauto::Click(dialog, IDCANCEL);
-    EXPECT_TRUE(m_product->Wait(kTimeoutMs)) << "the product did not end";
-    return m_product->ExitCode();
 }
 
 HWND ShellFixture::StartWizard(int languageIndex)
@@ -154,30 +141,6 @@ HWND ShellFixture::StartWizard(int languageIndex)
         winauto::SelectComboItem(languages, kLanguageList, languageIndex);
     winauto::Click(languages, IDOK);
     return winauto::WaitForWindow(kWizard, kTimeoutMs, m_product->Id());
-}
-
-bool ShellFixture::WaitForTitle(HWND wizard, const std::wstring& title)
-{
-    return winauto::WaitUntil([&] { return PageText(wizard, Title) == title; }, kTimeoutMs);
-}
-
-bool ShellFixture::ShowOffer(HWND wizard)
-{
-    winauto::Click(wizard, Next);
-    return winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs);
-}
-
-bool ShellFixture::AskToCancel(HWND wizard)
-{
-    winauto::Click(wizard, Cancel);
-    return winauto::WaitUntil([&] { return winauto::IsControlVisible(wizard, Close); }, kTimeoutMs);
-}
-
-void ShellFixture::CancelAndClose(HWND wizard)
-{
-    ASSERT_TRUE(AskToCancel(wizard));
-    winauto::Click(wizard, Close);
-    ASSERT_TRUE(m_product->Wait(kTimeoutMs)) << "the product did not end";
 }
 
 std::vector<int> ShellFixture::VisibleButtons(HWND wizard)
@@ -203,4 +166,10 @@ int ShellFixture::ShownPicture(HWND wizard, int controlId)
             return id;
     }
     return 0;
+}
+
+std::string ShellFixture::ServedDigest()
+{
+    Win32xx::CFile file(testing_support::BuildPath(L"recorder.exe").c_str(), Win32xx::CFile::modeRead);
+    return Sha256Text(Sha256OfFile(file));
 }

@@ -1,9 +1,7 @@
 // Runs the real product (or the shell probe) as its own process with a
-// temporary folder of the test's own, so that its osi.log is the test's to
-// read. The product finds on the build's own archive address (a loopback
-// address) a resource archive built from a database that the test writes,
-// with four languages and the wizard's texts, and the product and offer
-// installers, both the recording test program.
+// temporary folder (and so an osi.log) of the test's own. The build's archive
+// address (a loopback one) serves an archive of the test's database (four
+// languages, the wizard's texts) and both installers: the recording program.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -34,16 +32,17 @@ protected:
     enum PageControl { Title = 1024, Subtitle = 1025, Body = 1026, LeftLink = 1048, RightLink = 1049, Picture = 1010,
                        TasksProgress = 1035, TasksStatus = 1036 };
     enum FrameControl { Banner = 1013, Strip = 1011, Pages = 1023 };
+    static constexpr int kProductDigest = 300, kOfferDigest = 301;
+    static constexpr char kVerifier[] = "ExecProgramTask::OpenVerified";
 
     ShellFixture();
 
-    // Starts a program of the build with TMP and TEMP set to the test's folder,
-    // and the environment variables given (which may replace TMP and TEMP).
+    // Starts a program of the build with TMP and TEMP set to the test's folder
+    // unless `environment` replaces them.
     std::unique_ptr<testing_support::ChildProcess> Start(const std::wstring& program,
                                                          const std::wstring& arguments = L"",
                                                          const std::map<std::wstring, std::wstring>& environment = {});
-    // Waits for a message box of the process, checks its caption and text,
-    // and presses its OK button.
+    // Waits for a message box of the process, checks its text, presses OK.
     void ExpectBoxAndConfirm(const testing_support::ChildProcess& process, const std::wstring& caption,
                              const std::wstring& text);
     // Confirms the fatal stop's box and expects the process to end with -1.
@@ -51,43 +50,45 @@ protected:
 
     std::wstring LogPath() const { return m_temp / L"osi.log"; }
     std::vector<testing_support::LogRecord> Log() const { return testing_support::ReadLog(LogPath()); }
-    // The index of the first record at or after `from` whose message starts
-    // with `text`, or the record count.
+    // The first record at or after `from` whose message starts with `text`, or the record count.
     static size_t FindRecord(const std::vector<testing_support::LogRecord>& log, const std::string& text,
                              size_t from = 0);
     // Expects the log's record at `index` to have this severity, function and message.
     void ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message);
     // Expects records starting with these texts, in this order (others may lie between).
     void ExpectRecordsInOrder(std::initializer_list<std::string> texts);
-    // Records whose message starts with `text`.
-    size_t CountRecords(const std::string& text);
-    // Records of `function` whose message holds `text`.
-    size_t CountRecordsFrom(const std::string& function, const std::string& text);
+    // Records whose message holds `text` (and, when given, of `function`).
+    size_t CountRecords(const std::string& text, const std::string& function = "");
 
-    // Serves resources.zip, signed with the build's test key, holding the
-    // test's database (at `databaseName` inside the archive) and the extra items.
+    // Serves the signed archive of the test's database (at `databaseName`) and the extra items.
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
 
     // Serves the archive, starts the product and waits for its language dialog.
     HWND OpenLanguageDialog();
-    // Cancels the language dialog and returns the product's exit code.
-    DWORD CancelLanguageDialog(HWND dialog);
+    DWORD CancelLanguageDialog(HWND dialog)
+    {
+        winauto::Click(dialog, IDCANCEL);
+        return m_product->Wait(kTimeoutMs) ? m_product->ExitCode() : STILL_ACTIVE;
+    }
     // Serves everything, starts the product, confirms the language at
     // `languageIndex` (-1: the preselected one) and returns the wizard.
     HWND StartWizard(int languageIndex = -1);
     std::wstring PageText(HWND wizard, int id) { return winauto::WindowText(winauto::FindDescendant(wizard, id)); }
-    bool WaitForTitle(HWND wizard, const std::wstring& title);
+    bool WaitForTitle(HWND wizard, const std::wstring& title)
+    {
+        return winauto::WaitUntil([&] { return PageText(wizard, Title) == title; }, kTimeoutMs);
+    }
     bool WaitForFinish(HWND wizard) { return WaitForTitle(wizard, L"Setup complete"); }
     // Next on the welcome page; true once the offer's own captions show.
-    bool ShowOffer(HWND wizard);
-    // Cancel; true once the question shows with its close button.
-    bool AskToCancel(HWND wizard);
-    // Cancel, then Close on the message page: the wizard ends unfinished.
-    void CancelAndClose(HWND wizard);
-    // The id of the picture that a picture control shows (each picture of
-    // the test's database is of one colour of its own), 0 for none.
+    bool ShowOffer(HWND wizard)
+    {
+        winauto::Click(wizard, Next);
+        return winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs);
+    }
+    // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
+    static std::string ServedDigest();
     // The buttons that are visible, in the order of `Button`.
     std::vector<int> VisibleButtons(HWND wizard);
     // The records of the installers that ran ("" when one did not run).

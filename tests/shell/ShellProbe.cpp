@@ -1,31 +1,15 @@
-// The start-up sequence of the product with a test-chosen InitInstance body:
+// The product's start-up (WinMain, CSetupApp) with an InitInstance body
+// chosen by the first argument: "wait" (a box captioned "Shell probe"),
+// "die", "die-message TEXT", exceptions from InitInstance ("throw-file",
+// "throw-textless", "throw-bad-alloc") or while the application object is
+// built ("app-bad-alloc", "duplicate-app"), exceptions inside a running dialog
+// (see RunThrowingDialogs), and "archive-vanishes": the resource bootstrap,
+// whose download is deleted before the bootstrap looks for it.
 //
-//   shell_probe wait               a message box "Probe waiting" (caption "Shell probe")
-//   shell_probe die                Die()
-//   shell_probe die-message TEXT   Die(TEXT)
-//   shell_probe throw-file         a CFileException from InitInstance
-//   shell_probe throw-textless     a CResourceException without text
-//   shell_probe duplicate-app      a second application object (refused in WinMain)
-//   shell_probe throw-bad-alloc    a std::bad_alloc from InitInstance
-//   shell_probe app-bad-alloc      a std::bad_alloc while the application object is built
-//   shell_probe worker-throws-cast a running dialog's handler of a worker's task message
-//                                  raises std::bad_cast
-//   shell_probe worker-throws-file ... raises a CFileException
-//   shell_probe nested-init-throws ... runs a second modal dialog, whose WM_INITDIALOG
-//                                  raises a CFileException
-//   shell_probe page-throws        the handler of a child page of a modal dialog raises
-//                                  a CFileException
-//   shell_probe window-throws      while a modal dialog runs, a worker's message to a
-//                                  window outside it raises a CFileException
-//   shell_probe archive-vanishes   the resource bootstrap, whose downloaded archive is
-//                                  deleted before the bootstrap looks for it
-//
-// The probe's dialogs and window run behind a frame that stands in for the
-// kernel's user-mode callback of x64 Windows: an exception that reaches it
-// ends the probe with 0xC000041D, as Windows ends the process.
-//
-// After a fatal stop it opens one more box, "After die", which the pending
-// quit request must dismiss at once: the run goes on as the product's would.
+// The probe's dialogs and window run behind a frame that stands in for x64
+// Windows' kernel callback: an exception reaching it ends the probe with
+// 0xC000041D, as Windows ends the process. After a fatal stop one more box,
+// "After die", must be dismissed at once by the pending quit request.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -69,8 +53,7 @@ LRESULT CALLBACK KernelCallbackFrame(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
 }
 
-// Puts the frame between the system and the window's procedure (GWLP_WNDPROC)
-// or dialog procedure (DWLP_DLGPROC); both return a pointer-sized value.
+// Puts the frame before the window's (GWLP_WNDPROC) or dialog's (DWLP_DLGPROC) procedure.
 void RunBehindKernelFrame(HWND window, int procedureSlot)
 {
     const LONG_PTR original =
@@ -100,7 +83,7 @@ private:
     throw Win32xx::CFileException(L"C:\\x.txt", L"Failed to write to file");
 }
 
-// A dialog from one of the product's templates. When it has a handler for
+// A dialog of one of the product's templates; with a handler for
 // UWM_TASK_FINISHED, a worker sends it that message once it runs.
 class ProbeDialog : public Win32xx::CDialog {
 public:
@@ -131,8 +114,7 @@ private:
     TaskWorker m_worker;
 };
 
-// A hidden top-level window, outside every dialog, whose handler of
-// UWM_TASK_FINISHED raises a CFileException.
+// A hidden window outside every dialog that throws on UWM_TASK_FINISHED.
 class ThrowingWindow : public Win32xx::CWnd {
 protected:
     void PreCreate(CREATESTRUCTW& cs) override { cs.style &= ~WS_VISIBLE; }
@@ -144,7 +126,10 @@ protected:
     }
 };
 
-// The dialogs of the modes that raise an exception inside a running dialog.
+// A running dialog's handler of a worker's message throws ("worker-throws-cast",
+// "worker-throws-file"), or that of a nested dialog's WM_INITDIALOG
+// ("nested-init-throws"), of a child page ("page-throws"), or of a window
+// outside the dialog ("window-throws").
 void RunThrowingDialogs(const std::wstring& mode)
 {
     ThrowingWindow window;
@@ -171,8 +156,7 @@ void RunThrowingDialogs(const std::wstring& mode)
     outer.DoModal(nullptr);
 }
 
-// Deletes every downloaded archive in the temporary folder as the
-// download's end reaches the bootstrap's window.
+// Deletes the downloaded archives as the download's end reaches the bootstrap.
 LRESULT CALLBACK DeleteArchivesAtTaskEnd(int code, WPARAM removed, LPARAM message)
 {
     if (code == HC_ACTION && removed == PM_REMOVE && reinterpret_cast<const MSG*>(message)->message == UWM_TASK_ENDED) {
@@ -200,11 +184,8 @@ protected:
         const std::wstring mode = arguments.empty() ? L"" : arguments[0];
         if (mode == L"wait") {
             ::MessageBoxW(nullptr, L"Probe waiting", L"Shell probe", MB_OK);
-        } else if (mode == L"die") {
-            Die();
-            ::MessageBoxW(nullptr, L"After die", L"Shell probe", MB_OK);
-        } else if (mode == L"die-message" && arguments.size() > 1) {
-            Die(arguments[1].c_str());
+        } else if (mode == L"die" || (mode == L"die-message" && arguments.size() > 1)) {
+            mode == L"die" ? Die() : Die(arguments[1].c_str());
             ::MessageBoxW(nullptr, L"After die", L"Shell probe", MB_OK);
         } else if (mode == L"throw-file") {
             ThrowFileException();
@@ -225,11 +206,10 @@ protected:
 std::unique_ptr<CSetupApp> CreateApplication()
 {
     const std::vector<std::wstring> arguments = Arguments();
-    if (!arguments.empty() && arguments[0] == L"app-bad-alloc")
+    const std::wstring mode = arguments.empty() ? L"" : arguments[0];
+    if (mode == L"app-bad-alloc")
         throw std::bad_alloc();
-    if (!arguments.empty() && arguments[0] == L"duplicate-app") {
+    if (mode == L"duplicate-app")
         static ProbeApp first;
-        return std::make_unique<ProbeApp>();
-    }
     return std::make_unique<ProbeApp>();
 }

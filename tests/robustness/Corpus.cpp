@@ -13,9 +13,7 @@ namespace robustness {
 
 namespace {
 
-// Formatted before the case runs: after a stack overflow there is no room to
-// format anything, and among thousands of cases a crash without its seed
-// would tell nothing.
+// Formatted before the case runs: after a stack overflow there is no room to format anything.
 char g_case[256];
 std::atomic<ULONGLONG> g_deadline{0};
 
@@ -41,22 +39,15 @@ DWORD WINAPI WatchDeadlines(void*)
             Report("hang", 0);
 }
 
-bool StartGuard()
-{
-    ::SetUnhandledExceptionFilter(ReportCrash);
-    const HANDLE thread = ::CreateThread(nullptr, 0, WatchDeadlines, nullptr, 0, nullptr);
-    return thread && ::CloseHandle(thread);
-}
-
 }  // namespace
 
 void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned seed)>& runCase)
 {
-    static const bool guarded = StartGuard();
-    ASSERT_TRUE(guarded);
+    static const HANDLE watchdog = ::CreateThread(nullptr, 0, WatchDeadlines, nullptr, 0, nullptr);
+    ASSERT_TRUE(watchdog);
+    ::SetUnhandledExceptionFilter(ReportCrash);
     const char* full = std::getenv("CORPUS_FULL");
-    unsigned first = kind.baseSeed;
-    unsigned end = first + (full && std::strcmp(full, "1") == 0 ? kind.fullCount : kind.quickCount);
+    unsigned first = kind.baseSeed, end = first + (full && !std::strcmp(full, "1") ? kind.fullCount : kind.quickCount);
     if (const char* replay = std::getenv("CORPUS_SEED"); replay && *replay) {
         first = static_cast<unsigned>(std::strtoul(replay, nullptr, 10));
         end = first >= kind.baseSeed && first < kind.baseSeed + kind.fullCount ? first + 1 : first;
@@ -74,9 +65,11 @@ void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned 
         g_deadline = 0;
         ++outcomes[result->total_part_count() == failuresBefore ? outcome : "FAULTY"];
     }
-    std::printf("[corpus] %s: seeds %u to %u, %.1f s\n", kind.name, first, end, (::GetTickCount64() - start) / 1e3);
+    std::string summary;
     for (const auto& [outcome, count] : outcomes)
-        std::printf(count ? "[corpus]   %6u  %s\n" : "", count, outcome.c_str());
+        summary += count ? "; " + std::to_string(count) + " " + outcome : "";
+    std::printf("[corpus] %s, seeds %u to %u: %.1f s%s\n", kind.name, first, end, (::GetTickCount64() - start) / 1e3,
+                summary.c_str());
     std::fflush(stdout);
 }
 

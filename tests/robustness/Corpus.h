@@ -1,6 +1,5 @@
-// A seeded corpus: case i of a kind is made from the seed base + i alone, so
-// that any case can be replayed alone (CORPUS_SEED=N). CTest runs the first
-// cases of each kind, CORPUS_FULL=1 all of them.
+// A seeded corpus: case i of a kind is made from the seed base + i alone, so that any case replays alone
+// (CORPUS_SEED=N). CTest runs the first cases of each kind, CORPUS_FULL=1 all of them.
 #pragma once
 
 #include <windows.h>
@@ -18,13 +17,16 @@ struct CorpusKind {
     DWORD caseTimeoutMs;  // longer means a hang
 };
 
-// Runs `runCase(seed)` for the kind's cases (or the one CORPUS_SEED names)
-// under a trace that names the seed, and a guard that names it and ends the
-// process on a hang or a crash on any thread. `runCase` returns its outcome,
-// counted at the end. Stops after ten faulty cases.
+// Runs `runCase(seed)` for the kind's cases under a trace, and a guard that ends the process on a hang or a
+// crash on any thread, both naming the seed; prints the outcomes that `runCase` returns. Stops after ten faults.
 void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned seed)>& runCase);
 
 size_t Below(std::mt19937& random, size_t bound);  // in [0, bound)
+template <typename T, size_t N>
+const T& Pick(std::mt19937& random, T (&choices)[N])
+{
+    return choices[Below(random, N)];
+}
 bool Chance(std::mt19937& random, unsigned percent);
 std::string RandomBytes(std::mt19937& random, size_t count);
 // `changes` times: a bit flipped, a byte set, a short range deleted, repeated or inserted, or the end cut.

@@ -1,6 +1,5 @@
-// Resource databases through ResourceManager: small files whose rows hold odd
-// texts (invalid UTF-8, NULs, texts full of macros), odd columns (NULL,
-// numbers, values without their blob, odd or repeated language codes), read
+// Resource databases through ResourceManager: small files whose rows hold odd texts (invalid UTF-8, NULs, texts
+// full of macros), odd columns (NULL, numbers, values without their blob, odd or repeated language codes), read
 // as they are or after damage to their bytes (pages, header fields, the end).
 
 #include <gtest/gtest.h>
@@ -23,18 +22,13 @@ namespace {
 constexpr CorpusKind kDamagedFiles{"database files", 2000000, 35, 350, 60000};
 constexpr CorpusKind kOddRows{"database rows", 2500000, 35, 250, 60000};
 const char* const kCodes[] = {"0", "1033", "1037", "", "\xFF", "\xC3\xA9", "\xED\xA0\x80", "1033 "};
+const char* const kAbbreviations[] = {"EN", nullptr, "\xC3", "$(^LangID)$(^LangID)"};
+const char* const kTexts[] = {"", "bad \xC3 \xFF, \xED\xA0\x80 surrogate, \xC0\x80 overlong, \xF4\x90",
+                              "Welcome to $(^Name) \xE2\x82\xAC $(^NextBtn) ($(^LangAbrev) $(^LangID))$\\r"};
 const int kIds[] = {9, 10, 78, 241, 0, -1, 2147483647};  // 78: the Next caption
-
-template <typename T, size_t N>
-const T& Pick(std::mt19937& random, T (&choices)[N])
-{
-    return choices[Below(random, N)];
-}
 
 std::string OddBytes(std::mt19937& random)
 {
-    static const char* const kTexts[] = {"", "bad \xC3 \xFF, \xED\xA0\x80 surrogate, \xC0\x80 overlong, \xF4\x90",
-                                         "Welcome to $(^Name) \xE2\x82\xAC $(^NextBtn) ($(^LangAbrev) $(^LangID))$\\r"};
     const size_t pick = Below(random, 7);
     if (pick == 0)
         return std::string("before\0after", 12);
@@ -45,17 +39,15 @@ std::string OddBytes(std::mt19937& random)
     std::string names;  // with the long product name, more than the expansion's limit
     while (pick == 3 && names.size() < 8000)
         names += "$(^Name)";
-    return pick == 3 ? names : kTexts[Below(random, std::size(kTexts))];
+    return pick == 3 ? names : Pick(random, kTexts);
 }
 
-// Builds the database of `seed`; returns the bytes stored under each id,
-// which a lookup of any type in any language may give.
+// Builds the database of `seed`; the bytes stored under each id, which a lookup of any type and language may give.
 std::map<int, std::set<std::string>> BuildDatabase(const std::wstring& path, unsigned seed)
 {
     std::mt19937 random(seed);
     TestDatabase database(path);
     database.Execute("PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY; BEGIN;");
-    static const char* const kAbbreviations[] = {"EN", nullptr, "\xC3", "$(^LangID)$(^LangID)"};
     for (size_t row = 1 + Below(random, 5); row > 0; --row)
         database.AddLanguage(Pick(random, kCodes), "\xD7\xA2", nullptr, Pick(random, kAbbreviations),
                              static_cast<int>(Below(random, 4)) - 1);
@@ -98,16 +90,16 @@ void DamageFile(std::string& bytes, std::mt19937& random)
         MutateBytes(bytes, random, 1 + static_cast<int>(Below(random, 6)));
 }
 
-// Asks every id in every language, raw and localized; the answers, to compare
-// rounds. A sound file's raw answers are stored bytes or none; a localized
-// text grows by its macros up to the limit only; an unknown language is refused.
+// Asks every id in every language, raw and localized; the answers, to compare rounds. A sound file's raw answers
+// are stored bytes or none; a localized text grows by its macros up to the limit only; an unknown language is
+// refused.
 std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::map<int, std::set<std::string>>* stored)
 {
     std::vector<std::wstring> answers, codes{L"0", L"9999"};
     for (const auto& [code, language] : resources.languages())
         codes.push_back(code);
-    for (const std::wstring& code : codes) {
-        for (const int id : kIds) {
+    for (const std::wstring& code : codes)
+        for (const int id : kIds)
             for (const int type : {RESOURCE_TEXT, RESOURCE_PICTURE}) {
                 std::vector<unsigned char> data;
                 const bool found = resources.fetchBlob(code, id, type, data);
@@ -116,8 +108,6 @@ std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::m
                 EXPECT_TRUE(!stored || !found || (stored->count(id) && stored->at(id).count(bytes)))
                     << "resource " << id << " gave what was not stored";
             }
-        }
-    }
     for (const auto& [code, language] : resources.languages()) {
         resources.setCurrentLanguage(code);
         for (const int id : kIds) {
@@ -129,42 +119,38 @@ std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::m
     return answers;
 }
 
-class DatabaseCorpusTest : public ::testing::Test {
-protected:
-    std::string RunCase(unsigned seed, bool damaged)
+std::string RunCase(const std::wstring& path, unsigned seed, bool damaged)
+{
+    const auto stored = BuildDatabase(path, seed);
+    std::mt19937 random(seed);
+    std::string bytes = ReadFileBytes(path);
+    if (damaged)
+        DamageFile(bytes, random);
+    WriteFileBytes(path, bytes);
+    const unsigned fatalStops = FatalStopCount();
     {
-        const std::wstring path = m_folder / (L"case-" + std::to_wstring(seed) + L".db");
-        const auto stored = BuildDatabase(path, seed);
-        std::mt19937 random(seed);
-        std::string bytes = ReadFileBytes(path);
-        if (damaged)
-            DamageFile(bytes, random);
-        WriteFileBytes(path, bytes);
-        const unsigned fatalStops = FatalStopCount();
-        {
-            ResourceManager resources(path.c_str());
-            const std::vector<std::wstring> first = AskEverything(resources, damaged ? nullptr : &stored);
-            // Statements that failed once must still answer, and the same way.
-            EXPECT_TRUE(AskEverything(resources, nullptr) == first) << "a second round answered differently";
-        }
-        ::DeleteFileW(path.c_str());
-        EXPECT_TRUE(damaged || FatalStopCount() == fatalStops) << "a sound file ended in the fatal stop";
-        return FatalStopCount() == fatalStops ? "opened" : "fatal stop";
+        ResourceManager resources(path.c_str());
+        const std::vector<std::wstring> first = AskEverything(resources, damaged ? nullptr : &stored);
+        // Statements that failed once must still answer, and the same way.
+        EXPECT_TRUE(AskEverything(resources, nullptr) == first) << "a second round answered differently";
     }
-
-    TempFolder m_folder{L"corpus-db"};
-};
+    ::DeleteFileW(path.c_str());
+    EXPECT_TRUE(damaged || FatalStopCount() == fatalStops) << "a sound file ended in the fatal stop";
+    return FatalStopCount() == fatalStops ? "opened" : "fatal stop";
+}
 
 }  // namespace
 
-TEST_F(DatabaseCorpusTest, DamagedFilesAnswerEveryLookupOrStopCleanly)
+TEST(DatabaseCorpusTest, DamagedFilesAnswerEveryLookupOrStopCleanly)
 {
-    RunCorpus(kDamagedFiles, [this](unsigned seed) { return RunCase(seed, true); });
+    const TempFolder folder(L"corpus-db");
+    RunCorpus(kDamagedFiles, [&folder](unsigned seed) { return RunCase(folder / L"case.db", seed, true); });
 }
 
-TEST_F(DatabaseCorpusTest, OddRowsReadAsStoredOrNotAtAll)
+TEST(DatabaseCorpusTest, OddRowsReadAsStoredOrNotAtAll)
 {
-    RunCorpus(kOddRows, [this](unsigned seed) { return RunCase(seed, false); });
+    const TempFolder folder(L"corpus-db");
+    RunCorpus(kOddRows, [&folder](unsigned seed) { return RunCase(folder / L"case.db", seed, false); });
 }
 
 }  // namespace robustness

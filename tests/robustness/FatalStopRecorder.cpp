@@ -1,7 +1,6 @@
-// The fatal stops as this program links them, in place of app/Die.cpp: each
-// call is counted and returns, as the product's does once its box is closed
-// (a damaged database ends in the fatal stop thousands of times here, where a
-// box would wait for a click). The product and the other tests keep the real ones.
+// The fatal stops in place of app/Die.cpp, in this program only: a damaged database ends in the fatal stop
+// thousands of times here, where a box would wait for a click. Each is counted and returns, as the product's does
+// once its box is closed.
 
 #include <atomic>
 

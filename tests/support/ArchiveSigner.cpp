@@ -13,8 +13,6 @@ namespace testing_support {
 
 namespace {
 
-constexpr ULONG kCoordinateSize = 32;
-
 void Check(NTSTATUS status, const char* call)
 {
     if (!BCRYPT_SUCCESS(status))
@@ -23,20 +21,12 @@ void Check(NTSTATUS status, const char* call)
 
 }  // namespace
 
-ArchiveSigner ArchiveSigner::BuildTestKey()
-{
-    const std::string blob = ReadFileBytes(BuildPath(L"archive-signing\\test-archive-key.blob"));
-    if (blob.empty())
-        throw std::runtime_error("no test key: the build trusts only the keys that it was given");
-    return ArchiveSigner(std::vector<BYTE>(blob.begin(), blob.end()));
-}
-
 ArchiveSigner ArchiveSigner::NewKey()
 {
     const Win32xx::CCngAlgorithm ecdsa(BCRYPT_ECDSA_P256_ALGORITHM);
     BCRYPT_KEY_HANDLE key = nullptr;
     Check(::BCryptGenerateKeyPair(ecdsa.Get(), &key, 256, 0), "BCryptGenerateKeyPair");
-    std::vector<BYTE> blob(sizeof(BCRYPT_ECCKEY_BLOB) + 3 * kCoordinateSize);
+    std::vector<BYTE> blob(sizeof(BCRYPT_ECCKEY_BLOB) + 3 * 32);
     ULONG size = 0;
     NTSTATUS status = ::BCryptFinalizeKeyPair(key, 0);
     if (BCRYPT_SUCCESS(status))
@@ -76,7 +66,10 @@ ArchivePublicKey ArchiveSigner::PublicKey() const
 
 std::string BuildSignedZip(const std::vector<ZipItem>& items)
 {
-    return ArchiveSigner::BuildTestKey().Sign(BuildZip(items));
+    const std::string key = ReadFileBytes(BuildPath(L"archive-signing\\test-archive-key.blob"));
+    if (key.empty())
+        throw std::runtime_error("no test key: the build trusts only the keys that it was given");
+    return ArchiveSigner(std::vector<BYTE>(key.begin(), key.end())).Sign(BuildZip(items));
 }
 
 }  // namespace testing_support

@@ -7,38 +7,26 @@ namespace testing_support {
 
 namespace {
 
-std::string Address()
-{
-    return Narrow(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
-}
-
+const std::string kAddress = Narrow(SETUP_RESOURCE_ARCHIVE_URL_AS_CONFIGURED);
 // Where the path begins, after "scheme://host[:port]".
-size_t PathStart(const std::string& address)
-{
-    return address.find('/', address.find("//") + 2);
-}
+const size_t kPathStart = kAddress.find('/', kAddress.find("//") + 2);
 
 }  // namespace
 
 unsigned short ArchivePort()
 {
-    const std::string address = Address();
-    const size_t colon = address.find(':', address.find("//"));
-    return static_cast<unsigned short>(colon == std::string::npos || colon > PathStart(address)
-                                           ? 80
-                                           : std::stoi(address.substr(colon + 1)));
+    const size_t colon = kAddress.find(':', kAddress.find("//"));
+    return static_cast<unsigned short>(colon > kPathStart ? 80 : std::stoi(kAddress.substr(colon + 1)));
 }
 
 std::string ArchivePath()
 {
-    const std::string address = Address();
-    return address.substr(PathStart(address));
+    return kAddress.substr(kPathStart);
 }
 
 std::string ArchiveServerUrl(const std::string& path)
 {
-    const std::string address = Address();
-    return address.substr(0, PathStart(address)) + path;
+    return kAddress.substr(0, kPathStart) + path;
 }
 
 }  // namespace testing_support

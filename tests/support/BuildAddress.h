@@ -1,15 +1,13 @@
-// The parts of the build's resource archive address (a loopback address in
-// test builds), for the servers that tests and benchmarks start on it.
+// The parts of the build's archive address ("http://127.0.0.1:PORT/resources.zip" in test builds), for the
+// servers that tests and benchmarks start on it.
 #pragma once
 
 #include <string>
 
 namespace testing_support {
 
-// The port of the archive address ("http://127.0.0.1:PORT/..."; 80 if none).
-unsigned short ArchivePort();
-// The archive's path on its server ("/resources.zip").
-std::string ArchivePath();
+unsigned short ArchivePort();  // 80 when the address names none
+std::string ArchivePath();     // "/resources.zip"
 // `path` on the archive's server ("http://127.0.0.1:PORT" + path).
 std::string ArchiveServerUrl(const std::string& path);
 

@@ -1,6 +1,6 @@
 #include "ChildProcess.h"
 
-#include <cwctype>
+#include <cwchar>
 #include <stdexcept>
 #include <vector>
 
@@ -8,34 +8,24 @@ namespace testing_support {
 
 namespace {
 
-std::wstring Upper(std::wstring text)
-{
-    for (wchar_t& ch : text)
-        ch = static_cast<wchar_t>(std::towupper(ch));
-    return text;
-}
-
-// The tester's environment with the overrides applied, as an environment
-// block (sorted, case-insensitive names).
+// The tester's environment with the overrides, as a block sorted by upper-case name, as the platform wants it.
 std::vector<wchar_t> EnvironmentBlock(const std::map<std::wstring, std::wstring>& overrides)
 {
     std::map<std::wstring, std::wstring> variables;  // upper-case name -> "Name=value"
+    const auto add = [&variables](std::wstring name, const std::wstring& entry) {
+        ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+        variables[name] = entry;
+    };
     wchar_t* strings = ::GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-        const std::wstring text(entry);
-        const size_t equals = text.find(L'=', 1);
-        if (equals != std::wstring::npos)
-            variables[Upper(text.substr(0, equals))] = text;
-    }
+    for (const wchar_t* entry = strings; *entry; entry += std::wcslen(entry) + 1)
+        if (const wchar_t* equals = std::wcschr(entry + 1, L'='))
+            add(std::wstring(entry, equals), entry);
     ::FreeEnvironmentStringsW(strings);
     for (const auto& [name, value] : overrides)
-        variables[Upper(name)] = name + L"=" + value;
-
+        add(name, name + L"=" + value);
     std::vector<wchar_t> block;
-    for (const auto& entry : variables) {
-        block.insert(block.end(), entry.second.begin(), entry.second.end());
-        block.push_back(L'\0');
-    }
+    for (const auto& entry : variables)
+        block.insert(block.end(), entry.second.c_str(), entry.second.c_str() + entry.second.size() + 1);
     block.push_back(L'\0');
     return block;
 }
@@ -44,9 +34,7 @@ std::vector<wchar_t> EnvironmentBlock(const std::map<std::wstring, std::wstring>
 
 ChildProcess::ChildProcess(const std::wstring& program, const Options& options)
 {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!options.arguments.empty())
-        commandLine += L" " + options.arguments;
+    std::wstring commandLine = L"\"" + program + L"\"" + (options.arguments.empty() ? L"" : L" " + options.arguments);
     std::vector<wchar_t> environment = EnvironmentBlock(options.environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

@@ -1,6 +1,5 @@
-// Starts a program of the build as its own process, with environment
-// overrides (for example TMP and TEMP pointing at a test's own folder), and
-// waits for it. A process still running when the object goes is terminated.
+// A program of the build in its own process, with environment overrides (TMP and TEMP in a test's own folder);
+// terminated if still running when the object goes.
 #pragma once
 
 #include <windows.h>
@@ -24,10 +23,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     DWORD Id() const noexcept { return m_info.dwProcessId; }
-    // True when the process ended within the timeout.
-    bool Wait(DWORD timeoutMs);
+    bool Wait(DWORD timeoutMs);  // whether it ended in time
     bool IsRunning() const;
-    // The exit code (after Wait returned true).
     DWORD ExitCode() const;
 
 private:

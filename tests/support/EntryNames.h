@@ -1,6 +1,5 @@
-// Archive entry names that content from outside may hold, each with what the
-// entry name rules must make of it: the rules' own tests, the extraction's
-// and the robustness corpus all draw on this one table.
+// Archive entry names that content from outside may hold, with what the name rules must make of each: for the
+// rules' own tests, the extraction's and the robustness corpus.
 #pragma once
 
 #include <string>

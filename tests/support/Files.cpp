@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -13,12 +14,20 @@
 
 namespace testing_support {
 
+namespace {
+
+std::wstring TempRoot()
+{
+    wchar_t temp[MAX_PATH + 1];
+    return std::wstring(temp, ::GetTempPathW(MAX_PATH + 1, temp));
+}
+
+}  // namespace
+
 TempFolder::TempFolder(const std::wstring& label)
 {
     static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH + 1];
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    m_path = std::wstring(temp) + L"kt-" + label + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    m_path = TempRoot() + L"kt-" + label + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
              std::to_wstring(++counter);
     RemoveTree(m_path);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
@@ -31,8 +40,7 @@ TempFolder::~TempFolder()
 
 bool FileExists(const std::wstring& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !FolderExists(path);
 }
 
 bool FolderExists(const std::wstring& path)
@@ -44,9 +52,7 @@ bool FolderExists(const std::wstring& path)
 std::string ReadFileBytes(const std::wstring& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes)
@@ -85,25 +91,19 @@ void RemoveTree(const std::wstring& path)
 
 std::vector<LogRecord> ReadLog(const std::wstring& path)
 {
-    // The prefix only: the standard library's matcher recurses once per
-    // character, and a message of some thousand characters (a long address)
-    // would overflow the stack.
+    // The prefix only: the standard matcher recurses per character, and a long message overflowed the stack.
     static const std::regex kRecordStart(
         R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} (\S+) *\[(\d+)\] \[([^@\]]*)@(\d+)\] )");
-    std::string text = ReadFileBytes(path);
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
-        text.erase(0, 3);
-
+    const std::string text = ReadFileBytes(path);
+    std::istringstream lines(text.substr(text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0));
     std::vector<LogRecord> records;
-    std::istringstream lines(text);
     std::string line;
     std::smatch match;
     while (std::getline(lines, line)) {
-        if (std::regex_search(line, match, kRecordStart, std::regex_constants::match_continuous)) {
+        if (std::regex_search(line, match, kRecordStart, std::regex_constants::match_continuous))
             records.push_back({match[1], std::stoul(match[2]), match[3], std::stoi(match[4]), match.suffix()});
-        } else if (!records.empty()) {
+        else if (!records.empty())
             records.back().message += "\n" + line;
-        }
     }
     return records;
 }
@@ -111,10 +111,7 @@ std::vector<LogRecord> ReadLog(const std::wstring& path)
 const std::wstring& TestLogPath()
 {
     static const std::wstring path = [] {
-        wchar_t temp[MAX_PATH + 1];
-        ::GetTempPathW(MAX_PATH + 1, temp);
-        const std::wstring file =
-            std::wstring(temp) + L"kt-log-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
+        const std::wstring file = TempRoot() + L"kt-log-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
         ::DeleteFileW(file.c_str());
         logging::InitFileLogger(logging::debug, file);
         return file;
@@ -125,10 +122,8 @@ const std::wstring& TestLogPath()
 std::wstring BuildPath(const std::wstring& name)
 {
     wchar_t module[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring folder(module, length);
-    folder.erase(folder.find_last_of(L"\\/"));
-    return folder + L"\\" + name;
+    const std::wstring path(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
+    return path.substr(0, path.find_last_of(L"\\/")) + L"\\" + name;
 }
 
 std::string Narrow(const std::wstring& text)

@@ -1,5 +1,5 @@
-// Files and folders for tests: a fresh folder per test, whole-file reads, the
-// program's log parsed into records, and the paths of the build's programs.
+// Files and folders for tests: a fresh folder per test, whole-file reads, the program's log parsed into records,
+// and the paths of the build's programs.
 #pragma once
 
 #include <string>
@@ -7,8 +7,7 @@
 
 namespace testing_support {
 
-// A new empty folder under the tester's temporary folder, removed with all
-// its content when the object goes.
+// A new empty folder under the tester's temporary folder, removed with its content when the object goes.
 class TempFolder {
 public:
     explicit TempFolder(const std::wstring& label = L"test");
@@ -17,7 +16,6 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::wstring& Path() const noexcept { return m_path; }
-    // The path of `name` inside the folder.
     std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
 
 private:
@@ -26,14 +24,11 @@ private:
 
 bool FileExists(const std::wstring& path);
 bool FolderExists(const std::wstring& path);
-// The file's bytes; empty when it cannot be read.
-std::string ReadFileBytes(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);  // empty when it cannot be read
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 void RemoveTree(const std::wstring& path);
-// The names (not paths) of the entries of a folder, sorted.
-std::vector<std::wstring> ListFolder(const std::wstring& path);
+std::vector<std::wstring> ListFolder(const std::wstring& path);  // names, sorted
 
-// One record of the program's log.
 struct LogRecord {
     std::string severity;  // "INFO", "ERROR", "FATAL", ...
     unsigned long threadId = 0;
@@ -42,14 +37,10 @@ struct LogRecord {
     std::string message;   // UTF-8; continuation lines joined with '\n'
 };
 
-// Parses the log at `path` (the byte order mark is skipped). A line that does
-// not start a record continues the previous record's message.
+// The records of the log at `path`; a line that starts none continues the previous record's message.
 std::vector<LogRecord> ReadLog(const std::wstring& path);
-
-// The log that this test program's code writes to: the process-wide logger,
-// made on first use with a fresh file.
+// The log of this test program's own code: the process-wide logger, made on first use with a fresh file.
 const std::wstring& TestLogPath();
-
 // The full path of a program or file at the build root, beside the tester.
 std::wstring BuildPath(const std::wstring& name);
 

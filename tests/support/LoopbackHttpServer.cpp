@@ -11,11 +11,6 @@ namespace testing_support {
 
 namespace {
 
-const char* ReasonPhrase(int status)
-{
-    return status == 200 ? "OK" : status == 404 ? "Not Found" : status == 500 ? "Internal Server Error" : "Status";
-}
-
 bool SendAll(SOCKET socket, const char* data, size_t size)
 {
     while (size > 0) {
@@ -29,43 +24,19 @@ bool SendAll(SOCKET socket, const char* data, size_t size)
     return true;
 }
 
-// The request line and headers, empty when they did not arrive whole.
-std::string ReadRequestHead(SOCKET client)
+// The path of the request line "GET /path HTTP/1.1"; empty when the request's head did not arrive whole.
+std::string ReadRequestPath(SOCKET client)
 {
     std::string request;
     char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-        const int received = ::recv(client, buffer, sizeof(buffer), 0);
-        if (received <= 0)
+    for (int received = 0; request.find("\r\n\r\n") == std::string::npos; request.append(buffer, received))
+        if ((received = ::recv(client, buffer, sizeof(buffer), 0)) <= 0)
             return std::string();
-        request.append(buffer, static_cast<size_t>(received));
-    }
-    return request;
-}
-
-// The path of the request line "GET /path HTTP/1.1".
-std::string RequestPath(const std::string& request)
-{
-    const size_t begin = request.find(' ');
-    const size_t end = request.find(' ', begin + 1);
-    if (begin == std::string::npos || end == std::string::npos)
-        return std::string();
-    return request.substr(begin + 1, end - begin - 1);
+    const size_t begin = request.find(' '), end = request.find(' ', begin + 1);
+    return end == std::string::npos ? std::string() : request.substr(begin + 1, end - begin - 1);
 }
 
 }  // namespace
-
-LoopbackHttpServer::WinsockSession::WinsockSession()
-{
-    WSADATA data;
-    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        throw std::runtime_error("WSAStartup failed");
-}
-
-LoopbackHttpServer::WinsockSession::~WinsockSession()
-{
-    ::WSACleanup();
-}
 
 LoopbackHttpServer::Reply LoopbackHttpServer::Body(std::string body, int status)
 {
@@ -77,7 +48,9 @@ LoopbackHttpServer::Reply LoopbackHttpServer::Body(std::string body, int status)
 
 LoopbackHttpServer::LoopbackHttpServer(unsigned short port) : m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    static WSADATA winsock;  // for the whole process: the servers come and go
+    static const bool started = ::WSAStartup(MAKEWORD(2, 2), &winsock) == 0;
+    m_listener = started ? ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
     // A fixed port is this server's alone: another listener there is an error.
     BOOL exclusive = TRUE;
     ::setsockopt(m_listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
@@ -125,8 +98,7 @@ std::wstring LoopbackHttpServer::Url(const std::string& path) const
 int LoopbackHttpServer::RequestCount(const std::string& path) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    const auto found = m_requestCounts.find(path);
-    return found == m_requestCounts.end() ? 0 : found->second;
+    return m_requestCounts.count(path) ? m_requestCounts.at(path) : 0;
 }
 
 unsigned short LoopbackHttpServer::UnusedPort()
@@ -148,8 +120,7 @@ void LoopbackHttpServer::AcceptLoop()
 
 void LoopbackHttpServer::HandleConnection(Socket client)
 {
-    const std::string head = ReadRequestHead(client);
-    const std::string path = RequestPath(head);
+    const std::string path = ReadRequestPath(client);
     if (!path.empty()) {
         Reply reply = Body("no such file", 404);
         {
@@ -170,11 +141,9 @@ void LoopbackHttpServer::HandleConnection(Socket client)
 bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
 {
     const std::string& body = *reply.body;
-    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonPhrase(reply.status) +
+    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Failed") +
                        "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
-    if (reply.announceLength)
-        head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    head += reply.extraHeaders + "\r\n";
+    head += "Content-Length: " + std::to_string(body.size()) + "\r\n" + reply.extraHeaders + "\r\n";
     if (!SendAll(client, head.data(), head.size()))
         return false;
 

@@ -1,9 +1,6 @@
-// LoopbackHttpServer: a small HTTP/1.1 server on 127.0.0.1 (an ephemeral
-// port) that a test starts itself. Each path is given a scripted reply: a
-// status, a body, with or without Content-Length, extra header lines, sent at
-// once or in small pieces with pauses, or cut short before its announced
-// length. Unknown paths get 404. Every connection is closed after its one
-// reply.
+// A small HTTP/1.1 server on 127.0.0.1 that a test starts itself. Each path gets a scripted reply (a status,
+// a body, extra header lines, sent at once or in pieces with pauses, or cut short); others get 404. Every
+// connection is closed after its one reply.
 #pragma once
 
 #include <windows.h>
@@ -20,18 +17,15 @@ namespace testing_support {
 
 class LoopbackHttpServer {
 public:
-    // A Winsock socket (kept out of this header, so that it can follow
-    // <windows.h>).
-    using Socket = UINT_PTR;
+    using Socket = UINT_PTR;  // Winsock's SOCKET, whose header must come before <windows.h>
 
     struct Reply {
         int status = 200;
         std::shared_ptr<const std::string> body = std::make_shared<std::string>();
-        bool announceLength = true;       // send a Content-Length header
-        std::string extraHeaders;         // "Name: value\r\n" lines
+        std::string extraHeaders;             // "Name: value\r\n" lines
         size_t sendOnly = std::string::npos;  // close after this many body bytes
-        size_t pieceSize = 0;             // 0: the body in one go
-        DWORD pauseMs = 0;                // pause after each piece
+        size_t pieceSize = 0;                 // 0: the body in one go
+        DWORD pauseMs = 0;                    // pause after each piece
     };
     static Reply Body(std::string body, int status = 200);
 
@@ -41,14 +35,10 @@ public:
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-    // Scripts the reply for `path` (for example "/file.bin").
-    void Serve(const std::string& path, Reply reply);
+    void Serve(const std::string& path, Reply reply);  // path: "/file.bin"
     unsigned short Port() const noexcept { return m_port; }
-    // "http://127.0.0.1:PORT" followed by `path`.
-    std::wstring Url(const std::string& path) const;
-    // How many requests for `path` arrived.
+    std::wstring Url(const std::string& path) const;  // "http://127.0.0.1:PORT" + path
     int RequestCount(const std::string& path) const;
-
     // A loopback port on which nothing listens (bound once, then released).
     static unsigned short UnusedPort();
 
@@ -57,10 +47,6 @@ private:
     void HandleConnection(Socket client);
     bool SendReply(Socket client, const Reply& reply) const;
 
-    struct WinsockSession {
-        WinsockSession();
-        ~WinsockSession();
-    } m_session;
     Socket m_listener = ~Socket(0);
     unsigned short m_port = 0;
     HANDLE m_stopEvent;

@@ -1,6 +1,7 @@
 #include "TaskTestSupport.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace testing_support {
 
@@ -20,34 +21,16 @@ LRESULT TaskWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message != UWM_TASK_PROGRESS && message != UWM_TASK_ERROR && message != UWM_TASK_FINISHED)
         return CWnd::WndProc(message, wParam, lParam);
     TaskMessage recorded{message, wParam, lParam, {}};
-    if (message == UWM_TASK_ERROR) {
-        // The receiver owns the text.
-        const std::wstring* text = reinterpret_cast<std::wstring*>(lParam);
-        recorded.error = *text;
-        delete text;
+    if (message == UWM_TASK_PROGRESS)
+        m_progress.push_back(static_cast<int>(lParam));
+    if (message == UWM_TASK_ERROR) {  // the receiver owns the text
+        const std::unique_ptr<std::wstring> text(reinterpret_cast<std::wstring*>(lParam));
+        m_errors.push_back(recorded.error = *text);
     }
     m_messages.push_back(recorded);
     if (onMessage)
         onMessage(recorded);
     return 0;
-}
-
-std::vector<int> TaskWindow::Progress() const
-{
-    std::vector<int> percents;
-    for (const TaskMessage& message : m_messages)
-        if (message.id == UWM_TASK_PROGRESS)
-            percents.push_back(static_cast<int>(message.value));
-    return percents;
-}
-
-std::vector<std::wstring> TaskWindow::Errors() const
-{
-    std::vector<std::wstring> errors;
-    for (const TaskMessage& message : m_messages)
-        if (message.id == UWM_TASK_ERROR)
-            errors.push_back(message.error);
-    return errors;
 }
 
 int TaskWindow::Count(UINT id) const
@@ -143,19 +126,13 @@ std::vector<std::wstring> TaskTest::GuidFolders(const std::wstring& path)
     return folders;
 }
 
-std::vector<LogRecord> TaskTest::NewLogRecords() const
-{
-    std::vector<LogRecord> records = ReadLog(TestLogPath());
-    records.erase(records.begin(), records.begin() + static_cast<long>(std::min(m_logStart, records.size())));
-    return records;
-}
-
 std::vector<std::string> TaskTest::MessagesFrom(const std::string& function) const
 {
+    const std::vector<LogRecord> records = ReadLog(TestLogPath());
     std::vector<std::string> messages;
-    for (const LogRecord& record : NewLogRecords())
-        if (record.function == function)
-            messages.push_back(record.message);
+    for (size_t index = m_logStart; index < records.size(); ++index)
+        if (records[index].function == function)
+            messages.push_back(records[index].message);
     return messages;
 }
 

@@ -1,7 +1,5 @@
-// What the task tests share: a hidden window that records the task messages,
-// a fixture that gives each test its own temporary folder (TMP and TEMP point
-// there while the test runs) and reads the records that the test added to
-// the log, and small helpers around threads.
+// What the task tests share: a hidden window that records the task messages, a fixture with a temporary folder
+// of its own (TMP and TEMP point there) that reads the records the test added to the log, helpers around threads.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +16,6 @@
 
 namespace testing_support {
 
-// One task message as the window received it.
 struct TaskMessage {
     UINT id = 0;
     WPARAM threadId = 0;
@@ -29,12 +26,11 @@ struct TaskMessage {
 class TaskWindow : public Win32xx::CWnd {
 public:
     TaskWindow() { Create(); }
-    // Called after each task message is recorded, on the window's thread.
-    std::function<void(const TaskMessage&)> onMessage;
+    std::function<void(const TaskMessage&)> onMessage;  // after each message is recorded
 
     const std::vector<TaskMessage>& Messages() const noexcept { return m_messages; }
-    std::vector<int> Progress() const;      // the percents, in order
-    std::vector<std::wstring> Errors() const;
+    const std::vector<int>& Progress() const noexcept { return m_progress; }  // the percents, in order
+    const std::vector<std::wstring>& Errors() const noexcept { return m_errors; }
     int Count(UINT id) const;
 
 protected:
@@ -43,10 +39,11 @@ protected:
 
 private:
     std::vector<TaskMessage> m_messages;
+    std::vector<int> m_progress;
+    std::vector<std::wstring> m_errors;
 };
 
-// A finished predecessor for chains: a task whose only work is to hold the
-// result that a test gives it (never started).
+// A finished predecessor for chains: it holds the result that a test gives it, and is never started.
 class ResultTask : public AbstractTaskBase {
 public:
     template <class Result>
@@ -79,24 +76,19 @@ private:
     Work m_work;
 };
 
-// Handles this thread's messages until `done` holds or `timeoutMs` passed;
-// returns whether `done` held. `done` is asked after every batch of messages
-// and at least every `pollMs`; INFINITE suits a `done` that only a message
-// can change, and wakes the thread for messages only.
+// Handles this thread's messages until `done` holds (asked after every batch of messages and at least every
+// `pollMs`; INFINITE: after messages only) or `timeoutMs` passed; whether `done` held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 5);
 // Runs the message loop until the task's worker has ended.
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
-// Starts `task` reporting to `window` (when given) and runs the message loop
-// until its worker has ended; whether it started and ended in time.
+// Starts `task` reporting to `window` (when given) and waits for it; whether it started and ended in time.
 bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs = 30000);
-// Checks that `task` failed as every task fails: `error` its one error
-// message, no finish message, no result, and thread exit code 2.
+// Checks that `task` failed as every task fails: `error` its one error, no finish, no result, thread exit code 2.
 void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const std::wstring& error);
 // The exit code of a thread that still has a handle somewhere.
 DWORD ThreadExitCode(DWORD threadId);
 
-// Points TMP and TEMP, where the tasks make their folders, at `path` (for
-// example at a too long one).
+// Points TMP and TEMP, where the tasks make their folders, at `path`.
 void SetTempVariables(const std::wstring& path);
 
 class TaskTest : public ::testing::Test {
@@ -104,19 +96,15 @@ protected:
     TaskTest();
     ~TaskTest() override;
 
-    // The test's temporary folder, with the trailing backslash the platform
-    // gives, as the tasks see it.
+    // The test's temporary folder with the trailing backslash, as the tasks see it.
     std::wstring TempPath() const { return m_temp.Path() + L"\\"; }
     const TempFolder& Temp() const noexcept { return m_temp; }
-    // Begins a case of a data-driven test: creates the folder `name` in the
-    // test's temporary folder, points TMP and TEMP at it, and leaves the
-    // earlier cases' log records out of the log reads; the folder's path.
+    // Begins a case of a table: the folder `name` in the test's folder, TMP and TEMP there, and the earlier
+    // cases' log records left out; the folder's path.
     std::wstring StartCase(const std::wstring& name);
     // The folders named by a GUID in `path`, full paths, sorted.
     static std::vector<std::wstring> GuidFolders(const std::wstring& path);
-    // The log records written since the test (or its case) began.
-    std::vector<LogRecord> NewLogRecords() const;
-    // The records from `function` among them, messages only.
+    // The messages that `function` logged since the test (or its case) began.
     std::vector<std::string> MessagesFrom(const std::string& function) const;
 
 private:

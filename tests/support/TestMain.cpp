@@ -1,6 +1,5 @@
-// The main of the Windows test programs. CTest passes a program only when it
-// prints the line below: one that ends early (a crash that Wine reports as
-// exit code 0) then fails, instead of passing with its last cases unrun.
+// CTest passes a test program only when it prints the line below: one that ends early (a crash that Wine
+// reports as exit code 0) fails instead of passing with its last cases unrun.
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    if (result == 0)
-        std::printf("[ ALL RAN  ] every case ran and passed\n");
+    std::printf(result == 0 ? "[ ALL RAN  ] every case ran and passed\n" : "");
     return result;
 }

@@ -1,6 +1,5 @@
-// ZipBuilder: zip archives for tests, written by the content tool's zip
-// writer, so that a test can also make the damaged ones: a wrong CRC, broken
-// deflate data, the encryption flag.
+// Zip archives for tests, by the content tool's zip writer, damaged ones too: a wrong CRC, broken deflate data,
+// the encryption flag.
 #pragma once
 
 #include <string>
@@ -22,14 +21,13 @@ struct ZipItem {
     static ZipItem Folder(std::string name) { return {std::move(name), std::string(), Stored}; }
 };
 
-// The archive's bytes, entries in the given order.
 std::string BuildZip(const std::vector<ZipItem>& items);
 
 // `content` in the gzip format (an HTTP body with Content-Encoding: gzip).
 std::string Gzip(const std::string& content);
 
-// `size` bytes of text-like data that deflate compresses moderately and that
-// differs at every offset (so misplaced chunks are detected).
+// `size` bytes of text-like data that deflate compresses moderately, differing at every offset (so that
+// misplaced chunks show).
 std::string PatternBytes(size_t size, unsigned seed = 1);
 
 }  // namespace testing_support

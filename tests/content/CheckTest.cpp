@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                    replacing("offer/template.html", "{demo:i2}", "<demo:i2")},
                   {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"},
                   "\n2 faults found\n"},
+        CheckCase{"PlaceholderPatternWithoutTheKey", {replacing("texts/0.txt", ":$1}", "}")},
+                  {"language 1033", "pattern \"{%TAG%}\" has no \"$1\"", "language 1037"}, "\n2 faults found\n"},
         CheckCase{"UnknownMacro", {replacing("texts/1033.txt", "$(^Name).", "$(^Nmae).")},
                   {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, kOneFault},
         CheckCase{"MacroInATextShownWithoutReplacement", {replacing("texts/0.txt", "\tText 1\n", "\tSkip $(^Name)\n")},

@@ -162,16 +162,6 @@ TEST_F(EarlierOutputs, FailedWriteLeavesNoPartialFiles)
     expectEarlierOutputs();
 }
 
-// Missing arguments are never read past the end of the command line.
-TEST_F(ContentFixture, CommandLineMistakesShowTheUsage)
-{
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, {"build", "x"}, {"verify", "x"}}) {
-        const ToolRun run = runTool(arguments);
-        EXPECT_EQ(run.exitCode, 2) << run.output;
-        EXPECT_NE(run.output.find("usage: content-tool build CONTENT_DIR OUT_DIR"), std::string::npos) << run.output;
-    }
-}
-
 }  // namespace
 
 }  // namespace content_test

@@ -47,8 +47,7 @@ TEST(LoggingTest, LineLayoutIsExactInUtf8AndTheByteOrderMarkComesOnce)
     EXPECT_FALSE(std::getline(lines, line)) << "each record is one line: " << line;
 }
 
-// Readers may look while the program runs; no other writer may interleave.
-// A file that cannot be opened drops every record without trying again.
+// Readers may look while the program runs, other writers may not; an unopenable file drops every record for good.
 TEST(LoggingTest, FileIsSharedForReadingOnlyAndAnUnopenableOneDropsEverything)
 {
     TempFolder folder(L"log");

@@ -70,8 +70,7 @@ TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
     EXPECT_EQ(languages.at(L"1049").nativeName, L"") << "NULL text reads as empty";
 }
 
-// A text is its whole blob; a localized one ends at its first NUL and has
-// its macros expanded in the current language, neutral at first.
+// A text is its whole blob; a localized one ends at its first NUL, its macros expanded in the current language.
 TEST_F(ResourceManagerTest, LocalizedTextsFollowTheCurrentLanguageAndExpandItsMacros)
 {
     m_database.AddText("0", 58, "Kestrafin");
@@ -104,9 +103,7 @@ TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
 }
 
-// A product name of 64 Ki characters: sixteen of them make exactly the
-// limit; of seventeen macros, the sixteenth would pass it and stays with the
-// one after it.
+// A name of 64 Ki characters: sixteen make the limit exactly; of seventeen, the sixteenth would pass it and stays.
 TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhich)
 {
     m_database.AddText("0", 58, std::string(65536, 'N'));

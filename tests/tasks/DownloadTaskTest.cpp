@@ -105,8 +105,7 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
     EXPECT_EQ(server.RequestCount("/file.zip") + server.RequestCount("/folder/"), 0);
 }
 
-// Driven through the callback as urlmon drives it: only data codes with a
-// known total count, and each percent is sent once, rising.
+// As urlmon drives the callback: only data codes with a known total count, each percent sent once, rising.
 TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
 {
     struct Report {
@@ -127,9 +126,8 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
     }
 }
 
-// The response headers as Windows' urlmon hands them over: as sent, so the
-// Content-Length of an encoded body counts the encoded bytes, not the file's.
-// (Wine drops Content-Length and Content-Encoding from a body it decoded.)
+// Windows' urlmon hands the headers over as sent: an encoded body's Content-Length counts the encoded bytes
+// (Wine drops both headers from a body it decoded).
 TEST_F(DownloadTaskTest, OnlyAnUnencodedResponseDemandsItsContentLength)
 {
     const std::pair<const wchar_t*, LONGLONG> cases[] = {

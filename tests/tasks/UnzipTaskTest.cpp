@@ -153,8 +153,7 @@ TEST_F(UnzipTaskTest, ExtractionThatCannotBeginFailsAndMakesNoFolder)
     }
 }
 
-// With trusted keys, only an archive that one of them signed is extracted;
-// anything else fails before a folder is made.
+// With trusted keys, only an archive that one of them signed is extracted; anything else fails with no folder.
 TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtracted)
 {
     const ArchiveSigner trusted = ArchiveSigner::NewKey();

@@ -20,8 +20,7 @@ TEST(ZipEntryName, StripsDrivesLeadingSeparatorsAndClimbs)
         EXPECT_EQ(MakeEntryNameSafe(stored), safe) << Narrow(stored);
 }
 
-// An entry named like a device was "extracted" into the device: the task
-// succeeded and no file was made.
+// An entry named like a device was "extracted" into the device: the task succeeded and no file was made.
 TEST(ZipEntryName, RefusesWhatStillLeavesTheFolderOrOpensADevice)
 {
     for (const auto& [stored, verdict] : kEntryNames) {

@@ -1,7 +1,5 @@
-// The check finds each kind of fault in otherwise complete content, naming the
-// language and the place, warns about installers that a plain http:// address
-// brings unchecked, and reports nothing else. Malformed content stops check and
-// build alike, naming file and line; the build then leaves the earlier outputs.
+// The check names each fault's language and place, warns of unchecked http:// installers, and reports nothing else;
+// malformed content stops check and build alike, naming file and line, and the earlier outputs stay.
 #include "ContentFixture.h"
 
 namespace content_test {
@@ -88,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                    replacing("offer/template.html", "{demo:i2}", "<demo:i2")},
                   {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"},
                   "\n2 faults found\n"},
+        CheckCase{"PlaceholderPatternWithoutTheKey", {replacing("texts/0.txt", ":$1}", "}")},
+                  {"language 1033", "pattern \"{%TAG%}\" has no \"$1\"", "language 1037"}, "\n2 faults found\n"},
         CheckCase{"UnknownMacro", {replacing("texts/1033.txt", "$(^Name).", "$(^Nmae).")},
                   {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, kOneFault},
         CheckCase{"MacroInATextShownWithoutReplacement", {replacing("texts/0.txt", "\tText 1\n", "\tSkip $(^Name)\n")},
@@ -152,9 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"digests.tsv:2: \"/etc/partner.exe\" is not a path relative to the content folder"}, ""}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
-// A failure after the content was read (here: the archive cannot be renamed
-// into place, because a folder has that name) leaves no partial file either,
-// and the earlier database, which would not belong to the archive, in place.
+// A failure after the content was read (a folder holds the archive's name) leaves no partial file either.
 TEST_F(EarlierOutputs, FailedWriteLeavesNoPartialFiles)
 {
     fs::create_directories(out() / "resources.zip" / "occupied");
@@ -162,18 +160,6 @@ TEST_F(EarlierOutputs, FailedWriteLeavesNoPartialFiles)
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("content-tool: build failed: "), std::string::npos) << run.output;
     expectEarlierOutputs();
-}
-
-TEST_F(ContentFixture, CommandLineMistakesShowTheUsage)
-{
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, {"build", "x"}, {"verify", "x"}}) {
-        const ToolRun run = runTool(arguments);
-        EXPECT_EQ(run.exitCode, 2) << run.output;
-        EXPECT_NE(run.output.find("usage: content-tool build CONTENT_DIR OUT_DIR"), std::string::npos) << run.output;
-    }
-    const ToolRun missing = runTool({"check", (root_ / "nowhere").string()});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.output.find("nowhere: not a content folder"), std::string::npos) << missing.output;
 }
 
 }  // namespace

@@ -2,11 +2,11 @@
 
 #include "ProgramResources.h"
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sys/wait.h>
 
 namespace content_test {
@@ -15,17 +15,12 @@ ToolRun run(const std::vector<std::string>& arguments)
 {
     std::string command;
     for (const std::string& argument : arguments) {
-        command += "'";
-        for (char c : argument) {
-            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        }
-        command += "' ";
+        command += "'" + std::regex_replace(argument, std::regex("'"), "'\\''") + "' ";
     }
     FILE* pipe = popen((command + "2>&1").c_str(), "r");
     std::string output;
-    std::array<char, 4096> buffer;
-    for (std::size_t count; pipe && (count = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-        output.append(buffer.data(), count);
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;) {
+        output += static_cast<char>(c);
     }
     const int status = pipe ? pclose(pipe) : -1;
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};

@@ -4,8 +4,7 @@
 
 #include "framework/Base64.h"
 
-// The vectors of RFC 4648, both ends of the alphabet, and a text longer than
-// a MIME line, which stays one line.
+// The vectors of RFC 4648, both ends of the alphabet, and a text longer than a MIME line, which stays one line.
 TEST(Base64Test, EncodesTheVectorsOfRfc4648TheWholeAlphabetAndNoLineBreaks)
 {
     const std::pair<std::string, std::string> cases[] = {

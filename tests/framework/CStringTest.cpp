@@ -4,8 +4,7 @@
 
 using Win32xx::CString;
 
-// %s takes a wide string, as the platform's formatter reads it; a text
-// longer than the first buffer is formatted whole.
+// %s takes a wide string, as the platform's formatter reads it; a text longer than the first buffer is whole.
 TEST(CStringTest, FormatTakesWideStringsAndGrowsBeyondItsFirstBuffer)
 {
     CString text;
@@ -15,8 +14,7 @@ TEST(CStringTest, FormatTakesWideStringsAndGrowsBeyondItsFirstBuffer)
     EXPECT_EQ(text.str(), L"<" + std::wstring(5000, L'q') + L">");
 }
 
-// A million escapes: replacing in place moved the rest of the text at each
-// one and did not end in minutes. What was inserted is not searched again.
+// A million escapes (replacing in place took minutes); what was inserted is not searched again.
 TEST(CStringTest, ReplaceTakesOnePassAndSkipsWhatItInserted)
 {
     std::wstring escapes;

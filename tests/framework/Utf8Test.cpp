@@ -19,14 +19,10 @@ TEST(Utf8Test, InvalidSequencesBecomeReplacementCharacters)
 {
     const std::wstring r = L"\uFFFD";
     const std::pair<std::string, std::wstring> cases[] = {
-        {"\x80", r},                  // stray continuation
-        {"a\xC3", L"a" + r},          // cut short
-        {"\xC0\xAF", r + r},          // overlong: invalid lead, stray byte
-        {"\xE0\x80\xAF", r},          // overlong three-byte form
-        {"\xED\xA0\x80", r},          // encoded surrogate
-        {"\xF4\x90\x80\x80", r},      // above U+10FFFF
-        {"\xFF" "b", r + L"b"},       // never a lead byte
-        {"\xE2\x82" "c", r + L"c"},   // the next character survives
+        {"\x80", r}, {"a\xC3", L"a" + r},        // stray continuation, cut short
+        {"\xC0\xAF", r + r}, {"\xE0\x80\xAF", r},  // overlong: invalid lead and stray byte; three-byte form
+        {"\xED\xA0\x80", r}, {"\xF4\x90\x80\x80", r},  // encoded surrogate, above U+10FFFF
+        {"\xFF" "b", r + L"b"}, {"\xE2\x82" "c", r + L"c"},  // never a lead byte; the next character survives
     };
     for (const auto& [bytes, wide] : cases)
         EXPECT_EQ(Utf8ToWide(bytes), wide) << bytes.size() << " bytes";

@@ -2,8 +2,7 @@
 
 #include "resources/Macros.h"
 
-// Each row of the table is searched case-sensitively, and only later rows
-// search what an earlier one inserted; empty values remove the macro.
+// Rows are searched case-sensitively, only later rows search what an earlier one inserted; empty values remove.
 TEST(MacrosTest, ExpandsEveryRowOfTheTableInOrder)
 {
     const MacroValues values{L"Kestrafin", L"EN", L"1033", L"Next >"};

@@ -1,5 +1,4 @@
-// The resource database: lookups with the neutral fallback, languages, text
-// conversion, macros and their limit, pictures.
+// The resource database: the neutral fallback, languages, texts, macros and their limit, pictures.
 
 #include <gtest/gtest.h>
 
@@ -69,12 +68,9 @@ TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
     EXPECT_FALSE(languages.at(L"1036").rightToLeft) << "RTL 2";
     EXPECT_FALSE(languages.at(L"1049").rightToLeft) << "RTL NULL";
     EXPECT_EQ(languages.at(L"1049").nativeName, L"") << "NULL text reads as empty";
-    EXPECT_EQ(languages.at(L"1033").abbreviation, L"EN");
-    EXPECT_EQ(languages.at(L"1033").englishName, L"English");
 }
 
-// A text is its whole blob; a localized one ends at its first NUL and has
-// its macros expanded in the current language, neutral at first.
+// A text is its whole blob; a localized one ends at its first NUL, its macros expanded in the current language.
 TEST_F(ResourceManagerTest, LocalizedTextsFollowTheCurrentLanguageAndExpandItsMacros)
 {
     m_database.AddText("0", 58, "Kestrafin");
@@ -107,9 +103,7 @@ TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
 }
 
-// A product name of 64 Ki characters: sixteen of them make exactly the
-// limit; of seventeen macros, the sixteenth would pass it and stays with the
-// one after it.
+// A name of 64 Ki characters: sixteen make the limit exactly; of seventeen, the sixteenth would pass it and stays.
 TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhich)
 {
     m_database.AddText("0", 58, std::string(65536, 'N'));
@@ -145,17 +139,13 @@ TEST_F(ResourceManagerTest, PicturesAsBase64OrLoadedIntoTheControl)
     ASSERT_TRUE(resources.getPictureBase64(241, base64));
     EXPECT_EQ(base64.str(), L"Zm9vYmFy");
 
+    // The shell tests see the shown pictures' colours; here, what a failed load leaves.
     CJPEGStatic control;
     EXPECT_FALSE(resources.loadPicture(26, control));
     EXPECT_EQ(control.GetPicture(), nullptr);
     ASSERT_TRUE(resources.loadPicture(239, control));
     IPicture* const loaded = control.GetPicture();
     ASSERT_NE(loaded, nullptr);
-    OLE_XSIZE_HIMETRIC width = 0;
-    OLE_YSIZE_HIMETRIC height = 0;
-    loaded->get_Width(&width);
-    loaded->get_Height(&height);
-    EXPECT_NEAR(static_cast<double>(width) / height, 2.0, 0.01) << "the 16 x 8 picture";
     EXPECT_FALSE(resources.loadPicture(25, control));
     EXPECT_EQ(control.GetPicture(), loaded) << "a failed load keeps the picture";
 }

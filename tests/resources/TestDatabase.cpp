@@ -52,11 +52,6 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
     sqlite3_finalize(statement);
 }
 
-void TestDatabase::AddDanglingValue(const char* code, int id, int type)
-{
-    AddValueRow(code, id, type, 999999);
-}
-
 void TestDatabase::AddValue(const char* code, int id, int type, const std::string& bytes)
 {
     const int blobId = m_nextBlobId++;

@@ -19,7 +19,7 @@ public:
     void AddText(const char* code, int id, const std::string& utf8) { AddValue(code, id, 1, utf8); }
     void AddPicture(const char* code, int id, const std::string& bytes) { AddValue(code, id, 3, bytes); }
     // A value that points at a blob id without a BLOB row.
-    void AddDanglingValue(const char* code, int id, int type);
+    void AddDanglingValue(const char* code, int id, int type) { AddValueRow(code, id, type, 999999); }
     // Runs any SQL (for rows the helpers above do not make).
     void Execute(const std::string& sql);
 

@@ -1,75 +1,20 @@
-// The task base: messages and their order, the log records, the thread's
-// life (start once, stop, destroy while running, a worker that has reported
-// its end or is in its exit), cooperative suspension.
+// The task base: messages, log records, the thread's life, suspension; the sequence that follows its workers.
 
 #include <stdexcept>
 
 #include "TaskTestSupport.h"
 #include "framework/ScopedHandle.h"
+#include "tasks/TaskSequence.h"
 
 using namespace testing_support;
-
-// The loader calls the program's TLS callbacks as each thread ends, after its
-// procedure has returned. This one lets a test meet one chosen thread there:
-// the thread tells that it is exiting, then either lasts long enough for the
-// test to find it there or, with a receiver, waits for the test's go and
-// sends the receiver a progress of 77, as a DLL's detach that sends would.
-HANDLE g_slowExitEvent = nullptr;
-volatile DWORD g_slowExitThread = 0;
-HANDLE g_exitSendGo = nullptr;
-HWND g_exitSendReceiver = nullptr;
-
-void NTAPI SlowThreadExit(PVOID, DWORD reason, PVOID)
-{
-    if (reason != DLL_THREAD_DETACH || ::GetCurrentThreadId() != g_slowExitThread)
-        return;
-    ::SetEvent(g_slowExitEvent);
-    if (!g_exitSendReceiver) {
-        ::Sleep(300);
-        return;
-    }
-    ::WaitForSingleObject(g_exitSendGo, INFINITE);
-    DWORD_PTR result = 0;
-    // The time-out only ends the deadlock with a waiter that handles no messages.
-    ::SendMessageTimeoutW(g_exitSendReceiver, UWM_TASK_PROGRESS, 0, 77, SMTO_NORMAL, 10000, &result);
-}
-
-extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK slowThreadExitCallback =
-    SlowThreadExit;
 
 namespace {
 
 class AbstractTaskBaseTest : public TaskTest {
 protected:
-    AbstractTaskBaseTest()
-    {
-        g_slowExitEvent = exiting.Get();
-        g_exitSendGo = release.Get();
-    }
-    ~AbstractTaskBaseTest() override
-    {
-        g_slowExitThread = 0;
-        g_exitSendReceiver = nullptr;
-    }
-
-    // The work of a task whose thread the callback above meets in its exit.
-    static BOOL EndThroughTheExitCallback(ScriptedTask&)
-    {
-        g_slowExitThread = ::GetCurrentThreadId();
-        return TRUE;
-    }
-    // Starts `task` (reporting to `window`) and handles messages until it has reported its finish.
-    void StartAndWaitForTheFinish(ScriptedTask& task)
-    {
-        task.Start();
-        ASSERT_TRUE(PumpUntil([&] { return window.Count(UWM_TASK_FINISHED) == 1; }, 10000));
-    }
-
     TaskWindow window;
     // Set by a test to let a worker that waits for it go on.
     const Win32xx::CScopedHandle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    // Set by the thread that the callback meets in its exit.
-    const Win32xx::CScopedHandle exiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 }  // namespace
@@ -122,28 +67,20 @@ TEST_F(AbstractTaskBaseTest, ReportedFailureOrEscapedExceptionEndsWithCodeTwoAnd
     }
 }
 
-// Without a window, or with one that has gone, the task runs and logs alone.
+// Without a window the task runs and logs alone.
 TEST_F(AbstractTaskBaseTest, TaskWithoutAWindowRunsAndLogs)
 {
-    window.Destroy();
-    for (TaskWindow* receiver : {static_cast<TaskWindow*>(nullptr), &window}) {
-        ScriptedTask task(receiver, [](ScriptedTask& self) { return self.OnError(L"unheard"), FALSE; });
-        ASSERT_TRUE(RunToEnd(task, nullptr));
-        EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
-    }
-    EXPECT_TRUE(window.Messages().empty());
-    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 2u);
+    ScriptedTask task(nullptr, [](ScriptedTask& self) { return self.OnError(L"unheard"), FALSE; });
+    ASSERT_TRUE(RunToEnd(task, nullptr));
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 1u);
 }
 
+// While a worker runs, Start and SetNotifyWindow change nothing; once ended, the task runs again, reporting elsewhere.
 TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
 {
     TaskWindow second;
-    LONG runs = 0;
-    ScriptedTask task(&window, [&](ScriptedTask&) {
-        ::InterlockedIncrement(&runs);
-        ::WaitForSingleObject(release.Get(), INFINITE);
-        return TRUE;
-    });
+    ScriptedTask task(&window, [&](ScriptedTask&) { return ::WaitForSingleObject(release.Get(), INFINITE), TRUE; });
     EXPECT_EQ(task.Start(), TRUE);
     const DWORD firstThread = task.GetThreadId();
     EXPECT_EQ(task.Start(), FALSE);
@@ -151,71 +88,29 @@ TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
     task.SetNotifyWindow(&second);
     ::SetEvent(release.Get());
     ASSERT_TRUE(WaitForTask(task));
-    EXPECT_EQ(runs, 1);
     EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     EXPECT_TRUE(second.Messages().empty());
-
-    // Once ended, the task may run again on a new thread, reporting elsewhere.
     ASSERT_TRUE(RunToEnd(task, &second));
-    EXPECT_EQ(runs, 2);
     EXPECT_EQ(second.Count(UWM_TASK_FINISHED), 1);
 }
 
-TEST_F(AbstractTaskBaseTest, DestroyingOrStoppingARunningTaskTerminatesItsThread)
+TEST_F(AbstractTaskBaseTest, StoppingARunningTaskTerminatesItsThread)
 {
-    const auto blocked = [&](ScriptedTask&) {
-        ::WaitForSingleObject(release.Get(), INFINITE);  // never set
-        return TRUE;
-    };
-    Win32xx::CScopedHandle destroyed;
-    {
-        ScriptedTask task(nullptr, blocked);
-        task.Start();
-        destroyed.Reset(::OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, task.GetThreadId()));
-    }
-    DWORD code = 0;
-    EXPECT_TRUE(::GetExitCodeThread(destroyed.Get(), &code));
-    EXPECT_EQ(code, 0xFFFFFFFFu) << "still running after the destructor";
-
-    ScriptedTask stopped(nullptr, blocked);
-    stopped.Start();
-    EXPECT_EQ(stopped.Stop(), TRUE);
-    EXPECT_FALSE(stopped.IsRunning());
-    EXPECT_EQ(ThreadExitCode(stopped.GetThreadId()), 0xFFFFFFFFu);
-}
-
-TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatLeftItsWorkLetsItEndNormally)
-{
-    ScriptedTask task(&window, EndThroughTheExitCallback);
-    StartAndWaitForTheFinish(task);
-    ASSERT_EQ(::WaitForSingleObject(exiting.Get(), 10000), WAIT_OBJECT_0);
-    ASSERT_TRUE(task.IsRunning()) << "the thread is still in its exit";
-
-    // Killed there, the thread would leave the loader's lock held.
+    ScriptedTask task(nullptr, [&](ScriptedTask&) { return ::WaitForSingleObject(release.Get(), INFINITE), TRUE; });
+    task.Start();
     EXPECT_EQ(task.Stop(), TRUE);
-    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
+    EXPECT_FALSE(task.IsRunning());
+    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0xFFFFFFFFu);
 }
 
-// Waiting lets the worker end by itself, and handles what it sends meanwhile.
-TEST_F(AbstractTaskBaseTest, WaitingUntilEndedHandlesWhatTheEndingWorkerSends)
-{
-    g_exitSendReceiver = window.GetHwnd();
-    ScriptedTask task(&window, EndThroughTheExitCallback);
-    StartAndWaitForTheFinish(task);
-    ::SetEvent(release.Get());
-    task.WaitUntilEnded();
-    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 77})) << "the wait did not let the exit's message through";
-    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
-}
-
-// The worker cannot have left: it waits for the stopping thread to handle its message.
+// A worker that has reported its end is not killed but waited for, and what it sends meanwhile is handled.
 TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatReportedItsEndWaitsForIt)
 {
     ScriptedTask task(&window, [&](ScriptedTask& self) {
         self.OnError(L"x");
-        // Still sends after its error, as it writes its record after it.
         ::WaitForSingleObject(release.Get(), INFINITE);
-        self.SendProgress(99);
+        DWORD_PTR result = 0;  // the time-out only ends the deadlock with a wait that handles no messages
+        ::SendMessageTimeoutW(window.GetHwnd(), UWM_TASK_PROGRESS, 0, 99, SMTO_NORMAL, 10000, &result);
         return FALSE;
     });
     task.Start();
@@ -224,6 +119,22 @@ TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatReportedItsEndWaitsForIt)
     EXPECT_EQ(task.Stop(), TRUE);
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u) << "terminated after it had reported its end";
     EXPECT_EQ(window.Progress(), (std::vector<int>{0, 99}));
+}
+
+// A task message from a thread that is not the current task's worker must not lead on.
+TEST_F(AbstractTaskBaseTest, SequenceGoesOnOnlyAfterItsCurrentWorker)
+{
+    ScriptedTask task(&window, [](ScriptedTask&) { return TRUE; });
+    TaskSequence sequence(window);
+    std::vector<int> ended;
+    sequence.onEnded = [&](int index) { ended.push_back(index); };
+    sequence.Reset({TaskSequence::Unowned(task)});
+    sequence.Start(0);
+    ASSERT_TRUE(WaitForTask(task));
+    sequence.OnMessage(UWM_TASK_ENDED, ::GetCurrentThreadId());
+    EXPECT_TRUE(ended.empty());
+    sequence.OnMessage(UWM_TASK_ENDED, task.GetThreadId());
+    EXPECT_EQ(ended, std::vector<int>{0});
 }
 
 TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)

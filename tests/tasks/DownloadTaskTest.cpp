@@ -1,6 +1,4 @@
-// The download task against a loopback server: whole files, progress,
-// HTTP errors and short responses, the checks before a download, and the
-// rules by which the callback reports progress and demands a length.
+// The download task against a loopback server, and its callback's rules for progress and length.
 
 #include <algorithm>
 #include <functional>
@@ -49,38 +47,6 @@ TEST_F(DownloadTaskTest, DownloadsTheWholeFileIntoAGuidFolderWithStrictlyRisingP
     EXPECT_GT(progress.size(), 3u) << "a throttled transfer reports on its way";
     EXPECT_EQ(progress.back(), 100);
     EXPECT_EQ(std::adjacent_find(progress.begin(), progress.end(), std::greater_equal<int>()), progress.end());
-    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnFinish"),
-              std::vector<std::string>{"[DownloadTask] URL: " + Narrow(server.Url("/files/setup.exe")) +
-                                       " Task Completed"});
-}
-
-// The second takes its address from its input; a cached copy of the first
-// answer is not served again.
-TEST_F(DownloadTaskTest, TwoDownloadsOfOneUrlLandInTwoFoldersWithTheServersCurrentFile)
-{
-    server.Serve("/a.zip", LoopbackHttpServer::Body("first"));
-    DownloadTask first(Url("/a.zip"));
-    ASSERT_TRUE(RunToEnd(first, &window));
-    server.Serve("/a.zip", LoopbackHttpServer::Body("second"));
-    DownloadTask second(CString(L"http://127.0.0.1/replaced.zip"));
-    second.SetInputTask(std::make_shared<ResultTask>(Url("/a.zip")));
-    ASSERT_TRUE(RunToEnd(second, &window));
-
-    EXPECT_EQ(DownloadFolders().size(), 2u);
-    EXPECT_EQ(ReadFileBytes(first.GetStringResult().str()), "first");
-    EXPECT_EQ(ReadFileBytes(second.GetStringResult().str()), "second");
-}
-
-TEST_F(DownloadTaskTest, GzipEncodedResponseIsSavedDecoded)
-{
-    const std::string content = PatternBytes(200000, 3);
-    LoopbackHttpServer::Reply reply = LoopbackHttpServer::Body(Gzip(content));
-    reply.extraHeaders = "Content-Encoding: gzip\r\n";
-    server.Serve("/packed.zip", reply);
-    DownloadTask task(Url("/packed.zip"));
-    ASSERT_TRUE(RunToEnd(task, &window));
-    ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1) << (window.Errors().empty() ? "" : Narrow(window.Errors()[0]));
-    EXPECT_EQ(ReadFileBytes(task.GetStringResult().str()), content);
 }
 
 TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
@@ -139,8 +105,7 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
     EXPECT_EQ(server.RequestCount("/file.zip") + server.RequestCount("/folder/"), 0);
 }
 
-// Driven through the callback as urlmon drives it: only data codes with a
-// known total count, and each percent is sent once, rising.
+// As urlmon drives the callback: only data codes with a known total count, each percent sent once, rising.
 TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
 {
     struct Report {
@@ -161,9 +126,8 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
     }
 }
 
-// The response headers as Windows' urlmon hands them over: as sent, so the
-// Content-Length of an encoded body counts the encoded bytes, not the file's.
-// (Wine drops Content-Length and Content-Encoding from a body it decoded.)
+// Windows' urlmon hands the headers over as sent: an encoded body's Content-Length counts the encoded bytes
+// (Wine drops both headers from a body it decoded).
 TEST_F(DownloadTaskTest, OnlyAnUnencodedResponseDemandsItsContentLength)
 {
     const std::pair<const wchar_t*, LONGLONG> cases[] = {

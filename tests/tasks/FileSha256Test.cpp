@@ -1,6 +1,4 @@
-// The digest of a file through the platform's CNG, against the published
-// test vectors (FIPS 180-2, appendix B, and the empty message), for files
-// of one read and of several.
+// A file's digest through CNG against FIPS 180-2's vectors (appendix B, and the empty message), in one read or many.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,4 @@
-// The text form of a digest in resources.db: exactly 64 hexadecimal digits
-// in either case; every other text spells no digest and matches nothing.
-// Digests are written in lower case.
+// A digest's text in resources.db: exactly 64 hexadecimal digits in either case; anything else matches nothing.
 
 #include <gtest/gtest.h>
 
@@ -10,11 +8,9 @@
 
 TEST(Sha256TextTest, OnlySixtyFourHexDigitsInEitherCaseSpellADigest)
 {
-    // SHA-256 of "abc" (FIPS 180-2, appendix B.1).
+    // SHA-256 of "abc" (FIPS 180-2, appendix B.1); FileSha256Test holds Sha256Text to the published vectors.
     const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-    const Sha256Digest digest = {0xba, 0x78, 0x16, 0xbf, 0x8f, 0x01, 0xcf, 0xea, 0x41, 0x41, 0x40,
-                                 0xde, 0x5d, 0xae, 0x22, 0x23, 0xb0, 0x03, 0x61, 0xa3, 0x96, 0x17,
-                                 0x7a, 0x9c, 0xb4, 0x10, 0xff, 0x61, 0xf2, 0x00, 0x15, 0xad};
+    const Sha256Digest digest = ParseSha256Text(abc).value_or(Sha256Digest{});
     EXPECT_EQ(Sha256Text(digest), abc);
     Sha256Digest other = digest;
     other[31] ^= 0x01;

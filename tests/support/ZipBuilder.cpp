@@ -23,7 +23,7 @@ std::string BuildZip(const std::vector<ZipItem>& items)
             entry.crcOverride = static_cast<std::uint32_t>(crc ^ 0x5A5A5A5A);
         }
         if (item.brokenDeflate) {
-            std::string data = entry.stored ? item.content : content::DeflateBytes(item.content, -MAX_WBITS);
+            std::string data = entry.stored ? item.content : content::DeflateBytes(item.content);
             if (!data.empty())
                 data[0] = static_cast<char>(0xFF);  // deflated: a final block of the reserved type 3
             entry.dataOverride = std::move(data);
@@ -36,11 +36,6 @@ std::string BuildZip(const std::vector<ZipItem>& items)
     epoch.tm_year = 80;  // 1980-01-01, zip's first day
     epoch.tm_mday = 1;
     return content::ZipBytes(entries, epoch);
-}
-
-std::string Gzip(const std::string& content)
-{
-    return content::DeflateBytes(content, 16 + MAX_WBITS);
 }
 
 std::string PatternBytes(size_t size, unsigned seed)

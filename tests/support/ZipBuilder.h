@@ -23,9 +23,6 @@ struct ZipItem {
 
 std::string BuildZip(const std::vector<ZipItem>& items);
 
-// `content` in the gzip format (an HTTP body with Content-Encoding: gzip).
-std::string Gzip(const std::string& content);
-
 // `size` bytes of text-like data that deflate compresses moderately, differing at every offset (so that
 // misplaced chunks show).
 std::string PatternBytes(size_t size, unsigned seed = 1);

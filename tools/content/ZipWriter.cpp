@@ -38,10 +38,10 @@ DosTime ToDosTime(const std::tm& local)
 
 }  // namespace
 
-std::string DeflateBytes(const std::string& input, int windowBits)
+std::string DeflateBytes(const std::string& input)
 {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
         throw ZipError("cannot start compressing");
     }
     std::string output(deflateBound(&stream, static_cast<uLong>(input.size())), '\0');
@@ -75,7 +75,7 @@ std::string ZipBytes(const std::vector<ZipEntry>& entries, const std::tm& modifi
         }
         const std::string packed = entry.dataOverride ? *entry.dataOverride
                                    : entry.stored     ? entry.bytes
-                                                      : DeflateBytes(entry.bytes, -MAX_WBITS);
+                                                      : DeflateBytes(entry.bytes);
         const auto crc = entry.crcOverride.value_or(static_cast<std::uint32_t>(
             crc32(0, reinterpret_cast<const Bytef*>(entry.bytes.data()), static_cast<uInt>(entry.bytes.size()))));
         const auto offset = static_cast<std::uint32_t>(archive.size());

@@ -38,8 +38,7 @@ std::string ZipBytes(const std::vector<ZipEntry>& entries, const std::tm& modifi
 // partial file is left to the caller.
 void WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& entries, const std::tm& modified);
 
-// `input` compressed; `windowBits` as zlib's deflateInit2 takes it: -15 for
-// the raw data that zip's method 8 stores, 16 + 15 for a gzip stream.
-std::string DeflateBytes(const std::string& input, int windowBits);
+// `input` as the raw deflate data that zip's method 8 stores.
+std::string DeflateBytes(const std::string& input);
 
 }  // namespace content

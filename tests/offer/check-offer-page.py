@@ -106,11 +106,8 @@ def run_chromium(chromium, arguments, work):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for name in ("--content", "--language", "--html", "--screenshot"):
-        parser.add_argument(name, required=True)
-    parser.add_argument("--chromium", default="chromium")
-    parser.add_argument("--width", type=int, default=668)
-    parser.add_argument("--height", type=int, default=504)
+    for name in ("--content", "--language", "--html", "--screenshot", "--chromium", "--width", "--height"):
+        parser.add_argument(name, required=True, type=int if name in ("--width", "--height") else str)
     options = parser.parse_args()
     content, code, screenshot = Path(options.content), options.language, Path(options.screenshot)
     if shutil.which(options.chromium) is None:

@@ -1,5 +1,4 @@
-// The single-instance guard and an unusable temporary folder. (Each run's
-// start and end records: the language list's test.)
+// The single-instance guard and an unusable temporary folder.
 
 #include "ShellFixture.h"
 

@@ -171,19 +171,30 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     EXPECT_EQ(CountRecords("PartnerInstaller.exe SHA-256 verified: " + ServedDigest(), kVerifier), 1u);
 }
 
-// The wizard opens with the focus on next, not on a link; the skipped offer
-// leaves the product alone, whose altered installer is not launched.
-TEST_F(WizardTest, SkippedOfferByKeyboardLeavesTheProductWhoseAlteredInstallerIsNotLaunched)
+// The wizard opens with the focus on next, not on a link.
+TEST_F(WizardTest, SkippedOfferByKeyboardRunsOnlyTheProductUnchecked)
 {
-    m_database.AddText("0", kProductDigest, ServedDigest());
-    m_installer.body = std::make_shared<std::string>(*m_installer.body + "altered");
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
     ASSERT_TRUE(TabTo(wizard, Skip));
-    winauto::PressKey(wizard, VK_RETURN);
-    ExpectAlteredAndFatalEnd(L"KestrafinInstaller.exe");
+    ASSERT_TRUE(Press(wizard, VK_RETURN, {Next}));
+    ASSERT_TRUE(Press(wizard, VK_RETURN, {}));
+    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
+    EXPECT_EQ(m_product->ExitCode(), 0u);
+    EXPECT_EQ(OfferRecord(), "");
+    EXPECT_NE(ProductRecord(), "") << "no digest: launched unchecked";
     EXPECT_EQ(CountRecords("Offer ProductOffer Ignored."), 1u);
+}
+
+TEST_F(WizardTest, AlteredProductInstallerIsNotLaunchedAndTheRunEndsFatally)
+{
+    m_database.AddText("0", kProductDigest, ServedDigest());
+    m_installer.body = std::make_shared<std::string>(*m_installer.body + "altered");
+    const HWND wizard = StartWizard();
+    ASSERT_TRUE(wizard && ShowOffer(wizard));
+    winauto::Click(wizard, SkipAll);
+    ExpectAlteredAndFatalEnd(L"KestrafinInstaller.exe");
     EXPECT_EQ(CountRecords("[ExecProgramTask]", "ExecProgramTask::OnStart"), 1u) << "the product's launch task ran";
     EXPECT_EQ(CountRecords(" Exit code: ", "ExecProgramTask::OnStart"), 0u) << "and launched nothing";
     EXPECT_EQ(CountRecords("SHA-256 verified", kVerifier), 0u);

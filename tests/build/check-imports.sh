@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# check-imports.sh EXE ALLOWED_DLL...: fails when EXE imports, at start-up, a DLL outside the list. The
-# loader resolves these imports before the program runs, searching the program's folder first for a DLL
-# that is not among Windows' known DLLs; so the list holds known DLLs only, other system DLLs are
-# delay-loaded (cmake/DelayLoad.cmake), and the C and C++ runtimes are linked in.
+# check-imports.sh EXE ALLOWED_DLL...: fails when EXE imports, at start-up, a DLL outside the list (known
+# DLLs only: the loader would search the program's folder for any other before the program runs).
 set -euo pipefail
 exe="$1"
 shift

@@ -1,16 +1,11 @@
 #!/usr/bin/env python3
-"""check-layers.py LAYERS_FILE GRAPH_DOT: holds the build graph to the program's layers (cmake/layers.txt).
-
-GRAPH_DOT is CMake's --graphviz output of the whole project. Fails on a cycle among the project's own
-targets, on a link from a library to one of a higher layer, and on a program library that no layer names
-(a new library must be placed before it can be linked).
-"""
+"""check-layers.py LAYERS_FILE GRAPH_DOT (CMake's --graphviz output): fails on a cycle among the project's
+own targets, a link from a library to one of a higher layer, and a program library that no layer names."""
 import graphlib
 import re
 import sys
 
-# Libraries of the project that are not the program's: third-party code,
-# settings and the content tool's, which no layer of the program links.
+# Third-party code, settings and the content tool's libraries: no layer of the program links them.
 NOT_LAYERED = {"project_options", "sqlite3", "minizip", "zlib", "rapidjson", "content_core", "zip_writer"}
 
 
@@ -27,8 +22,7 @@ def main():
             labels[node[1]], shapes[node[2]] = node[2], node[3]
         elif edge := re.match(r'^\s*"(node\d+)" -> "(node\d+)"', line):
             links.add((edge[1], edge[2]))
-    # The graph marks a program with a post-build step on its own file as
-    # depending on itself; no target links itself, so that edge is no cycle.
+    # A program with a post-build step on its own file depends on itself in the graph: no cycle.
     links = {(labels[a], labels[b]) for a, b in links if a != b}
     own = {name for name, shape in shapes.items() if shape in ("egg", "octagon", "pentagon")
            and not name.startswith("delayed_") and name not in NOT_LAYERED}

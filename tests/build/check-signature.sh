@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Checks an executable's Authenticode signature with osslsigncode:
-#   check-signature.sh verified ANCHOR EXE: it verifies with the certificate file ANCHOR as the only root
-#   check-signature.sh tampered ANCHOR EXE WORK_DIR: a copy with one byte of code changed fails (digest)
-#   check-signature.sh untrusted EXE WORK_DIR: verifying against another root (made here) fails
+# check-signature.sh verified ANCHOR EXE | tampered ANCHOR EXE WORK_DIR | untrusted EXE WORK_DIR: EXE's
+# Authenticode signature verifies with ANCHOR as the only root; a copy with a byte of code changed fails
+# (digest); against another root (made here) it fails.
 set -euo pipefail
 mode="$1" output=""
 shift
@@ -20,7 +19,6 @@ tampered)
     cp "$2" "$copy"
     text_offset=$(x86_64-w64-mingw32-objdump -h "$copy" | awk '$2 == ".text" { print $6 }')
     [[ -n "$text_offset" ]] || fail "no code section in $2"
-    # Inverts one byte of the code.
     offset=$((16#$text_offset + 256))
     value=$(od -An -tu1 -j "$offset" -N1 "$copy" | tr -d ' ')
     printf "\\x$(printf '%02x' $((value ^ 0xFF)))" | dd of="$copy" bs=1 seek="$offset" conv=notrunc status=none

@@ -1,16 +1,10 @@
 #!/usr/bin/env python3
 """Checks the offer page's HTML of one language in a real browser.
 
-    check-offer-page.py --content DIR --language CODE --html FILE --screenshot PNG
-                        [--chromium PROGRAM] [--width 668] [--height 504]
-
-FILE is the document that offer-html.exe wrote for language CODE from the
-resources.db built from the content folder DIR, from which the expected page
-is read. Headless Chromium renders the local file only, with a fresh profile
-and no network. Checked: no placeholder left; the one picture is the content's,
-inline and decoded; every text shows; the direction (html dir, layout, the
-picture's side); nothing outside the WIDTH x HEIGHT page. A screenshot of it is
-saved. Exit code 0 when every check passed, else 1 (each failure is printed).
+FILE (--html) is the document that offer-html.exe wrote for language CODE from the content folder DIR, which
+also gives the expected page. Headless Chromium renders the local file alone, without network. Checked: no
+placeholder left; the one picture is the content's, inline and decoded; every text shows; the direction; nothing
+outside the WIDTH x HEIGHT page. A screenshot is saved. Exit code 1 when a check failed (each is printed).
 """
 
 import argparse
@@ -31,8 +25,7 @@ OFFER_DESCRIPTION, OFFER_TEMPLATE, OFFER_PICTURE = 38, 40, 241
 KEYS = ["h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"]
 DATA_URI_PREFIX = "data:image/jpeg;base64,"
 
-# Headless, with a throw-away profile and every background service that could
-# reach the network turned off; the host resolver resolves nothing.
+# Every background service that could reach the network off; the host resolver resolves nothing.
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
                   "--host-resolver-rules=MAP * ~NOTFOUND"]
@@ -68,13 +61,13 @@ window.addEventListener("load", function () {
 
 
 def rows(path):
-    """The data lines of a content file, split at tabs: no comments, no blank lines."""
+    """The data lines of a content file, split at tabs."""
     lines = path.read_text(encoding="utf-8-sig").splitlines() if path.exists() else []
     return [line.split("\t") for line in lines if line.strip() and not line.startswith("#")]
 
 
 def resource(content, code, resource_id):
-    """Resource `resource_id` in `code`, else in the neutral language: a file's bytes or a text."""
+    """Resource `resource_id` in `code`, else in the neutral language."""
     for language in (code, "0"):
         for fields in rows(content / "files.tsv"):
             if fields[:2] == [language, str(resource_id)]:
@@ -98,7 +91,6 @@ def visible_text(value):
 
 
 def run_chromium(chromium, arguments, work):
-    """Runs headless Chromium with a fresh profile; returns its standard output."""
     profile = Path(tempfile.mkdtemp(prefix="profile-", dir=work))
     environment = dict(os.environ, HOME=str(profile), XDG_CONFIG_HOME=str(profile), XDG_CACHE_HOME=str(profile))
     command = [chromium, *CHROMIUM_FLAGS, f"--user-data-dir={profile / 'data'}", *arguments]
@@ -114,11 +106,8 @@ def run_chromium(chromium, arguments, work):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for name in ("--content", "--language", "--html", "--screenshot"):
-        parser.add_argument(name, required=True)
-    parser.add_argument("--chromium", default="chromium")
-    parser.add_argument("--width", type=int, default=668)
-    parser.add_argument("--height", type=int, default=504)
+    for name in ("--content", "--language", "--html", "--screenshot", "--chromium", "--width", "--height"):
+        parser.add_argument(name, required=True, type=int if name in ("--width", "--height") else str)
     options = parser.parse_args()
     content, code, screenshot = Path(options.content), options.language, Path(options.screenshot)
     if shutil.which(options.chromium) is None:
@@ -138,14 +127,12 @@ def main():
             failures.append(message)
         return condition
 
-    # The keys that the template fills, as the program names them: the pattern
-    # with the tag in place of its token. Without any, nothing here could fail.
+    # The keys that the template fills: the pattern with the tag in place of its token.
     used_keys = [key for key in KEYS if pattern.replace("$1", key).replace(token, tag) in template]
     check(used_keys, f"the template holds no placeholder of the pattern {pattern!r}: nothing to check")
     left = sorted(set(placeholder_regex(pattern, token).findall(document)))
     check(not left, f"placeholders left in the document: {', '.join(left)}")
 
-    # The picture: one inline JPEG, the content's picture byte for byte.
     sources = re.findall(r"<img\b[^>]*\bsrc=\"([^\"]*)\"", document)
     check(len(sources) == 1, f"expected one picture, found {len(sources)}")
     for source in sources:
@@ -156,7 +143,6 @@ def main():
         check(source.startswith(DATA_URI_PREFIX) and decoded == resource(content, code, OFFER_PICTURE),
               f"the picture is not resource {OFFER_PICTURE} of the content inline: src {source[:40]!r}...")
 
-    # The browser's view of the page, then the screenshot.
     work = Path(tempfile.mkdtemp(prefix=f"offer-page-{code}-"))
     size = f"--window-size={options.width},{options.height}"
     try:

@@ -1,11 +1,7 @@
-// dll_search_probe.exe: loads DLLs by name, as a program does when it first
-// needs one, to show which file the system takes.
-//
-//   dll_search_probe.exe [--restricted] NAME...
-//
-// --restricted   first restrict the DLL search as the product's entry point
-//                does (app/DllSearch.h)
-// The exit code is the number of names that did not load.
+// dll_search_probe.exe [--restricted] NAME...: loads DLLs by name, as a
+// program does when it first needs one (after --restricted: with the DLL
+// search restricted as the product's entry point does). The exit code is the
+// number of names that did not load.
 #include <windows.h>
 
 #include <shellapi.h>

@@ -1,11 +1,8 @@
-// A DLL planted beside a program under a system DLL's name is not taken once
-// the program restricts the DLL search as the product's entry point does
-// (app/DllSearch.h). The planted DLLs (tests/programs/planted_dll.cpp) write
-// a marker file beside themselves when loaded. The product itself is not run:
-// under Wine its system DLLs load wininet, urlmon and comctl32 early from
-// System32, so such a test could not fail. Wine takes its builtin DLL for a
-// system name unless told to prefer a native one: the tests tell it so for
-// the probe alone, whose loader then searches as Windows does.
+// A DLL planted beside a program under a system DLL's name (it leaves a
+// marker file when loaded) is not taken once the program restricts the DLL
+// search as the product's entry point does. A probe stands in for the product,
+// whose system DLLs Wine loads early from System32; Wine is told to prefer
+// native DLLs for the probe alone, whose loader then searches as Windows does.
 
 #include <gtest/gtest.h>
 
@@ -40,8 +37,7 @@ protected:
             ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kOverrides.c_str(), name.substr(0, name.size() - 4).c_str());
     }
 
-    // Runs the probe beside the planted DLLs on every planted name; returns
-    // the planted DLLs that it loaded.
+    // The planted DLLs that the probe, run beside them, loaded.
     std::vector<std::wstring> RunProbe(const std::wstring& options)
     {
         EXPECT_FALSE(m_names.empty());
@@ -65,14 +61,11 @@ protected:
 
 }  // namespace
 
-// Without the restriction each planted DLL is taken: the markers work, and
-// the loader would fall for them.
-TEST_F(DllPlantingTest, AProgramWithTheUsualSearchLoadsThePlantedDlls)
+// The markers work: without the restriction the loader falls for them.
+TEST_F(DllPlantingTest, TheRestrictedSearchLoadsTheSystemDllsWhereTheUsualOneLoadsThePlantedOnes)
 {
     EXPECT_EQ(RunProbe(L""), m_names);
-}
-
-TEST_F(DllPlantingTest, TheRestrictedSearchLoadsTheSystemDllsInstead)
-{
+    for (const std::wstring& name : m_names)
+        ::DeleteFileW((m_folder / (name + L".loaded")).c_str());
     EXPECT_EQ(RunProbe(L"--restricted"), std::vector<std::wstring>{});
 }

@@ -1,6 +1,5 @@
-// The fatal stops and the top-level exception handlers through the shell
-// probe. An exception inside a running dialog must end its dialogs and go on
-// from DoModal: the probe's kernel frame ends the process otherwise.
+// The fatal stops and the top-level exception handlers through the shell probe. An exception inside a
+// running dialog must end its dialogs and go on from DoModal: the probe's kernel frame ends it otherwise.
 
 #include "ShellFixture.h"
 

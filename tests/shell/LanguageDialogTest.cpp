@@ -3,8 +3,7 @@
 
 #include "ShellFixture.h"
 
-// CTest runs this case under a German locale (shell_tests_german) and a
-// Japanese one, which the content lacks (shell_tests_japanese).
+// CTest runs this case under a German locale and a Japanese one, which the content lacks.
 using LanguageDialogTest = ShellFixture;
 
 TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)

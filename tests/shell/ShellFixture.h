@@ -1,7 +1,6 @@
-// Runs the real product (or the shell probe) as its own process with a
-// temporary folder (and so an osi.log) of the test's own. The build's archive
-// address (a loopback one) serves an archive of the test's database (four
-// languages, the wizard's texts) and both installers: the recording program.
+// Runs the real product (or the shell probe) with a temporary folder (and so
+// an osi.log) of its own; the build's loopback archive address serves the
+// test's database (four languages, the wizard's texts) and both installers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,15 +36,12 @@ protected:
 
     ShellFixture();
 
-    // Starts a program of the build with TMP and TEMP set to the test's folder
-    // unless `environment` replaces them.
+    // With TMP and TEMP set to the test's folder unless `environment` replaces them.
     std::unique_ptr<testing_support::ChildProcess> Start(const std::wstring& program,
                                                          const std::wstring& arguments = L"",
                                                          const std::map<std::wstring, std::wstring>& environment = {});
-    // Waits for a message box of the process, checks its text, presses OK.
     void ExpectBoxAndConfirm(const testing_support::ChildProcess& process, const std::wstring& caption,
                              const std::wstring& text);
-    // Confirms the fatal stop's box and expects the process to end with -1.
     void ExpectFatalEnd(testing_support::ChildProcess& process, const std::wstring& text = kFatalText);
 
     std::wstring LogPath() const { return m_temp / L"osi.log"; }
@@ -53,33 +49,29 @@ protected:
     // The first record at or after `from` whose message starts with `text`, or the record count.
     static size_t FindRecord(const std::vector<testing_support::LogRecord>& log, const std::string& text,
                              size_t from = 0);
-    // Expects the log's record at `index` to have this severity, function and message.
     void ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message);
-    // Expects records starting with these texts, in this order (others may lie between).
+    // Records starting with these texts, in this order (others may lie between).
     void ExpectRecordsInOrder(std::initializer_list<std::string> texts);
     // Records whose message holds `text` (and, when given, of `function`).
     size_t CountRecords(const std::string& text, const std::string& function = "");
 
-    // Serves the signed archive of the test's database (at `databaseName`) and the extra items.
+    // The signed archive of the test's database (at `databaseName`) and the extra items.
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
 
-    // Serves the archive, starts the product and waits for its language dialog.
     HWND OpenLanguageDialog();
     DWORD CancelLanguageDialog(HWND dialog)
     {
         winauto::Click(dialog, IDCANCEL);
         return m_product->Wait(kTimeoutMs) ? m_product->ExitCode() : STILL_ACTIVE;
     }
-    // Serves everything, starts the product, confirms the language at
-    // `languageIndex` (-1: the preselected one) and returns the wizard.
+    // Confirms the language at `languageIndex` (-1: the preselected one).
     HWND StartWizard(int languageIndex = -1);
     std::wstring PageText(HWND wizard, int id) { return winauto::WindowText(winauto::FindDescendant(wizard, id)); }
     bool WaitForTitle(HWND wizard, const std::wstring& title)
     {
         return winauto::WaitUntil([&] { return PageText(wizard, Title) == title; }, kTimeoutMs);
     }
-    bool WaitForFinish(HWND wizard) { return WaitForTitle(wizard, L"Setup complete"); }
     // Next on the welcome page; true once the offer's own captions show.
     bool ShowOffer(HWND wizard)
     {
@@ -89,9 +81,8 @@ protected:
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
     static std::string ServedDigest();
-    // The buttons that are visible, in the order of `Button`.
     std::vector<int> VisibleButtons(HWND wizard);
-    // The records of the installers that ran ("" when one did not run).
+    // "" when the installer did not run.
     std::string ProductRecord() { return testing_support::ReadFileBytes(m_temp / L"KestrafinInstaller.exe.record.txt"); }
     std::string OfferRecord() { return testing_support::ReadFileBytes(m_temp / L"PartnerInstaller.exe.record.txt"); }
 

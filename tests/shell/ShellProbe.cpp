@@ -1,15 +1,7 @@
-// The product's start-up (WinMain, CSetupApp) with an InitInstance body
-// chosen by the first argument: "wait" (a box captioned "Shell probe"),
-// "die", "die-message TEXT", exceptions from InitInstance ("throw-file",
-// "throw-textless", "throw-bad-alloc") or while the application object is
-// built ("app-bad-alloc", "duplicate-app"), exceptions inside a running dialog
-// (see RunThrowingDialogs), and "archive-vanishes": the resource bootstrap,
-// whose download is deleted before the bootstrap looks for it.
-//
-// The probe's dialogs and window run behind a frame that stands in for x64
-// Windows' kernel callback: an exception reaching it ends the probe with
-// 0xC000041D, as Windows ends the process. After a fatal stop one more box,
-// "After die", must be dismissed at once by the pending quit request.
+// The product's start-up (WinMain, CSetupApp) with the dialogs that the first
+// argument names (see ProbeApp and RunThrowingDialogs). Its dialogs run behind
+// a frame that ends the probe with 0xC000041D when an exception reaches it, as
+// x64 Windows ends a process whose exception crosses its kernel callback.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -53,7 +45,6 @@ LRESULT CALLBACK KernelCallbackFrame(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
 }
 
-// Puts the frame before the window's (GWLP_WNDPROC) or dialog's (DWLP_DLGPROC) procedure.
 void RunBehindKernelFrame(HWND window, int procedureSlot)
 {
     const LONG_PTR original =
@@ -61,30 +52,19 @@ void RunBehindKernelFrame(HWND window, int procedureSlot)
     ::SetPropW(window, kOriginalProcedure, reinterpret_cast<HANDLE>(original));
 }
 
-// Sends a window UWM_TASK_FINISHED from a thread of its own, as a task does.
-class TaskWorker {
-public:
-    ~TaskWorker()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    void Start(HWND window)
-    {
-        m_thread = std::thread([window] { ::SendMessageW(window, UWM_TASK_FINISHED, ::GetCurrentThreadId(), 0); });
-    }
-
-private:
-    std::thread m_thread;
-};
+// Sends a window UWM_TASK_FINISHED from a thread of its own, as a task does;
+// the send returns once the window has handled it or is gone.
+void StartTaskWorker(HWND window)
+{
+    std::thread([window] { ::SendMessageW(window, UWM_TASK_FINISHED, ::GetCurrentThreadId(), 0); }).detach();
+}
 
 [[noreturn]] void ThrowFileException()
 {
     throw Win32xx::CFileException(L"C:\\x.txt", L"Failed to write to file");
 }
 
-// A dialog of one of the product's templates; with a handler for
-// UWM_TASK_FINISHED, a worker sends it that message once it runs.
+// With a handler for UWM_TASK_FINISHED, a worker sends it that message once it runs.
 class ProbeDialog : public Win32xx::CDialog {
 public:
     using CDialog::CDialog;
@@ -96,7 +76,7 @@ protected:
     {
         RunBehindKernelFrame(GetHwnd(), DWLP_DLGPROC);
         if (onTaskFinished)
-            m_worker.Start(GetHwnd());
+            StartTaskWorker(GetHwnd());
         if (onInit)
             onInit();
         return TRUE;
@@ -109,12 +89,8 @@ protected:
         }
         return DialogProcDefault(message, wParam, lParam);
     }
-
-private:
-    TaskWorker m_worker;
 };
 
-// A hidden window outside every dialog that throws on UWM_TASK_FINISHED.
 class ThrowingWindow : public Win32xx::CWnd {
 protected:
     void PreCreate(CREATESTRUCTW& cs) override { cs.style &= ~WS_VISIBLE; }
@@ -126,14 +102,11 @@ protected:
     }
 };
 
-// A running dialog's handler of a worker's message throws ("worker-throws-cast",
-// "worker-throws-file"), or that of a nested dialog's WM_INITDIALOG
-// ("nested-init-throws"), of a child page ("page-throws"), or of a window
-// outside the dialog ("window-throws").
+// A handler throws inside a running dialog: of a worker's message, a nested
+// dialog's WM_INITDIALOG, a child page's message, or a window outside the dialog's.
 void RunThrowingDialogs(const std::wstring& mode)
 {
     ThrowingWindow window;
-    TaskWorker windowWorker;
     ProbeDialog page(IDD_MESSAGE_PAGE);
     ProbeDialog inner(IDD_CANCEL_SETUP);
     ProbeDialog outer(IDD_RESOURCE_LOADER);
@@ -149,14 +122,14 @@ void RunThrowingDialogs(const std::wstring& mode)
         outer.onInit = [&] { page.Create(outer.GetHwnd()); };
     } else if (mode == L"window-throws") {
         RunBehindKernelFrame(window.Create(), GWLP_WNDPROC);
-        outer.onInit = [&] { windowWorker.Start(window.GetHwnd()); };
+        outer.onInit = [&] { StartTaskWorker(window.GetHwnd()); };
     } else {
         return;
     }
     outer.DoModal(nullptr);
 }
 
-// Deletes the downloaded archives as the download's end reaches the bootstrap.
+// The bootstrap's download is deleted before the bootstrap looks for it.
 LRESULT CALLBACK DeleteArchivesAtTaskEnd(int code, WPARAM removed, LPARAM message)
 {
     if (code == HC_ACTION && removed == PM_REMOVE && reinterpret_cast<const MSG*>(message)->message == UWM_TASK_ENDED) {
@@ -186,6 +159,7 @@ protected:
             ::MessageBoxW(nullptr, L"Probe waiting", L"Shell probe", MB_OK);
         } else if (mode == L"die" || (mode == L"die-message" && arguments.size() > 1)) {
             mode == L"die" ? Die() : Die(arguments[1].c_str());
+            // The pending quit request must dismiss this box at once.
             ::MessageBoxW(nullptr, L"After die", L"Shell probe", MB_OK);
         } else if (mode == L"throw-file") {
             ThrowFileException();

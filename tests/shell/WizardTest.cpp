@@ -1,6 +1,7 @@
 // The wizard of the real product, driven as a user would, mostly by keyboard:
 // Enter takes the focused button (next, after every change of step), Tab
-// reaches the others, Escape and Alt+F4 ask to cancel.
+// reaches the others, Escape and Alt+F4 ask to cancel. The installers' digests
+// decide what is launched: an altered installer ends the run fatally.
 
 #include <algorithm>
 #include <cctype>
@@ -69,6 +70,21 @@ protected:
         }
         return winauto::FocusedControl(wizard) == control;
     }
+    // The fatal stop names the downloaded `name` (in a GUID folder of the
+    // temporary folder) as altered, on screen and in the log.
+    void ExpectAlteredAndFatalEnd(const std::wstring& name)
+    {
+        ASSERT_NE(winauto::WaitForWindow(L"Installer", kTimeoutMs, m_product->Id()), nullptr);
+        std::wstring path;
+        for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path())) {
+            if (testing_support::FileExists(m_temp / entry + L"\\" + name))
+                path = m_temp / entry + L"\\" + name;
+        }
+        const std::wstring text = L"The downloaded file is damaged or has been altered :" + path;
+        ExpectFatalEnd(*m_product, text);
+        EXPECT_EQ(CountRecords(testing_support::Narrow(text) + " exiting.", "Die"), 1u);
+        EXPECT_EQ(OfferRecord() + ProductRecord(), "") << "an altered installer ran";
+    }
 };
 
 // Welcome, cancel asked and resumed, the offer, cancel asked and resumed
@@ -109,6 +125,7 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     EXPECT_TRUE(WaitForCaptions(wizard, L"Next >", L"Skip"));
     EXPECT_EQ(ShownPicture(wizard, Strip), 27) << "suspended, the strip stays";
     ExpectHeadersHidden(wizard);
+    winauto::PressKey(wizard, VK_ESCAPE);  // asked already: nothing more
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
     EXPECT_TRUE(WaitForCaptions(wizard, L"Accept", L"Decline"));
     winauto::Click(wizard, Previous);
@@ -118,7 +135,7 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
 
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
     ASSERT_TRUE(Press(wizard, VK_RETURN, {Next}));
-    ASSERT_TRUE(WaitForFinish(wizard));
+    ASSERT_TRUE(WaitForTitle(wizard, L"Setup complete"));
     EXPECT_EQ(PageText(wizard, Subtitle), L"");
     EXPECT_EQ(VisibleLinks(wizard), 0);
     EXPECT_EQ(winauto::ControlText(wizard, Next), L"Finish");
@@ -155,7 +172,7 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
 }
 
 // The wizard opens with the focus on next, not on a link.
-TEST_F(WizardTest, SkippedOfferByKeyboardRunsOnlyTheProduct)
+TEST_F(WizardTest, SkippedOfferByKeyboardRunsOnlyTheProductUnchecked)
 {
     const HWND wizard = StartWizard();
     ASSERT_NE(wizard, nullptr);
@@ -166,8 +183,21 @@ TEST_F(WizardTest, SkippedOfferByKeyboardRunsOnlyTheProduct)
     ASSERT_TRUE(m_product->Wait(kTimeoutMs));
     EXPECT_EQ(m_product->ExitCode(), 0u);
     EXPECT_EQ(OfferRecord(), "");
-    EXPECT_NE(ProductRecord(), "");
+    EXPECT_NE(ProductRecord(), "") << "no digest: launched unchecked";
     EXPECT_EQ(CountRecords("Offer ProductOffer Ignored."), 1u);
+}
+
+TEST_F(WizardTest, AlteredProductInstallerIsNotLaunchedAndTheRunEndsFatally)
+{
+    m_database.AddText("0", kProductDigest, ServedDigest());
+    m_installer.body = std::make_shared<std::string>(*m_installer.body + "altered");
+    const HWND wizard = StartWizard();
+    ASSERT_TRUE(wizard && ShowOffer(wizard));
+    winauto::Click(wizard, SkipAll);
+    ExpectAlteredAndFatalEnd(L"KestrafinInstaller.exe");
+    EXPECT_EQ(CountRecords("[ExecProgramTask]", "ExecProgramTask::OnStart"), 1u) << "the product's launch task ran";
+    EXPECT_EQ(CountRecords(" Exit code: ", "ExecProgramTask::OnStart"), 0u) << "and launched nothing";
+    EXPECT_EQ(CountRecords("SHA-256 verified", kVerifier), 0u);
 }
 
 TEST_F(WizardTest, TaskStepShowsItsProgressAndOffersOnlyItsOwnCancel)
@@ -202,18 +232,6 @@ TEST_F(WizardTest, TaskStepShowsItsProgressAndOffersOnlyItsOwnCancel)
     EXPECT_EQ(ProductRecord(), "") << "the installer never ran";
 }
 
-TEST_F(WizardTest, FailingInstallerDownloadEndsTheRunFatally)
-{
-    m_installer = testing_support::LoopbackHttpServer::Body("gone", 404);
-    const HWND wizard = StartWizard();
-    ASSERT_NE(wizard, nullptr);
-    ASSERT_TRUE(ShowOffer(wizard));
-    winauto::Click(wizard, SkipAll);
-    ExpectFatalEnd(*m_product, L"An error occured while downloading the file : error code = 0x80190194");
-    EXPECT_EQ(ProductRecord(), "");
-    EXPECT_EQ(CountRecords("[ExecProgramTask]"), 0u) << "nothing was launched";
-}
-
 // The confirmed language becomes current and the three steps are created; a
 // right-to-left one mirrors the wizard, its pages and the suspended layout.
 TEST_F(WizardTest, RightToLeftLanguageMirrorsTheWizardAndCancelClosesIt)
@@ -236,13 +254,19 @@ TEST_F(WizardTest, RightToLeftLanguageMirrorsTheWizardAndCancelClosesIt)
     ASSERT_LT(chosen, log.size());
     ExpectRecord(chosen, "INFO", "SelectLangDialog::OnOK", "Language Selected :Hebrew");
     EXPECT_EQ(CountRecords("Language Selected :"), 1u);
-    std::vector<std::string> added;
-    for (size_t i = chosen; i < log.size(); ++i) {
-        if (log[i].function == "StepsManager::AddStep")
-            added.push_back(log[i].message);
-    }
-    EXPECT_EQ(added, (std::vector<std::string>{"Adding Setup Step GenericMessage", "Adding Setup Step ProductOffer",
-                                               "Adding Setup Step ExecuteSetupTasks"}));
+    EXPECT_EQ(CountRecords("Adding Setup Step ", "StepsManager::AddStep"), 3u) << "in order: the accepted offer's run";
     ExpectRecord(FindRecord(log, "Product: "), "INFO", "SelectLangDialog::OnInitDialog",
                  "Product: Kestrafin version 1.0.0.0");
+}
+
+TEST_F(WizardTest, LanguageOwnDigestWinsAndAMismatchStopsTheRunBeforeTheProduct)
+{
+    // The neutral digest would match; the current language's own one does not.
+    m_database.AddText("0", kOfferDigest, ServedDigest());
+    m_database.AddText("1033", kOfferDigest, std::string(64, '0'));
+    const HWND wizard = StartWizard();
+    ASSERT_TRUE(wizard && ShowOffer(wizard));
+    winauto::Click(wizard, Next);
+    ExpectAlteredAndFatalEnd(L"PartnerInstaller.exe");
+    EXPECT_EQ(m_server.RequestCount("/KestrafinInstaller.exe"), 0) << "the chain went on after the refusal";
 }

@@ -8,8 +8,8 @@
 #include <olectl.h>
 #include <shlwapi.h>
 
-#include "Automation.h"
 #include "ControlsTestDialog.h"
+#include "TaskTestSupport.h"
 #include "framework/Dialog.h"
 #include "support/Files.h"
 #include "wizard/controls/CJPEGStatic.h"
@@ -20,18 +20,7 @@
 namespace {
 
 // Lets the dialog handle what is queued (paints, notifications).
-void PumpMessages(DWORD milliseconds = 100)
-{
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    MSG msg;
-    while (::GetTickCount64() < end) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    }
-}
+void PumpMessages(DWORD milliseconds) { testing_support::PumpUntil([] { return false; }, milliseconds); }
 
 IPicture* LoadTestPicture()
 {
@@ -46,8 +35,7 @@ IPicture* LoadTestPicture()
 bool IsReddish(COLORREF colour) { return GetRValue(colour) > 150 && GetBValue(colour) < 100; }
 bool IsBluish(COLORREF colour) { return GetBValue(colour) > 150 && GetRValue(colour) < 100; }
 
-class TestDialog : public Win32xx::CDialog {
-public:
+struct TestDialog : Win32xx::CDialog {
     TestDialog() : CDialog(IDD_CONTROLS_TEST) {}
 };
 
@@ -75,22 +63,23 @@ protected:
     TestDialog m_dialog;
 };
 
-// In a mirrored (right-to-left) dialog too, the picture keeps its own left
-// and right.
+// In a dialog mirrored from its creation (as the right-to-left wizard is),
+// whose controls are mirrored too, the picture keeps its own left and right.
 TEST_F(ControlsTest, PictureIsStretchedOverTheWholeControlAndNeverMirrored)
 {
     for (const bool mirrored : {false, true}) {
         SCOPED_TRACE(mirrored ? "right-to-left dialog" : "left-to-right dialog");
-        TestDialog dialog;  // a fresh one: nothing painted before
+        TestDialog dialog;
+        ::SetProcessDefaultLayout(mirrored ? LAYOUT_RTL : 0);
         dialog.Create(nullptr);
-        if (mirrored)
-            ::SetWindowLongPtrW(dialog, GWL_EXSTYLE, ::GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+        ::SetProcessDefaultLayout(0);
         CJPEGStatic picture;
         picture.AttachDlgItem(IDC_TEST_PICTURE, dialog);
+        ASSERT_EQ((::GetWindowLongPtrW(picture.GetHwnd(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, mirrored);
         picture.SetPicture(LoadTestPicture());
         ::InvalidateRect(picture.GetHwnd(), nullptr, TRUE);
         ::UpdateWindow(picture.GetHwnd());
-        PumpMessages();
+        PumpMessages(100);
 
         RECT client;
         ::GetClientRect(picture.GetHwnd(), &client);
@@ -121,20 +110,18 @@ public:
     explicit HttpHandlerForTest(const std::wstring& command)
     {
         m_hadCommand = !::RegGetValueW(HKEY_CLASSES_ROOT, kKey, nullptr, RRF_RT_REG_SZ, nullptr, m_saved, &m_size);
-        Set(command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     }
     ~HttpHandlerForTest()
     {
-        m_hadCommand ? Set(m_saved, m_size) : void(::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr));
+        m_hadCommand ? void(::RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, m_saved, m_size))
+                     : void(::RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr));
     }
     HttpHandlerForTest(const HttpHandlerForTest&) = delete;
     HttpHandlerForTest& operator=(const HttpHandlerForTest&) = delete;
 
 private:
-    static void Set(const wchar_t* value, DWORD size)
-    {
-        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, value, size);
-    }
     static constexpr const wchar_t* kKey = L"http\\shell\\open\\command";
     wchar_t m_saved[1024] = {};
     DWORD m_size = sizeof(m_saved);
@@ -153,7 +140,7 @@ TEST_F(ControlsTest, LinkOpensWebAddressesOnClickAndOnEnterAndNothingElse)
 
     SysLinkControl link;
     link.AttachDlgItem(IDC_TEST_LINK, m_dialog.GetHwnd());
-    const auto open = [&](const std::wstring& target, bool click) {
+    const auto open = [&](const std::wstring& target, bool click, const std::function<bool()>& done) {
         LITEM item{};
         item.mask = LIF_ITEMINDEX | LIF_URL;
         wcsncpy(item.szUrl, target.c_str(), L_MAX_URL_LENGTH - 1);
@@ -165,38 +152,22 @@ TEST_F(ControlsTest, LinkOpensWebAddressesOnClickAndOnEnterAndNothingElse)
             ::SetFocus(link.GetHwnd());
             ::SendMessageW(link.GetHwnd(), WM_KEYDOWN, VK_RETURN, 0);
         }
-        PumpMessages(300);
+        return testing_support::PumpUntil(done, 15000);
     };
     for (const bool click : {true, false}) {
         SCOPED_TRACE(click ? "a click" : "Enter");
         const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
-        open(recorder, click);
+        open(recorder, click, [&] { return testing_support::ReadLog(testing_support::TestLogPath()).size() > knownRecords; });
         const auto records = testing_support::ReadLog(testing_support::TestLogPath());
         ASSERT_EQ(records.size(), knownRecords + 1) << "the program path was not refused";
         EXPECT_EQ(records.back().severity, "WARN");
         EXPECT_EQ(records.back().message, "Link not opened, not a web or mail address: " + testing_support::Narrow(recorder));
 
-        open(address, click);
         const std::string opened = "argument=" + testing_support::Narrow(address);
-        EXPECT_TRUE(winauto::WaitUntil(
-            [&] { return testing_support::ReadFileBytes(record).find(opened) != std::string::npos; }, 15000))
+        EXPECT_TRUE(open(address, click, [&] { return testing_support::ReadFileBytes(record).find(opened) != std::string::npos; }))
             << "the web address was not opened";
         ::DeleteFileW(record.c_str());
     }
-}
-
-TEST_F(ControlsTest, BrowserHostAnswersWithoutContextMenuAndWithItsFlags)
-{
-    Win32xx::BrowserSite site(m_dialog.GetHwnd());
-    DOCHOSTUIINFO info{};
-    EXPECT_EQ(site.GetHostInfo(&info), S_OK);
-    EXPECT_EQ(info.dwFlags, 0x45A74012u);
-    POINT point{};
-    EXPECT_EQ(site.ShowContextMenu(0, &point, nullptr, nullptr), S_OK);
-    EXPECT_EQ(site.GetExternal(nullptr), E_NOTIMPL);
-    IDocHostUIHandler* handler = nullptr;
-    EXPECT_EQ(site.QueryInterface(IID_IDocHostUIHandler, reinterpret_cast<void**>(&handler)), S_OK);
-    EXPECT_EQ(handler, static_cast<IDocHostUIHandler*>(&site));
 }
 
 TEST_F(ControlsTest, BrowserAttachedToAnItemStartsOnTheBlankPage)

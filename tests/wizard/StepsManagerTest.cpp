@@ -66,7 +66,7 @@ TEST_F(StepsManagerTest, AddingAnExistingStepReturnsIt)
                                                            Step(L"Tasks")}));
 }
 
-TEST_F(StepsManagerTest, NextPassesOverIgnoredOffersOnly)
+TEST_F(StepsManagerTest, NextPassesOverIgnoredOffersOnlyAndIgnoringOneMovesOn)
 {
     Step(L"OfferOne")->active = 0;
     m_steps.NextStep();
@@ -79,10 +79,8 @@ TEST_F(StepsManagerTest, NextPassesOverIgnoredOffersOnly)
     EXPECT_EQ(m_steps.GetCurrentStepName().str(), L"Tasks");
     EXPECT_EQ(Step(L"OfferOne")->active, 0);
     EXPECT_EQ(Step(L"OfferTwo")->active, 0);
-}
 
-TEST_F(StepsManagerTest, IgnoringTheCurrentOfferMovesOn)
-{
+    Step(L"OfferOne")->active = Step(L"OfferTwo")->active = 1;
     m_steps.ShowStep(1);
     m_steps.IgnoreCurrentOffer();
     EXPECT_EQ(Step(L"OfferOne")->active, 0);

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <utility>
-
 namespace Win32xx {
 
 void CTab::AddTabPage(CDialog& page, const CString& text)
@@ -38,10 +36,9 @@ void CTab::CreatePageWindow(CDialog& page)
     page.Create(parent);
     RECT area;
     ::GetWindowRect(GetHwnd(), &area);
+    // Given exactly two points, MapWindowPoints takes them as a rectangle and
+    // keeps left below right in a mirrored parent.
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
-    // The rectangle's corners swap in a mirrored parent.
-    if (area.left > area.right)
-        std::swap(area.left, area.right);
     ::SendMessageW(GetHwnd(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
     ::SetWindowPos(page.GetHwnd(), HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                    SWP_NOACTIVATE | SWP_HIDEWINDOW);

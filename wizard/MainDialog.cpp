@@ -117,10 +117,9 @@ void MainDialog::MoveNextToCancel()
 {
     RECT cancel;
     ::GetWindowRect(m_cancelButton.GetHwnd(), &cancel);
+    // As a rectangle (two points): left stays below right in the mirrored dialog.
     ::MapWindowPoints(nullptr, GetHwnd(), reinterpret_cast<POINT*>(&cancel), 2);
-    // The corners swap in a mirrored dialog.
-    const int left = std::min(cancel.left, cancel.right);
-    ::SetWindowPos(m_nextButton.GetHwnd(), nullptr, left, cancel.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SetWindowPos(m_nextButton.GetHwnd(), nullptr, cancel.left, cancel.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void MainDialog::OnStepChanged(StepFrame* step)

@@ -49,7 +49,7 @@ std::wstring Description(const std::vector<std::wstring>& arguments)
         text += L"argument=" + argument + L"\n";
     std::vector<wchar_t> folder(::GetCurrentDirectoryW(0, nullptr) + 1);
     text += L"working-folder=" + std::wstring(folder.data(), ::GetCurrentDirectoryW(DWORD(folder.size()), folder.data()));
-    STARTUPINFOW startup{sizeof(startup)};
+    STARTUPINFOW startup{};
     ::GetStartupInfoW(&startup);
     const bool shown = startup.dwFlags & STARTF_USESHOWWINDOW;
     return text + L"\nshow-window=" + (shown ? std::to_wstring(startup.wShowWindow) : L"default") + L"\n";

@@ -1,5 +1,4 @@
-// The resource bootstrap of the real product: the archive is downloaded and
-// extracted behind the two-phase bar, or the run ends through a fatal stop.
+// The real bootstrap: the archive downloaded and extracted behind the two-phase bar, or a fatal stop.
 
 #include "ShellFixture.h"
 #include "res/Messages.h"
@@ -86,9 +85,7 @@ TEST_F(BootstrapTest, DownloadErrorAndUnsignedArchiveAreShownWithoutCaptionAndEn
     EXPECT_EQ(CountRecords("Finish un zip task"), 0u);
 }
 
-// A message of a thread that is no task's: its progress counts as the
-// extraction's, its end does nothing, and its error without a text shows no
-// box before the fatal stop.
+// No task's thread: its progress counts as extraction, its end does nothing, its textless error shows no box.
 TEST_F(BootstrapTest, MessagesOfNoTaskAndAnErrorWithoutText)
 {
     ServeArchive({}, "resources.db", 1, 60000);  // one byte, then the download waits

@@ -1,12 +1,8 @@
-// A DLL planted beside a program under a system DLL's name (it leaves a
-// marker file when loaded) is not taken once the program restricts the DLL
-// search as the product's entry point does. A probe stands in for the product,
-// whose system DLLs Wine loads early from System32; Wine is told to prefer
-// native DLLs for the probe alone, whose loader then searches as Windows does.
+// A DLL planted under a system DLL's name (leaving a marker when loaded) is not taken once the DLL search is
+// restricted as the product's entry point does. A probe stands in for the product, whose system DLLs Wine loads
+// early; Wine prefers native DLLs for the probe alone, whose loader then searches as Windows does.
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include "support/ChildProcess.h"
 #include "support/Files.h"

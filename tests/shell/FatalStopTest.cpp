@@ -1,5 +1,4 @@
-// The fatal stops and the top-level exception handlers through the shell probe. An exception inside a
-// running dialog must end its dialogs and go on from DoModal: the probe's kernel frame ends it otherwise.
+// Fatal stops and top-level handlers; an exception in a dialog must end its dialogs and leave DoModal.
 
 #include "ShellFixture.h"
 

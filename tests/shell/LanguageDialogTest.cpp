@@ -1,5 +1,4 @@
-// The language dialog of the real product: the list, the preselection by the
-// user's interface language, the caption, and what OK and Cancel do.
+// The language dialog: the list, the preselection by the user's interface language, the caption, OK and Cancel.
 
 #include "ShellFixture.h"
 
@@ -19,8 +18,7 @@ TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)
     CancelLanguageDialog(dialog);
 }
 
-// Each run ends at its language dialog; the first one lacks the user's
-// language and English, so nothing is preselected.
+// Each run ends at its dialog; without the user's language and English, nothing is preselected.
 using LanguageListTest = ShellFixture;
 
 TEST_F(LanguageListTest, ListsByCodeIgnoresOkWithoutChoiceAndCancelEndsEachRunBehindOneByteOrderMark)

@@ -11,9 +11,8 @@ using testing_support::LoopbackHttpServer;
 
 namespace {
 // The banner, the page picture and the strips (finished, tasks, offer, welcome).
-const std::pair<int, COLORREF> kPictures[] = {{239, RGB(200, 30, 30)},  {240, RGB(30, 200, 30)},
-                                              {25, RGB(30, 30, 200)},   {26, RGB(200, 200, 30)},
-                                              {27, RGB(200, 30, 200)},  {28, RGB(30, 200, 200)}};
+const std::pair<int, COLORREF> kPictures[] = {{239, RGB(200, 30, 30)}, {240, RGB(30, 200, 30)},
+    {25, RGB(30, 30, 200)}, {26, RGB(200, 200, 30)}, {27, RGB(200, 30, 200)}, {28, RGB(30, 200, 200)}};
 
 // A one-pixel bitmap file, which the picture loader reads as it reads JPEG.
 std::string SolidPicture(COLORREF colour)
@@ -146,10 +145,9 @@ HWND ShellFixture::StartWizard(int languageIndex)
 std::vector<int> ShellFixture::VisibleButtons(HWND wizard)
 {
     std::vector<int> visible;
-    for (const int id : {Skip, SkipAll, Next, Close, Previous, Cancel, TaskCancel}) {
+    for (const int id : {Skip, SkipAll, Next, Close, Previous, Cancel, TaskCancel})
         if (winauto::IsControlVisible(wizard, id))
             visible.push_back(id);
-    }
     return visible;
 }
 
@@ -160,11 +158,10 @@ int ShellFixture::ShownPicture(HWND wizard, int controlId)
     const HDC screen = ::GetDC(nullptr);
     const COLORREF shown = ::GetPixel(screen, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     ::ReleaseDC(nullptr, screen);
-    for (const auto& [id, colour] : kPictures) {
+    for (const auto& [id, colour] : kPictures)
         if (std::abs(GetRValue(shown) - GetRValue(colour)) + std::abs(GetGValue(shown) - GetGValue(colour)) +
                 std::abs(GetBValue(shown) - GetBValue(colour)) < 60)
             return id;
-    }
     return 0;
 }
 

@@ -1,6 +1,4 @@
-// Runs the real product (or the shell probe) with a temporary folder (and so
-// an osi.log) of its own; the build's loopback archive address serves the
-// test's database (four languages, the wizard's texts) and both installers.
+// The product (or probe) with its own temporary folder and osi.log; a loopback server serves database and installers.
 #pragma once
 
 #include <gtest/gtest.h>

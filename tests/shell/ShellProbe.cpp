@@ -1,7 +1,5 @@
-// The product's start-up (WinMain, CSetupApp) with the dialogs that the first
-// argument names (see ProbeApp and RunThrowingDialogs). Its dialogs run behind
-// a frame that ends the probe with 0xC000041D when an exception reaches it, as
-// x64 Windows ends a process whose exception crosses its kernel callback.
+// The product's start-up with the dialogs that the first argument names. Its dialogs run behind a frame that ends
+// the probe with 0xC000041D when an exception reaches it, as x64 Windows does when one crosses a kernel callback.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -52,8 +50,7 @@ void RunBehindKernelFrame(HWND window, int procedureSlot)
     ::SetPropW(window, kOriginalProcedure, reinterpret_cast<HANDLE>(original));
 }
 
-// Sends a window UWM_TASK_FINISHED from a thread of its own, as a task does;
-// the send returns once the window has handled it or is gone.
+// As a task does; the send returns once the window has handled it or is gone.
 void StartTaskWorker(HWND window)
 {
     std::thread([window] { ::SendMessageW(window, UWM_TASK_FINISHED, ::GetCurrentThreadId(), 0); }).detach();
@@ -102,8 +99,7 @@ protected:
     }
 };
 
-// A handler throws inside a running dialog: of a worker's message, a nested
-// dialog's WM_INITDIALOG, a child page's message, or a window outside the dialog's.
+// A handler throws inside a running dialog: a worker's message, a nested WM_INITDIALOG, a page's, another window's.
 void RunThrowingDialogs(const std::wstring& mode)
 {
     ThrowingWindow window;

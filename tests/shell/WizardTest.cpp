@@ -1,7 +1,5 @@
-// The wizard of the real product, driven as a user would, mostly by keyboard:
-// Enter takes the focused button (next, after every change of step), Tab
-// reaches the others, Escape and Alt+F4 ask to cancel. The installers' digests
-// decide what is launched: an altered installer ends the run fatally.
+// The real wizard driven by keyboard (Enter: the focused button, Tab, Escape and Alt+F4 to cancel);
+// the installers' digests decide what is launched: an altered installer ends the run fatally.
 
 #include <algorithm>
 #include <cctype>
@@ -39,8 +37,7 @@ protected:
         for (const int header : {1051, 1052})
             EXPECT_TRUE(!winauto::IsControlVisible(wizard, header) && winauto::ControlText(wizard, header).empty());
     }
-    // The message page fills the frame's page area, its picture on the side
-    // where reading starts.
+    // The message page fills the frame's page area, its picture on the side where reading starts.
     void ExpectPagePlacement(HWND wizard, bool mirrored)
     {
         EXPECT_EQ((winauto::ExtendedStyle(wizard) & WS_EX_LAYOUTRTL) != 0, mirrored);
@@ -70,16 +67,14 @@ protected:
         }
         return winauto::FocusedControl(wizard) == control;
     }
-    // The fatal stop names the downloaded `name` (in a GUID folder of the
-    // temporary folder) as altered, on screen and in the log.
+    // The fatal stop names the downloaded `name` (in a GUID folder of the temporary folder) as altered.
     void ExpectAlteredAndFatalEnd(const std::wstring& name)
     {
         ASSERT_NE(winauto::WaitForWindow(L"Installer", kTimeoutMs, m_product->Id()), nullptr);
         std::wstring path;
-        for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path())) {
+        for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path()))
             if (testing_support::FileExists(m_temp / entry + L"\\" + name))
                 path = m_temp / entry + L"\\" + name;
-        }
         const std::wstring text = L"The downloaded file is damaged or has been altered :" + path;
         ExpectFatalEnd(*m_product, text);
         EXPECT_EQ(CountRecords(testing_support::Narrow(text) + " exiting.", "Die"), 1u);
@@ -87,8 +82,7 @@ protected:
     }
 };
 
-// Welcome, cancel asked and resumed, the offer, cancel asked and resumed
-// there, back, the offer accepted, both installers verified, finished, Alt+F4.
+// Welcome, cancel asked and resumed, the same on the offer, back, the offer accepted, verified, finished, Alt+F4.
 TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinishes)
 {
     std::string upperCase = ServedDigest();  // the language's own digest, in capitals
@@ -232,8 +226,7 @@ TEST_F(WizardTest, TaskStepShowsItsProgressAndOffersOnlyItsOwnCancel)
     EXPECT_EQ(ProductRecord(), "") << "the installer never ran";
 }
 
-// The confirmed language becomes current and the three steps are created; a
-// right-to-left one mirrors the wizard, its pages and the suspended layout.
+// A right-to-left language mirrors the wizard, its pages and the suspended layout.
 TEST_F(WizardTest, RightToLeftLanguageMirrorsTheWizardAndCancelClosesIt)
 {
     const HWND wizard = StartWizard(2);  // Deutsch, English, Hebrew (by code)

@@ -17,9 +17,7 @@ class DownloadTaskTest : public TaskTest {
 protected:
     DownloadTaskTest() { DownloadTask::SetConnectivityCheckUrl(server.Url("/").c_str()); }
 
-    // The address of `path` on the test's server.
     CString Url(const std::string& path) const { return CString(server.Url(path).c_str()); }
-    // The GUID folders that downloads made in the test's temporary folder.
     std::vector<std::wstring> DownloadFolders() const { return GuidFolders(Temp().Path()); }
 
     LoopbackHttpServer server;
@@ -126,8 +124,7 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
     }
 }
 
-// Windows' urlmon hands the headers over as sent: an encoded body's Content-Length counts the encoded bytes
-// (Wine drops both headers from a body it decoded).
+// urlmon hands the headers over as sent: an encoded body's Content-Length counts the encoded bytes.
 TEST_F(DownloadTaskTest, OnlyAnUnencodedResponseDemandsItsContentLength)
 {
     const std::pair<const wchar_t*, LONGLONG> cases[] = {

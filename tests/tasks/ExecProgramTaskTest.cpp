@@ -1,7 +1,5 @@
 // The launch task with the recorder: parameters, folder, hidden start, exit code; with a digest, only a match runs.
 
-#include <optional>
-
 #include "TaskTestSupport.h"
 #include "tasks/ExecProgramTask.h"
 #include "tasks/FileSha256.h"
@@ -28,8 +26,7 @@ protected:
     ExecProgramTaskTest() { WriteFileBytes(installer, ReadFileBytes(BuildPath(L"recorder.exe"))); }
 
     std::wstring RecordPath() const { return records / L"record.txt"; }
-    // A task that launches the result of `input` recording to RecordPath(),
-    // and checks the program against `digest` when one is given.
+    // Launches the result of `input` recording to RecordPath(), checked against `digest` when one is given.
     std::unique_ptr<ExecProgramTask> Launch(std::shared_ptr<AbstractTaskBase> input,
                                             std::optional<std::string> digest = std::nullopt) const
     {
@@ -70,8 +67,7 @@ TEST_F(ExecProgramTaskTest, LaunchesTheInputHiddenInTheTempFolderAndKeepsItsExit
     EXPECT_TRUE(MessagesFrom("ExecProgramTask::OpenVerified").empty()) << "no digest, no check";
 }
 
-// Refused before anything ran, with the check's reason logged when there was a digest: a program that cannot start,
-// an altered program (bytes after the image change nothing for the loader), a digest that is no digest, no program.
+// Refused before anything ran, the check's reason logged (bytes after the image change nothing for the loader).
 TEST_F(ExecProgramTaskTest, ProgramThatCannotStartOrDoesNotMatchItsDigestIsNotLaunched)
 {
     const std::string digest = DigestOf(installer);

@@ -4,7 +4,6 @@
 
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
-#include "ZipBuilder.h"
 #include "support/EntryNames.h"
 #include "tasks/ArchiveSignatureLayout.h"
 #include "tasks/TrustedArchiveKeys.h"
@@ -17,8 +16,7 @@ namespace {
 
 class UnzipTaskTest : public TaskTest {
 protected:
-    // Writes `bytes` as the archive, outside the temporary folder that the
-    // task fills, and extracts it to its end.
+    // Writes `bytes` as the archive, outside the temporary folder that the task fills, and extracts it.
     bool Extract(UnzipTask& task, const std::string& bytes)
     {
         WriteFileBytes(ArchivePath(), bytes);
@@ -153,7 +151,6 @@ TEST_F(UnzipTaskTest, ExtractionThatCannotBeginFailsAndMakesNoFolder)
     }
 }
 
-// With trusted keys, only an archive that one of them signed is extracted; anything else fails with no folder.
 TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtracted)
 {
     const ArchiveSigner trusted = ArchiveSigner::NewKey();

@@ -1,17 +1,11 @@
-// The clean-up dialog of an unfinished wizard runs the offer steps' clean-up
-// tasks in page order and ends only when they have ended. The resource
-// database comes once through the real bootstrap from the build's address.
-
-#include <gtest/gtest.h>
+// The clean-up dialog runs the offer steps' clean-up tasks in page order; the database comes via the real bootstrap.
 
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
-#include "ZipBuilder.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
-#include "support/Files.h"
 #include "tasks/CancelSetupProcessingDialog.h"
 #include "tasks/ExecProgramTask.h"
 #include "tests/resources/TestDatabase.h"
@@ -99,9 +93,7 @@ protected:
     }
 
     static inline const testing_support::TempFolder* s_folder = nullptr;
-    static inline StepFrame* s_first = nullptr;
-    static inline StepFrame* s_second = nullptr;
-    static inline StepFrame* s_tasks = nullptr;
+    static inline StepFrame *s_first = nullptr, *s_second = nullptr, *s_tasks = nullptr;
     const size_t m_logStart = testing_support::ReadLog(LogPath()).size();
 };
 
@@ -139,8 +131,7 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
 {
     int runs = 0;
     auto task = std::make_shared<ScriptedTask>(nullptr, [&runs](ScriptedTask&) { return ++runs > 0; });
-    // Started elsewhere (as the task page starts a skipped offer's clean-up
-    // task): its worker waits in its first send until this thread handles it.
+    // Started elsewhere, as the task page does: its worker waits in its first send until this thread handles it.
     testing_support::TaskWindow elsewhere;
     task->SetNotifyWindow(&elsewhere);
     ASSERT_TRUE(task->Start());

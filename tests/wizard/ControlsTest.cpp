@@ -1,7 +1,5 @@
 // The picture, link and browser controls, attached to a real dialog.
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
 #include <commctrl.h>
 #include <ocidl.h>
@@ -11,7 +9,6 @@
 #include "ControlsTestDialog.h"
 #include "TaskTestSupport.h"
 #include "framework/Dialog.h"
-#include "support/Files.h"
 #include "wizard/controls/CJPEGStatic.h"
 #include "wizard/controls/CWebBrowserEx.h"
 #include "wizard/controls/LinkAddress.h"
@@ -19,7 +16,6 @@
 
 namespace {
 
-// Lets the dialog handle what is queued (paints, notifications).
 void PumpMessages(DWORD milliseconds) { testing_support::PumpUntil([] { return false; }, milliseconds); }
 
 IPicture* LoadTestPicture()
@@ -63,8 +59,7 @@ protected:
     TestDialog m_dialog;
 };
 
-// In a dialog mirrored from its creation (as the right-to-left wizard is),
-// whose controls are mirrored too, the picture keeps its own left and right.
+// In a dialog mirrored from its creation, as the right-to-left wizard is, the picture keeps its left and right.
 TEST_F(ControlsTest, PictureIsStretchedOverTheWholeControlAndNeverMirrored)
 {
     for (const bool mirrored : {false, true}) {
@@ -103,8 +98,7 @@ TEST(LinkAddressTest, OnlyWebAndMailAddressesAreOpened)
     EXPECT_FALSE(IsOpenableLinkAddress(nullptr));
 }
 
-// For the test, the shell's "open" of an http address starts the recording
-// program; the machine's own command comes back after it.
+// The shell's "open" of an http address starts the recording program until the machine's own comes back.
 class HttpHandlerForTest {
 public:
     explicit HttpHandlerForTest(const std::wstring& command)
@@ -128,8 +122,7 @@ private:
     bool m_hadCommand = false;
 };
 
-// The process runs elevated: a program path in a link would start as
-// administrator on a click.
+// The process runs elevated: a program path in a link would start as administrator on a click.
 TEST_F(ControlsTest, LinkOpensWebAddressesOnClickAndOnEnterAndNothingElse)
 {
     testing_support::TempFolder folder(L"link");

@@ -1,5 +1,4 @@
-// The offer HTML: placeholders filled from the JSON object in key order, the
-// inline picture, and the ways a broken content leaves the template alone.
+// The offer HTML: placeholders filled from the JSON in key order, the inline picture, broken content ignored.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,15 @@
 
 namespace {
 constexpr int kImage = 241, kJson = 38, kTemplate = 40, kTagToken = 166, kPattern = 168;
+
+std::string Repeated(const std::string& text, int times)
+{
+    std::string repeated;
+    for (int i = 0; i < times; ++i)
+        repeated += text;
+    return repeated;
 }
+}  // namespace
 
 class OfferTutorialTest : public ::testing::Test {
 protected:
@@ -21,7 +28,6 @@ protected:
         m_database.AddText("0", kPattern, "{{#TAG#.$1}}");
     }
 
-    // Builds the HTML of the template and JSON given.
     std::string Build(const std::string& templateText, const std::string& json, const std::string& offerTag = "offer")
     {
         m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID IN (38, 40);");
@@ -82,10 +88,8 @@ TEST_F(OfferTutorialTest, ImageKeyTakesThePictureInline)
 {
     m_database.AddPicture("0", kImage, std::string(200, '\xAB'));
     const std::string html = Build("<div>{{offer.i2}}</div>", R"({"i2":"fallback text"})");
-    std::string base64;  // of 200 bytes 0xAB, without line breaks
-    for (int i = 0; i < 66; ++i)
-        base64 += "q6ur";
-    EXPECT_EQ(html, "<div><img src=\"data:image/jpeg;base64," + base64 + "q6s=\" /></div>");
+    // 200 bytes 0xAB in Base64, without line breaks.
+    EXPECT_EQ(html, "<div><img src=\"data:image/jpeg;base64," + Repeated("q6ur", 66) + "q6s=\" /></div>");
 }
 
 TEST_F(OfferTutorialTest, PatternAndTokenMakeTheSearchTexts)
@@ -102,19 +106,12 @@ TEST_F(OfferTutorialTest, PatternAndTokenMakeTheSearchTexts)
         << "without a token the placeholder itself is searched";
 }
 
-// Each value holds the next key's placeholder 64 times: 64^3 copies of the
-// last value (128 bytes) would make 32 MiB.
+// Each value holds the next key's placeholder 64 times: 64^3 copies of the last 128 bytes would make 32 MiB.
 TEST_F(OfferTutorialTest, PageThatKeysWouldMultiplyStopsAtItsLimitAndSaysWhich)
 {
-    const auto times64 = [](const std::string& text) {
-        std::string repeated;
-        for (int i = 0; i < 64; ++i)
-            repeated += text;
-        return repeated;
-    };
-    const std::string json = R"({"b1":")" + times64("{{offer.b2}}") + R"(","b2":")" + times64("{{offer.b3}}") +
-                             R"(","b3":")" + times64("{{offer.b4}}") + R"(","b4":")" + std::string(128, 'x') +
-                             R"(","t2":"later"})";
+    const std::string json = R"({"b1":")" + Repeated("{{offer.b2}}", 64) + R"(","b2":")" +
+                             Repeated("{{offer.b3}}", 64) + R"(","b3":")" + Repeated("{{offer.b4}}", 64) +
+                             R"(","b4":")" + std::string(128, 'x') + R"(","t2":"later"})";
     const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
 
     const std::string html = Build("{{offer.b1}}{{offer.t2}}", json);

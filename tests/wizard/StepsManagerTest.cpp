@@ -1,5 +1,4 @@
-// Navigation through the steps: forward past skipped offers, back, pages
-// that refuse, offers ignored one by one or all. (Suspend and resume: shell_tests.)
+// Navigation: past skipped offers, back, pages that refuse, offers ignored one by one or all.
 
 #include <gtest/gtest.h>
 
@@ -8,15 +7,13 @@
 
 namespace {
 
-// A page that may refuse to be left.
 class TestPage : public StepFrameDialogBase {
 public:
     explicit TestPage(StepFrame* owner) : StepFrameDialogBase(owner, 116) {}
     bool OnNext() override { return allowNext; }
     bool OnPrevious() override { return allowPrevious; }
 
-    bool allowNext = true;
-    bool allowPrevious = true;
+    bool allowNext = true, allowPrevious = true;
 };
 
 class TestOfferPage : public TestPage {

@@ -76,8 +76,7 @@ TEST(LoggingTest, TwoThreadsWritingAtOnceGiveWholeLines)
         FileAppender appender(folder / L"osi.log");
         std::atomic<int> waiting{2};
         auto writer = [&](char letter) {
-            for (--waiting; waiting > 0;) {
-            }
+            for (--waiting; waiting > 0;) {}
             for (int i = 0; i < 2000; ++i)
                 appender.Write(Record(logging::info, "void f()", i).ref() << std::string(40, letter) << i);
         };

@@ -13,18 +13,13 @@ TestDatabase::TestDatabase(const std::wstring& path)
     ::DeleteFileW(path.c_str());
     if (sqlite3_open(Win32xx::WideToUtf8(path).c_str(), &m_db) != SQLITE_OK)
         throw std::runtime_error("cannot create the test database");
-    Execute(
-        "CREATE TABLE RESOURCE_DEF (RES_DEF_ID INTEGER PRIMARY KEY, RES_NAME TEXT, RES_TYPE INTEGER);"
-        "CREATE TABLE RESOURCE_VALUE (RES_DEF_ID INTEGER, LANG_CODE TEXT, BLOB_ID INTEGER);"
-        "CREATE TABLE BLOB (BLOB_ID INTEGER PRIMARY KEY, DATA BLOB);"
-        "CREATE TABLE LANGUAGE (LANG_CODE TEXT, LANG_NATIVE_NAME TEXT, ABREVIATION TEXT, LANG_ENGLISH_NAME TEXT,"
-        " RTL INTEGER);");
+    Execute("CREATE TABLE RESOURCE_DEF (RES_DEF_ID INTEGER PRIMARY KEY, RES_NAME TEXT, RES_TYPE INTEGER);"
+            "CREATE TABLE RESOURCE_VALUE (RES_DEF_ID INTEGER, LANG_CODE TEXT, BLOB_ID INTEGER);"
+            "CREATE TABLE BLOB (BLOB_ID INTEGER PRIMARY KEY, DATA BLOB); CREATE TABLE LANGUAGE (LANG_CODE TEXT,"
+            " LANG_NATIVE_NAME TEXT, ABREVIATION TEXT, LANG_ENGLISH_NAME TEXT, RTL INTEGER);");
 }
 
-TestDatabase::~TestDatabase()
-{
-    sqlite3_close(m_db);
-}
+TestDatabase::~TestDatabase() { sqlite3_close(m_db); }
 
 void TestDatabase::Execute(const std::string& sql)
 {
@@ -42,10 +37,9 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
     sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(m_db, "INSERT INTO LANGUAGE VALUES (?, ?, ?, ?, ?)", -1, &statement, nullptr);
     const char* texts[] = {code, nativeName, abbreviation, englishName};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         if (texts[i])
             sqlite3_bind_text(statement, i + 1, texts[i], -1, SQLITE_TRANSIENT);
-    }
     if (rtl >= 0)
         sqlite3_bind_int(statement, 5, rtl);
     sqlite3_step(statement);

@@ -62,11 +62,10 @@ TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
     const auto& languages = resources.languages();
     ASSERT_EQ(languages.size(), 6u);
     EXPECT_EQ(languages.at(L"1031").nativeName, L"Deutsch");
-    EXPECT_FALSE(languages.at(L"1031").rightToLeft);
     EXPECT_TRUE(languages.at(L"1037").rightToLeft);
     EXPECT_EQ(languages.at(L"1037").nativeName, L"\u05E2\u05D1\u05E8\u05D9\u05EA");
-    EXPECT_FALSE(languages.at(L"1036").rightToLeft) << "RTL 2";
-    EXPECT_FALSE(languages.at(L"1049").rightToLeft) << "RTL NULL";
+    for (const wchar_t* code : {L"1031", L"1036", L"1049"})  // RTL 1 in a later row, 2, NULL
+        EXPECT_FALSE(languages.at(code).rightToLeft) << code;
     EXPECT_EQ(languages.at(L"1049").nativeName, L"") << "NULL text reads as empty";
 }
 

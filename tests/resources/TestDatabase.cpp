@@ -48,14 +48,11 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
 
 void TestDatabase::AddValue(const char* code, int id, int type, const std::string& bytes)
 {
-    const int blobId = m_nextBlobId++;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(m_db, "INSERT INTO BLOB VALUES (?, ?)", -1, &statement, nullptr);
-    sqlite3_bind_int(statement, 1, blobId);
-    sqlite3_bind_blob(statement, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-    sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    AddValueRow(code, id, type, blobId);
+    std::string hex;
+    for (const unsigned char byte : bytes)
+        hex += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
+    Execute("INSERT INTO BLOB VALUES (" + std::to_string(m_nextBlobId) + ", X'" + hex + "');");
+    AddValueRow(code, id, type, m_nextBlobId++);
 }
 
 void TestDatabase::AddValueRow(const char* code, int id, int type, int blobId)

@@ -1,5 +1,3 @@
-// The resource database: the neutral fallback, languages, texts, macros and their limit, pictures.
-
 #include <gtest/gtest.h>
 
 #include "TestDatabase.h"

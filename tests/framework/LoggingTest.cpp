@@ -78,8 +78,7 @@ TEST(LoggingTest, TwoThreadsWritingAtOnceGiveWholeLines)
                 appender.Write(Record(logging::info, "void f()", i).ref() << std::string(40, letter) << i);
         };
         std::thread a(writer, 'a'), b(writer, 'b');
-        a.join();
-        b.join();
+        a.join(), b.join();
     }
     const auto records = testing_support::ReadLog(folder / L"osi.log");
     ASSERT_EQ(records.size(), 4000u);

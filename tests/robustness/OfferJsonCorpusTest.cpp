@@ -94,9 +94,7 @@ protected:
     {
         OfferTutorial tutorial(m_resources.get());
         tutorial.LoadPlaceholders();
-        tutorial.offerTag = "offer";
-        tutorial.imageId = kPicture;
-        tutorial.jsonTextId = kJson;
+        tutorial.offerTag = "offer", tutorial.imageId = kPicture, tutorial.jsonTextId = kJson;
         tutorial.templateId = kTemplate;
         tutorial.BuildHtml();
         return tutorial.html;

@@ -1,5 +1,4 @@
-// A build round-trips: read with the program's own statements, the database
-// holds exactly the content; the archive holds it, dated by SOURCE_DATE_EPOCH.
+// A build round-trips: read with the program's own statements, the database and the archive hold exactly the content.
 #include "ContentFixture.h"
 
 #include "ContentReader.h"

@@ -55,8 +55,8 @@ TEST_P(Check, ReportsTheFaultAndNothingElse)
     }
 }
 
-const std::string kOneFault = "\n1 fault found\n";
-const std::string kComplete = "every resource the program reads is present\n";
+const std::string kOneFault = "\n1 fault found\n", kTwoFaults = "\n2 faults found\n";
+const std::string kComplete = "every resource the program reads is present\n", kWarned = kComplete + "1 warning\n";
 const std::string kHttpWarning = ": a plain http:// address without a digest (";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,32 +67,28 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"TextMissingInOneLanguage", {replacing("texts/1037.txt", "9\t", "#9\t")},
                   {"language 1037 (Hebrew):\n  missing text 9 RESOURCE_9"}, kOneFault},
         CheckCase{"PictureMissing", {replacing("files.tsv", "0\t240\tpictures/picture.jpg\n", "")},
-                  {"language 1033", "missing picture 240", "language 1037", "missing picture"}, "\n2 faults found\n"},
+                  {"language 1033", "missing picture 240", "language 1037", "missing picture"}, kTwoFaults},
         CheckCase{"PictureNotJpeg", {replacing("files.tsv", "0\t239\tpictures/picture.jpg", "0\t239\tfiles.tsv")},
-                  {"language 0 (Neutral):", "files.tsv: 239 RESOURCE_239: the picture is not a JPEG file"},
-                  kOneFault},
+                  {"language 0 (Neutral):", "files.tsv: 239 RESOURCE_239: the picture is not a JPEG file"}, kOneFault},
         CheckCase{"PictureProgressive",  // the frame header says progressive: SOF2 instead of SOF0
                   {[](const fs::path& c) { fs::copy_file(c / "pictures" / "picture.jpg", c / "p.jpg"); },
                    replacing("p.jpg", "\xFF\xC0", "\xFF\xC2"), replacing("files.tsv", "28\tpictures/picture", "28\tp")},
                   {"language 0", "p.jpg: 28 RESOURCE_28: the picture is a progressive JPEG"}, kOneFault},
         CheckCase{"OfferDescriptionNotJson", {replacing("offer/1033.json", "\"Heading\",", "\"Heading\"")},
-                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"},
-                  kOneFault},
+                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"}, kOneFault},
         CheckCase{"OfferDescriptionLacksATemplateKey", {replacing("offer/1037.json", "\"i\": \"I\", ", "")},
                   {"language 1037", "lacks \"i\", which the template uses (\"{demo:i}\")"}, kOneFault},
         CheckCase{"OfferPlaceholderPartOfAnother",
                   {replacing("texts/0.txt", "168\t{%TAG%:$1}", "168\t<%TAG%:$1"),
                    replacing("offer/template.html", "{demo:i}", "<demo:i"),
                    replacing("offer/template.html", "{demo:i2}", "<demo:i2")},
-                  {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"},
-                  "\n2 faults found\n"},
+                  {"language 1033", "\"<demo:i\" is part of \"<demo:i2\"", "language 1037", "is part of"}, kTwoFaults},
         CheckCase{"PlaceholderPatternWithoutTheKey", {replacing("texts/0.txt", ":$1}", "}")},
-                  {"language 1033", "pattern \"{%TAG%}\" has no \"$1\"", "language 1037"}, "\n2 faults found\n"},
+                  {"language 1033", "pattern \"{%TAG%}\" has no \"$1\"", "language 1037"}, kTwoFaults},
         CheckCase{"UnknownMacro", {replacing("texts/1033.txt", "$(^Name).", "$(^Nmae).")},
                   {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, kOneFault},
         CheckCase{"MacroInATextShownWithoutReplacement", {replacing("texts/0.txt", "\tText 1\n", "\tSkip $(^Name)\n")},
-                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"},
-                  kOneFault},
+                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"}, kOneFault},
         CheckCase{"TextNotUtf8", {replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome to caf\xE9")},
                   {"language 1033", "texts/1033.txt:1: 9 RESOURCE_9: not valid UTF-8 (byte 15)"}, kOneFault},
         CheckCase{"ResourceOfTheWrongType",
@@ -101,19 +97,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {"language 0", "resources.tsv:", "resource 239 RESOURCE_239 must be a picture"}, kOneFault},
         CheckCase{"DigestNotSixtyFourHexDigits", {appending("texts/1033.txt", "300\t" + kAbcDigest.substr(1))},
                   {"language 1033 (English):\n  ", "/texts/1033.txt:3: 300 RESOURCE_300: the digest \"" +
-                   kAbcDigest.substr(1, 40) + "...\" is not 64 hexadecimal digits, so the program refuses"},
-                  kOneFault},
+                   kAbcDigest.substr(1, 40) + "...\" is not 64 hexadecimal digits, so the program refuses"}, kOneFault},
         CheckCase{"PlainHttpAddressWithoutADigestIsAWarningOnly", {replacing("texts/0.txt", "56\thttps", "56\thttp")},
                   {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:2: 56 RESOURCE_56" + kHttpWarning +
                    "300 RESOURCE_300): an installer altered on its way would be launched\ncontent is complete: "},
-                  kComplete + "1 warning\n"},
+                  kWarned},
         CheckCase{"UpperCaseSchemeOfOneLanguageWarnsInIt", {appending("texts/1033.txt", "61\tHTTP://127.0.0.1/p.exe")},
                   {"language 1033 (English):\n  warning: ", "/texts/1033.txt:3: 61 RESOURCE_61" + kHttpWarning},
-                  kComplete + "1 warning\n"},
+                  kWarned},
         // Hebrew reads the neutral address with a digest of its own; English has none.
         CheckCase{"DigestOfOnlySomeReadersStillWarns", {replacing("texts/0.txt", "61\thttps", "61\thttp")},
                   {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:3: 61 RESOURCE_61" + kHttpWarning + "301"},
-                  kComplete + "1 warning\n"},
+                  kWarned},
         CheckCase{"UpperCaseDigestForEveryReaderSilencesTheWarning", {replacing("texts/0.txt", "56\thttps", "56\thttp"),
                    appending("texts/0.txt", "300\tBA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD")},
                   {"content is complete"}, kComplete},

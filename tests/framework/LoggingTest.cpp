@@ -1,5 +1,3 @@
-// The logger: line layout and function names, the byte order mark, sharing, threads, records never built.
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,8 +13,7 @@ using logging::Record;
 using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
 
-// The local time "YYYY-MM-DD hh:mm:ss.mmm ", then severity padded to five, thread, function@line, message.
-// A second appender appends, and only an empty file gets the byte order mark.
+// Local time, severity padded to five, thread, function@line, message; a second appender appends, without a BOM.
 TEST(LoggingTest, LineLayoutIsExactInUtf8AndTheByteOrderMarkComesOnce)
 {
     TempFolder folder(L"log");
@@ -76,14 +73,12 @@ TEST(LoggingTest, TwoThreadsWritingAtOnceGiveWholeLines)
         FileAppender appender(folder / L"osi.log");
         std::atomic<int> waiting{2};
         auto writer = [&](char letter) {
-            for (--waiting; waiting > 0;) {
-            }
+            for (--waiting; waiting > 0;) {}
             for (int i = 0; i < 2000; ++i)
                 appender.Write(Record(logging::info, "void f()", i).ref() << std::string(40, letter) << i);
         };
         std::thread a(writer, 'a'), b(writer, 'b');
-        a.join();
-        b.join();
+        a.join(), b.join();
     }
     const auto records = testing_support::ReadLog(folder / L"osi.log");
     ASSERT_EQ(records.size(), 4000u);

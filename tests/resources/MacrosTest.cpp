@@ -13,10 +13,8 @@ TEST(MacrosTest, ExpandsEveryRowOfTheTableInOrder)
          L"Kestrafin|Kestrafin|EN|1033|Next >"},
         {L"Welcome to $(^Name). Install $(^Name) now", values, L"Welcome to Kestrafin. Install Kestrafin now"},
         {L"$(^name) $(^LANGID) ${primary_sw_name}", values, L"$(^name) $(^LANGID) ${primary_sw_name}"},
-        {L"[$(^Name)]", inserting, L"[$(^Name) for 1033]"},
-        {L"$(^Name)", reinserting, L"${PRIMARY_SW_NAME}"},
-        {L"one$\\rtwo$\\nthree\r\n", values, L"one\rtwo\nthree\r\n"},
-        {L"a. \\b. \\", values, L"a.b."},
+        {L"[$(^Name)]", inserting, L"[$(^Name) for 1033]"}, {L"$(^Name)", reinserting, L"${PRIMARY_SW_NAME}"},
+        {L"one$\\rtwo$\\nthree\r\n", values, L"one\rtwo\nthree\r\n"}, {L"a. \\b. \\", values, L"a.b."},
         {L"<$(^Name)><$(^LangAbrev)><$(^LangID)>", MacroValues{}, L"<><><>"},
     };
     for (const auto& [text, macroValues, expanded] : cases) {

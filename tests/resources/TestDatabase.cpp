@@ -13,18 +13,13 @@ TestDatabase::TestDatabase(const std::wstring& path)
     ::DeleteFileW(path.c_str());
     if (sqlite3_open(Win32xx::WideToUtf8(path).c_str(), &m_db) != SQLITE_OK)
         throw std::runtime_error("cannot create the test database");
-    Execute(
-        "CREATE TABLE RESOURCE_DEF (RES_DEF_ID INTEGER PRIMARY KEY, RES_NAME TEXT, RES_TYPE INTEGER);"
-        "CREATE TABLE RESOURCE_VALUE (RES_DEF_ID INTEGER, LANG_CODE TEXT, BLOB_ID INTEGER);"
-        "CREATE TABLE BLOB (BLOB_ID INTEGER PRIMARY KEY, DATA BLOB);"
-        "CREATE TABLE LANGUAGE (LANG_CODE TEXT, LANG_NATIVE_NAME TEXT, ABREVIATION TEXT, LANG_ENGLISH_NAME TEXT,"
-        " RTL INTEGER);");
+    Execute("CREATE TABLE RESOURCE_DEF (RES_DEF_ID INTEGER PRIMARY KEY, RES_NAME TEXT, RES_TYPE INTEGER);"
+            "CREATE TABLE RESOURCE_VALUE (RES_DEF_ID INTEGER, LANG_CODE TEXT, BLOB_ID INTEGER);"
+            "CREATE TABLE BLOB (BLOB_ID INTEGER PRIMARY KEY, DATA BLOB); CREATE TABLE LANGUAGE (LANG_CODE TEXT,"
+            " LANG_NATIVE_NAME TEXT, ABREVIATION TEXT, LANG_ENGLISH_NAME TEXT, RTL INTEGER);");
 }
 
-TestDatabase::~TestDatabase()
-{
-    sqlite3_close(m_db);
-}
+TestDatabase::~TestDatabase() { sqlite3_close(m_db); }
 
 void TestDatabase::Execute(const std::string& sql)
 {
@@ -42,10 +37,9 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
     sqlite3_stmt* statement = nullptr;
     sqlite3_prepare_v2(m_db, "INSERT INTO LANGUAGE VALUES (?, ?, ?, ?, ?)", -1, &statement, nullptr);
     const char* texts[] = {code, nativeName, abbreviation, englishName};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         if (texts[i])
             sqlite3_bind_text(statement, i + 1, texts[i], -1, SQLITE_TRANSIENT);
-    }
     if (rtl >= 0)
         sqlite3_bind_int(statement, 5, rtl);
     sqlite3_step(statement);
@@ -54,14 +48,11 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
 
 void TestDatabase::AddValue(const char* code, int id, int type, const std::string& bytes)
 {
-    const int blobId = m_nextBlobId++;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(m_db, "INSERT INTO BLOB VALUES (?, ?)", -1, &statement, nullptr);
-    sqlite3_bind_int(statement, 1, blobId);
-    sqlite3_bind_blob(statement, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-    sqlite3_step(statement);
-    sqlite3_finalize(statement);
-    AddValueRow(code, id, type, blobId);
+    std::string hex;
+    for (const unsigned char byte : bytes)
+        hex += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
+    Execute("INSERT INTO BLOB VALUES (" + std::to_string(m_nextBlobId) + ", X'" + hex + "');");
+    AddValueRow(code, id, type, m_nextBlobId++);
 }
 
 void TestDatabase::AddValueRow(const char* code, int id, int type, int blobId)

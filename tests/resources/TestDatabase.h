@@ -20,7 +20,6 @@ public:
     void AddPicture(const char* code, int id, const std::string& bytes) { AddValue(code, id, 3, bytes); }
     // A value that points at a blob id without a BLOB row.
     void AddDanglingValue(const char* code, int id, int type) { AddValueRow(code, id, type, 999999); }
-    // Runs any SQL (for rows the helpers above do not make).
     void Execute(const std::string& sql);
 
 private:

@@ -1,6 +1,5 @@
-// Generated and damaged archives through the real extraction, started as the bootstrap starts it: small trees
-// under ordinary names, the entry name table's and names aimed at the folders around the extraction folder,
-// often damaged afterwards, extracted in a sandbox.
+// Generated, often damaged archives through the real extraction in a sandbox: ordinary names, the entry name
+// table's, and names aimed at the folders around the extraction folder.
 
 #include <algorithm>
 
@@ -106,8 +105,7 @@ protected:
 
 std::string ArchiveCorpusTest::RunCase(unsigned seed)
 {
-    // Three levels of folders around the extraction's temporary folder; one length, as names hold the path and
-    // the damage depends on their size.
+    // Three levels of folders around the extraction's; one length, as names hold the path and damage their size.
     std::wstring sandbox = Temp().Path() + L"\\s" + std::to_wstring(seed) + L"-";
     sandbox.append(120 - std::min<size_t>(120, sandbox.size()), L'x');
     const std::wstring levels[] = {sandbox, sandbox + L"\\outer", sandbox + L"\\outer\\inner",

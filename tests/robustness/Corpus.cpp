@@ -78,10 +78,7 @@ size_t Below(std::mt19937& random, size_t bound)
     return bound == 0 ? 0 : std::uniform_int_distribution<size_t>(0, bound - 1)(random);
 }
 
-bool Chance(std::mt19937& random, unsigned percent)
-{
-    return Below(random, 100) < percent;
-}
+bool Chance(std::mt19937& random, unsigned percent) { return Below(random, 100) < percent; }
 
 std::string RandomBytes(std::mt19937& random, size_t count)
 {

@@ -23,10 +23,7 @@ void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned 
 
 size_t Below(std::mt19937& random, size_t bound);  // in [0, bound)
 template <typename T, size_t N>
-const T& Pick(std::mt19937& random, T (&choices)[N])
-{
-    return choices[Below(random, N)];
-}
+const T& Pick(std::mt19937& random, T (&choices)[N]) { return choices[Below(random, N)]; }
 bool Chance(std::mt19937& random, unsigned percent);
 std::string RandomBytes(std::mt19937& random, size_t count);
 // `changes` times: a bit flipped, a byte set, a short range deleted, repeated or inserted, or the end cut.

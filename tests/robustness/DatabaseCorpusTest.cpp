@@ -1,6 +1,5 @@
-// Resource databases through ResourceManager: small files whose rows hold odd texts (invalid UTF-8, NULs, texts
-// full of macros), odd columns (NULL, numbers, values without their blob, odd or repeated language codes), read
-// as they are or after damage to their bytes (pages, header fields, the end).
+// Resource databases through ResourceManager: odd texts (invalid UTF-8, NULs, macros) and columns (NULL, numbers,
+// values without their blob, odd or repeated codes), read as they are or after damage to pages, header or end.
 
 #include <gtest/gtest.h>
 
@@ -91,8 +90,7 @@ void DamageFile(std::string& bytes, std::mt19937& random)
 }
 
 // Asks every id in every language, raw and localized; the answers, to compare rounds. A sound file's raw answers
-// are stored bytes or none; a localized text grows by its macros up to the limit only; an unknown language is
-// refused.
+// are stored bytes or none; a localized text grows by its macros up to the limit only.
 std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::map<int, std::set<std::string>>* stored)
 {
     std::vector<std::wstring> answers, codes{L"0", L"9999"};

@@ -1,6 +1,5 @@
-// The fatal stops in place of app/Die.cpp, in this program only: a damaged database ends in the fatal stop
-// thousands of times here, where a box would wait for a click. Each is counted and returns, as the product's does
-// once its box is closed.
+// The fatal stops in place of app/Die.cpp: a damaged database ends in one thousands of times here, where a box
+// would wait for a click. Each is counted and returns, as the product's does once its box is closed.
 
 #include <atomic>
 
@@ -9,22 +8,7 @@
 
 static std::atomic<unsigned> g_fatalStops{0};
 
-void Die()
-{
-    ++g_fatalStops;
-}
-
-void Die(const Win32xx::CString&)
-{
-    ++g_fatalStops;
-}
-
-bool FatalStopRequested() noexcept
-{
-    return g_fatalStops != 0;
-}
-
-unsigned robustness::FatalStopCount()
-{
-    return g_fatalStops;
-}
+void Die() { ++g_fatalStops; }
+void Die(const Win32xx::CString&) { ++g_fatalStops; }
+bool FatalStopRequested() noexcept { return g_fatalStops != 0; }
+unsigned robustness::FatalStopCount() { return g_fatalStops; }

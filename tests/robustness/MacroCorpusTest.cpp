@@ -1,5 +1,4 @@
-// Macro expansion of generated texts and values (whole, broken and nested macros, escapes, NULs, lone
-// surrogates, up to a million characters) under a length limit or none.
+// Generated texts and values (broken, nested macros, escapes, NULs, surrogates; up to 1 Mi) expanded, limited or not.
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
-// Offer descriptions through the offer page's HTML builder, read from a resource database as the page reads them:
-// well-formed objects (escapes, members of other types, deep nesting, repeated members, strings of a megabyte,
-// values made of other keys' placeholders, which multiply the page) and damaged texts (bytes changed, deep nesting
-// cut, other roots, a NUL).
+// Offer descriptions through the offer page's HTML builder, from a resource database: well-formed objects (escapes,
+// other types, deep nesting, repeated members, huge strings, values of other keys' placeholders, which multiply the
+// page) and damaged texts (bytes changed, deep nesting cut, other roots, a NUL).
 
 #include <gtest/gtest.h>
 
@@ -95,9 +94,7 @@ protected:
     {
         OfferTutorial tutorial(m_resources.get());
         tutorial.LoadPlaceholders();
-        tutorial.offerTag = "offer";
-        tutorial.imageId = kPicture;
-        tutorial.jsonTextId = kJson;
+        tutorial.offerTag = "offer", tutorial.imageId = kPicture, tutorial.jsonTextId = kJson;
         tutorial.templateId = kTemplate;
         tutorial.BuildHtml();
         return tutorial.html;

@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""Checks the offer page's HTML of one language in a real browser.
+"""Checks the offer page's HTML of one language in a real browser (headless Chromium, no network).
 
-FILE (--html) is the document that offer-html.exe wrote for language CODE from the content folder DIR, which
-also gives the expected page. Headless Chromium renders the local file alone, without network. Checked: no
-placeholder left; the one picture is the content's, inline and decoded; every text shows; the direction; nothing
-outside the WIDTH x HEIGHT page. A screenshot is saved. Exit code 1 when a check failed (each is printed).
+Checked against content DIR for language CODE: no placeholder left; the one picture is the content's, inline and
+decoded; every text shows; the direction; nothing outside the WIDTH x HEIGHT page. Exit code 1 when a check failed.
 """
 
 import argparse
@@ -123,9 +121,7 @@ def main():
     failures = []
 
     def check(condition, message):
-        if not condition:
-            failures.append(message)
-        return condition
+        return condition or failures.append(message)
 
     # The keys that the template fills: the pattern with the tag in place of its token.
     used_keys = [key for key in KEYS if pattern.replace("$1", key).replace(token, tag) in template]

@@ -1,7 +1,5 @@
-// dll_search_probe.exe [--restricted] NAME...: loads DLLs by name, as a
-// program does when it first needs one (after --restricted: with the DLL
-// search restricted as the product's entry point does). The exit code is the
-// number of names that did not load.
+// dll_search_probe.exe [--restricted] NAME...: loads DLLs by name, as a program does when it first needs one (with
+// --restricted: the DLL search restricted as the product's entry point does); exits with the count that failed.
 #include <windows.h>
 
 #include <shellapi.h>

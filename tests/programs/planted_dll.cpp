@@ -1,6 +1,5 @@
-// Stands in for a DLL planted beside a program under a system DLL's name:
-// loaded, it writes an empty file named after itself with ".loaded" appended
-// (wininet.dll.loaded), so that a test can tell that it was taken.
+// Stands in for a DLL planted beside a program under a system DLL's name: loaded, it writes an empty file named after
+// itself with ".loaded" appended (wininet.dll.loaded), so that a test can tell that it was taken.
 #include <windows.h>
 
 #include <cwchar>

@@ -1,14 +1,7 @@
-// recorder.exe: stands in for a program that the setup launches (an
-// installer). It records how it was started and exits with a chosen code.
-//
-//   recorder.exe [--record FILE] [--exit-code N] [other arguments...]
-//
-// --record FILE   where to write (default: NAME.record.txt in the temporary
-//                 folder, NAME being its own file name, as the demo's
-//                 installers tell that they ran); UTF-8 lines "command-line=",
-//                 "argument=" once per argument, "working-folder=" and
-//                 "show-window=" (the show state asked for, or "default")
-// --exit-code N   the exit code (decimal; default 0)
+// recorder.exe [--record FILE] [--exit-code N] [other arguments...]: stands in for a program that the setup launches
+// (an installer) and exits with code N (decimal; default 0). It writes to FILE (default: NAME.record.txt in the
+// temporary folder, NAME its own file name, as the demo's installers tell that they ran) UTF-8 lines
+// "command-line=", "argument=" once per argument, "working-folder=" and "show-window=" (the show state or "default").
 #include <windows.h>
 
 #include <shellapi.h>

@@ -30,9 +30,8 @@ protected:
         sqlite3_stmt* raw = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(database_.get(), sql, -1, &raw, nullptr), SQLITE_OK) << sql;
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-        for (std::size_t i = 0; i < parameters.size(); ++i) {
+        for (std::size_t i = 0; i < parameters.size(); ++i)
             sqlite3_bind_text(raw, static_cast<int>(i) + 1, parameters[i].c_str(), -1, SQLITE_TRANSIENT);
-        }
         Rows rows;
         while (sqlite3_step(raw) == SQLITE_ROW) {
             rows.emplace_back();
@@ -77,12 +76,11 @@ TEST_F(Build, DatabaseAndArchiveHoldExactlyTheContent)
     EXPECT_EQ(value("1037", 301, content::ResourceType::Text), kAbcDigest);  // a file's digest, in lower case
     const content::Content content = content::ReadContent(this->content());
     std::size_t count = 0;
-    for (const auto& [code, values] : content.values) {
+    for (const auto& [code, values] : content.values)
         for (const auto& [id, stored] : values) {
             EXPECT_EQ(value(code, id, content.FindResource(id)->type), stored.bytes) << stored.origin.Describe();
             ++count;
         }
-    }
     EXPECT_EQ(query("select count(*) from RESOURCE_VALUE"), (Rows{{std::to_string(count)}}));
 
     const std::unique_ptr<void, int (*)(unzFile)> archive(unzOpen64((out() / "resources.zip").c_str()), unzClose);

@@ -1,5 +1,4 @@
-// The check names each fault's language and place, warns of unchecked http:// installers, and reports nothing else;
-// malformed content stops check and build alike, naming file and line, and the earlier outputs stay.
+// The check names each fault's place, warns of unchecked http:// installers; malformed content stops check and build.
 #include "ContentFixture.h"
 
 namespace content_test {
@@ -31,9 +30,8 @@ TEST_P(Check, ReportsTheFaultAndNothingElse)
 {
     const CheckCase& test = GetParam();
     const bool malformed = test.ending.empty();
-    for (const Edit& edit : test.edits) {
+    for (const Edit& edit : test.edits)
         edit(content());
-    }
     std::vector<ToolRun> runs{check()};
     if (malformed) {
         writeFile(out() / "resources.zip", "earlier archive");

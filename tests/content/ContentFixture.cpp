@@ -14,14 +14,12 @@ namespace content_test {
 ToolRun run(const std::vector<std::string>& arguments)
 {
     std::string command;
-    for (const std::string& argument : arguments) {
+    for (const std::string& argument : arguments)
         command += "'" + std::regex_replace(argument, std::regex("'"), "'\\''") + "' ";
-    }
     FILE* pipe = popen((command + "2>&1").c_str(), "r");
     std::string output;
-    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;) {
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
         output += static_cast<char>(c);
-    }
     const int status = pipe ? pclose(pipe) : -1;
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
@@ -65,9 +63,8 @@ Edit appending(const std::string& file, const std::string& line)
 ContentFixture::ContentFixture()
 {
     std::string pattern = (fs::temp_directory_path() / "content-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
+    if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
-    }
     root_ = pattern;
     const std::string hebrew = "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA";
     writeFile(content() / "languages.tsv", "# languages\ncode\tnative_name\tenglish_name\tabbreviation\trtl\n"
@@ -86,11 +83,10 @@ ContentFixture::ContentFixture()
         const bool picture = resource.type == content::ResourceType::Picture;
         resources += id + "\tRESOURCE_" + id + "\t" + (picture ? "picture" : "text") + "\n";
         const auto value = special.find(resource.id);
-        if (picture) {
+        if (picture)
             files += "0\t" + id + "\tpictures/picture.jpg\n";
-        } else if (value == special.end() || !value->second.empty()) {
+        else if (value == special.end() || !value->second.empty())
             neutralTexts += id + "\t" + (value == special.end() ? "Text " + id : value->second) + "\n";
-        }
     }
     writeFile(content() / "resources.tsv", resources);
     writeFile(content() / "files.tsv", files);

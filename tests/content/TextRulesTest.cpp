@@ -14,7 +14,6 @@ TEST(Utf8, InvalidSequencesAreFoundAtTheirFirstByte)
         {"ab\xC0\x80", 2}, {"\xE0\x80\xAF", 0}, {"\xF0\x80\x80\xAF", 0},               // overlong
         {"x\xED\xA0\x80", 1}, {"\xF4\x90\x80\x80", 0},  // a surrogate, above U+10FFFF
         {"ok\xE2\x80", 2}, {"\x80", 0}, {"\xC3\x28", 0}};  // cut off, lone continuation, no continuation
-    for (const auto& [text, offset] : cases) {
+    for (const auto& [text, offset] : cases)
         EXPECT_EQ(content::FindInvalidUtf8(text), offset) << text;
-    }
 }

@@ -19,15 +19,9 @@ protected:
     }
 
     std::wstring Path() const { return m_folder / L"resources.db"; }
-    ResourceManager& Open()
-    {
-        m_manager = std::make_unique<ResourceManager>(Path().c_str());
-        return *m_manager;
-    }
 
     TempFolder m_folder{L"resdb"};
     TestDatabase m_database;
-    std::unique_ptr<ResourceManager> m_manager;
 };
 
 // A value whose blob row is missing counts as not found in its language.
@@ -38,7 +32,7 @@ TEST_F(ResourceManagerTest, FallsBackToNeutralOnceAndOnlyThereTheSameEachTime)
     m_database.AddText("1031", 9, "Willkommen");
     m_database.AddText("1033", 10, "English only");
     m_database.AddDanglingValue("1031", 56, RESOURCE_TEXT);
-    ResourceManager& resources = Open();
+    ResourceManager resources(Path().c_str());
 
     for (int round = 1; round <= 2; ++round) {  // repeated lookups give the same result
         EXPECT_EQ(resources.getString(L"1031", 9), L"Willkommen");
@@ -55,7 +49,7 @@ TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
     m_database.AddLanguage("1031", "Zweites Deutsch", "Second German", "D2", 1);
     m_database.AddLanguage("1036", "Fran\xC3\xA7" "ais", "French", "FR", 2);
     m_database.AddLanguage("1049", nullptr, nullptr, nullptr, -1);
-    ResourceManager& resources = Open();
+    ResourceManager resources(Path().c_str());
 
     const auto& languages = resources.languages();
     ASSERT_EQ(languages.size(), 6u);
@@ -75,7 +69,7 @@ TEST_F(ResourceManagerTest, LocalizedTextsFollowTheCurrentLanguageAndExpandItsMa
     m_database.AddText("0", 10, "$(^LangID)/$(^LangAbrev)/$(^Name)");
     m_database.AddText("1031", 10, "$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
     m_database.AddText("1031", 16, std::string("a \xF0\x9D\x84\x9E b\0c", 10));  // a G clef, a NUL
-    ResourceManager& resources = Open();
+    ResourceManager resources(Path().c_str());
 
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"0//Kestrafin");
     resources.setCurrentLanguage(L"1031");
@@ -94,7 +88,7 @@ TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
     m_database.AddText("0", 78, "Next >");
     m_database.AddText("0", 9, "Welcome to $(^Name)");
     m_database.AddText("0", 10, "[$(^Next$(^LangAbrev)Btn)]");  // no abbreviation before a language is chosen
-    ResourceManager& resources = Open();
+    ResourceManager resources(Path().c_str());
     EXPECT_EQ(resources.getLocalizedString(9).str(), L"Welcome to Kestrafin (Next >)");
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
 }
@@ -108,7 +102,7 @@ TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhi
         macros += "$(^Name)";
     m_database.AddText("0", 9, macros);
     m_database.AddText("0", 10, macros + "$(^Name)");
-    ResourceManager& resources = Open();
+    ResourceManager resources(Path().c_str());
     const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
 
     EXPECT_TRUE(resources.getLocalizedString(9).str() == std::wstring(kMaxExpandedLength, L'N'));
@@ -126,7 +120,7 @@ TEST_F(ResourceManagerTest, PicturesAsBase64OrLoadedIntoTheControl)
     m_database.AddPicture("0", 242, "");
     m_database.AddPicture("0", 239, testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg")));
     m_database.AddPicture("0", 25, "not a picture");
-    ResourceManager& resources = Open();
+    ResourceManager resources(Path().c_str());
 
     Win32xx::CString base64(L"unchanged");
     EXPECT_FALSE(resources.getPictureBase64(240, base64));

@@ -57,8 +57,7 @@ void TestDatabase::AddValue(const char* code, int id, int type, const std::strin
 
 void TestDatabase::AddValueRow(const char* code, int id, int type, int blobId)
 {
-    const std::string resource = std::to_string(id);
-    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + resource + ", 'R" + resource + "', " +
-            std::to_string(type) + ");");
-    Execute("INSERT INTO RESOURCE_VALUE VALUES (" + resource + ", '" + code + "', " + std::to_string(blobId) + ");");
+    const std::string res = std::to_string(id);
+    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + res + ", 'R" + res + "', " + std::to_string(type) +
+            "); INSERT INTO RESOURCE_VALUE VALUES (" + res + ", '" + code + "', " + std::to_string(blobId) + ");");
 }

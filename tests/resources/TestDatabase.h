@@ -20,12 +20,12 @@ public:
     void AddPicture(const char* code, int id, const std::string& bytes) { AddValue(code, id, 3, bytes); }
     // A value that points at a blob id without a BLOB row.
     void AddDanglingValue(const char* code, int id, int type) { AddValueRow(code, id, type, 999999); }
+    // The definition row of `id` (kept when it exists) and a value row for it.
+    void AddValueRow(const char* code, int id, int type, int blobId);
     void Execute(const std::string& sql);
 
 private:
     void AddValue(const char* code, int id, int type, const std::string& bytes);
-    // The definition row of `id` (kept when it exists) and a value row for it.
-    void AddValueRow(const char* code, int id, int type, int blobId);
 
     sqlite3* m_db = nullptr;
     int m_nextBlobId = 1;

@@ -1,5 +1,4 @@
-// Generated, often damaged archives through the real extraction in a sandbox: ordinary names, the entry name
-// table's, and names aimed at the folders around the extraction folder.
+// Generated, often damaged archives with ordinary, unsafe and escaping names, extracted in a sandbox.
 
 #include <algorithm>
 

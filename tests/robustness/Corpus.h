@@ -1,5 +1,4 @@
-// A seeded corpus: case i of a kind is made from the seed base + i alone, so that any case replays alone
-// (CORPUS_SEED=N). CTest runs the first cases of each kind, CORPUS_FULL=1 all of them.
+// Seeded corpora: each case comes from its seed alone (replay: CORPUS_SEED=N); CORPUS_FULL=1 runs every case.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,4 @@
-// Resource databases through ResourceManager: odd texts (invalid UTF-8, NULs, macros) and columns (NULL, numbers,
-// values without their blob, odd or repeated codes), read as they are or after damage to pages, header or end.
+// Resource databases with odd texts and columns, read as they are or after damage to pages, header or end.
 
 #include <gtest/gtest.h>
 
@@ -61,10 +60,8 @@ std::map<int, std::set<std::string>> BuildDatabase(const std::wstring& path, uns
         if (pick == 0) {
             database.AddDanglingValue(code, id, type);
         } else if (pick == 1) {  // the blob holds NULL or a number, as SQL can store it
-            database.Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + std::to_string(id) + ", 'R', " +
-                             std::to_string(type) + "); INSERT INTO BLOB VALUES (" + number + ", " +
-                             (row % 2 ? "NULL" : number) + "); INSERT INTO RESOURCE_VALUE VALUES (" +
-                             std::to_string(id) + ", '" + code + "', " + number + ");");
+            database.Execute("INSERT INTO BLOB VALUES (" + number + ", " + (row % 2 ? "NULL" : number) + ");");
+            database.AddValueRow(code, id, type, 900000 + static_cast<int>(row));
             stored[id].insert(row % 2 ? "" : number);
         } else {
             type == RESOURCE_TEXT ? database.AddText(code, id, bytes) : database.AddPicture(code, id, bytes);
@@ -89,8 +86,7 @@ void DamageFile(std::string& bytes, std::mt19937& random)
         MutateBytes(bytes, random, 1 + static_cast<int>(Below(random, 6)));
 }
 
-// Asks every id in every language, raw and localized; the answers, to compare rounds. A sound file's raw answers
-// are stored bytes or none; a localized text grows by its macros up to the limit only.
+// Asks every id in every language, raw and localized (checked against `stored` and the limit); the answers.
 std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::map<int, std::set<std::string>>* stored)
 {
     std::vector<std::wstring> answers, codes{L"0", L"9999"};

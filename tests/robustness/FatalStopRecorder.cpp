@@ -1,5 +1,4 @@
-// The fatal stops in place of app/Die.cpp: a damaged database ends in one thousands of times here, where a box
-// would wait for a click. Each is counted and returns, as the product's does once its box is closed.
+// In place of app/Die.cpp, whose box would wait for a click: each fatal stop is counted and returns.
 
 #include <atomic>
 

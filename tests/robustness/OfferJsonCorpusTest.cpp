@@ -1,6 +1,5 @@
-// Offer descriptions through the offer page's HTML builder, from a resource database: well-formed objects (escapes,
-// other types, deep nesting, repeated members, huge strings, values of other keys' placeholders, which multiply the
-// page) and damaged texts (bytes changed, deep nesting cut, other roots, a NUL).
+// Offer descriptions through the offer page's HTML builder: well-formed objects (escapes, other types, nesting,
+// repeated members, huge strings, other keys' placeholders, which multiply the page) and damaged texts.
 
 #include <gtest/gtest.h>
 
@@ -43,8 +42,7 @@ std::pair<std::string, std::string> MakeString(std::mt19937& random, bool placeh
     return {encoded + "\"", decoded};
 }
 
-// A well-formed object; `values` receives each present key's value text (a member of another type gives none;
-// of repeated members the first counts).
+// A well-formed object; `values` gets each key's text (of repeated members the first; empty for other types).
 std::string WellFormed(std::mt19937& random, std::map<std::string, std::string>& values, bool placeholders)
 {
     std::string json = "{";

@@ -1,5 +1,4 @@
-// The parts of the build's archive address ("http://127.0.0.1:PORT/resources.zip" in test builds), for the
-// servers that tests and benchmarks start on it.
+// The parts of the build's archive address ("http://127.0.0.1:PORT/resources.zip"), for servers started on it.
 #pragma once
 
 #include <string>

@@ -46,10 +46,8 @@ ChildProcess::ChildProcess(const std::wstring& program, const Options& options)
 
 ChildProcess::~ChildProcess()
 {
-    if (IsRunning()) {
-        ::TerminateProcess(m_info.hProcess, 0xDEAD);
-        ::WaitForSingleObject(m_info.hProcess, 5000);
-    }
+    ::TerminateProcess(m_info.hProcess, 0xDEAD);  // fails, changing nothing, once it has ended
+    ::WaitForSingleObject(m_info.hProcess, 5000);
     ::CloseHandle(m_info.hThread);
     ::CloseHandle(m_info.hProcess);
 }

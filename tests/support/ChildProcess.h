@@ -1,5 +1,4 @@
-// A program of the build in its own process, with environment overrides (TMP and TEMP in a test's own folder);
-// terminated if still running when the object goes.
+// A program of the build in its own process, with environment overrides; terminated if still running at the end.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,4 @@
-// Archive entry names that content from outside may hold, with what the name rules must make of each: for the
-// rules' own tests, the extraction's and the robustness corpus.
+// Entry names that a downloaded archive may hold, with what the name rules must make of each.
 #pragma once
 
 #include <string>

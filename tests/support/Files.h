@@ -1,5 +1,4 @@
-// Files and folders for tests: a fresh folder per test, whole-file reads, the program's log parsed into records,
-// and the paths of the build's programs.
+// Files for tests: a fresh folder per test, whole-file reads, the log parsed into records, the build's paths.
 #pragma once
 
 #include <string>

@@ -40,10 +40,7 @@ std::string ReadRequestPath(SOCKET client)
 
 LoopbackHttpServer::Reply LoopbackHttpServer::Body(std::string body, int status)
 {
-    Reply reply;
-    reply.status = status;
-    reply.body = std::make_shared<std::string>(std::move(body));
-    return reply;
+    return {status, std::make_shared<const std::string>(std::move(body)), std::string::npos, 0, 0};
 }
 
 LoopbackHttpServer::LoopbackHttpServer(unsigned short port) : m_stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
@@ -141,9 +138,9 @@ void LoopbackHttpServer::HandleConnection(Socket client)
 bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
 {
     const std::string& body = *reply.body;
-    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Failed") +
-                       "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
-    head += "Content-Length: " + std::to_string(body.size()) + "\r\n" + reply.extraHeaders + "\r\n";
+    const std::string head = "HTTP/1.1 " + std::to_string(reply.status) + (reply.status == 200 ? " OK" : " Failed") +
+                             "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\nContent-Length: " +
+                             std::to_string(body.size()) + "\r\n\r\n";
     if (!SendAll(client, head.data(), head.size()))
         return false;
 

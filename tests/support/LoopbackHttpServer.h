@@ -1,6 +1,4 @@
-// A small HTTP/1.1 server on 127.0.0.1 that a test starts itself. Each path gets a scripted reply (a status,
-// a body, extra header lines, sent at once or in pieces with pauses, or cut short); others get 404. Every
-// connection is closed after its one reply.
+// An HTTP/1.1 server on 127.0.0.1 that a test starts: a scripted reply per path, 404 for others, one a connection.
 #pragma once
 
 #include <windows.h>
@@ -22,7 +20,6 @@ public:
     struct Reply {
         int status = 200;
         std::shared_ptr<const std::string> body = std::make_shared<std::string>();
-        std::string extraHeaders;             // "Name: value\r\n" lines
         size_t sendOnly = std::string::npos;  // close after this many body bytes
         size_t pieceSize = 0;                 // 0: the body in one go
         DWORD pauseMs = 0;                    // pause after each piece

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "framework/ScopedHandle.h"
+
 namespace testing_support {
 
 namespace {
@@ -81,13 +83,9 @@ void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const
 
 DWORD ThreadExitCode(DWORD threadId)
 {
-    const HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    const Win32xx::CScopedHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId));
     DWORD code = 0xDEADBEEF;
-    if (thread) {
-        ::GetExitCodeThread(thread, &code);
-        ::CloseHandle(thread);
-    }
-    return code;
+    return thread.Get() && ::GetExitCodeThread(thread.Get(), &code) ? code : 0xDEADBEEF;
 }
 
 TaskTest::TaskTest() : m_savedTmp(Variable(L"TMP")), m_savedTemp(Variable(L"TEMP"))

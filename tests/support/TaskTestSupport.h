@@ -1,5 +1,4 @@
-// What the task tests share: a hidden window that records the task messages, a fixture with a temporary folder
-// of its own (TMP and TEMP point there) that reads the records the test added to the log, helpers around threads.
+// Task test helpers: a hidden window recording task messages, a fixture with its own TMP folder and log records.
 #pragma once
 
 #include <windows.h>
@@ -79,7 +78,6 @@ private:
 // Handles this thread's messages until `done` holds (asked after every batch of messages and at least every
 // `pollMs`; INFINITE: after messages only) or `timeoutMs` passed; whether `done` held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 5);
-// Runs the message loop until the task's worker has ended.
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
 // Starts `task` reporting to `window` (when given) and waits for it; whether it started and ended in time.
 bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs = 30000);
@@ -99,8 +97,7 @@ protected:
     // The test's temporary folder with the trailing backslash, as the tasks see it.
     std::wstring TempPath() const { return m_temp.Path() + L"\\"; }
     const TempFolder& Temp() const noexcept { return m_temp; }
-    // Begins a case of a table: the folder `name` in the test's folder, TMP and TEMP there, and the earlier
-    // cases' log records left out; the folder's path.
+    // Begins a table's case: TMP and TEMP at the new folder `name` (returned), earlier cases' log records left out.
     std::wstring StartCase(const std::wstring& name);
     // The folders named by a GUID in `path`, full paths, sorted.
     static std::vector<std::wstring> GuidFolders(const std::wstring& path);

@@ -1,5 +1,4 @@
-// CTest passes a test program only when it prints the line below: one that ends early (a crash that Wine
-// reports as exit code 0) fails instead of passing with its last cases unrun.
+// CTest passes only a program that prints the line below: one that Wine ends early with exit code 0 fails.
 #include <cstdio>
 
 #include <gtest/gtest.h>

@@ -13,10 +13,7 @@ std::string BuildZip(const std::vector<ZipItem>& items)
 {
     std::vector<content::ZipEntry> entries;
     for (const ZipItem& item : items) {
-        content::ZipEntry entry;
-        entry.name = item.name;
-        entry.bytes = item.content;
-        entry.stored = item.method == ZipItem::Stored;
+        content::ZipEntry entry{item.name, item.content, item.method == ZipItem::Stored, {}, {}, item.encrypted};
         if (item.wrongCrc) {
             const auto crc = crc32(0, reinterpret_cast<const Bytef*>(item.content.data()),
                                    static_cast<uInt>(item.content.size()));
@@ -28,14 +25,9 @@ std::string BuildZip(const std::vector<ZipItem>& items)
                 data[0] = static_cast<char>(0xFF);  // deflated: a final block of the reserved type 3
             entry.dataOverride = std::move(data);
         }
-        if (item.encrypted)
-            entry.extraFlags = 1;
         entries.push_back(std::move(entry));
     }
-    std::tm epoch{};
-    epoch.tm_year = 80;  // 1980-01-01, zip's first day
-    epoch.tm_mday = 1;
-    return content::ZipBytes(entries, epoch);
+    return content::ZipBytes(entries, std::tm{0, 0, 0, 1, 0, 80, 0, 0, 0});  // 1980-01-01, zip's first day
 }
 
 std::string PatternBytes(size_t size, unsigned seed)

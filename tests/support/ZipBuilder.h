@@ -1,5 +1,4 @@
-// Zip archives for tests, by the content tool's zip writer, damaged ones too: a wrong CRC, broken deflate data,
-// the encryption flag.
+// Zip archives for tests by the content tool's writer, damaged ones too (wrong CRC, broken deflate, encrypted).
 #pragma once
 
 #include <string>
@@ -23,8 +22,7 @@ struct ZipItem {
 
 std::string BuildZip(const std::vector<ZipItem>& items);
 
-// `size` bytes of text-like data that deflate compresses moderately, differing at every offset (so that
-// misplaced chunks show).
+// `size` bytes of text-like data that deflate compresses moderately, varying so that misplaced chunks show.
 std::string PatternBytes(size_t size, unsigned seed = 1);
 
 }  // namespace testing_support

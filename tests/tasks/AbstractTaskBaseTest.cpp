@@ -67,14 +67,6 @@ TEST_F(AbstractTaskBaseTest, ReportedFailureOrEscapedExceptionEndsWithCodeTwoAnd
     }
 }
 
-// Without a window the task runs and logs alone.
-TEST_F(AbstractTaskBaseTest, TaskWithoutAWindowRunsAndLogs)
-{
-    ScriptedTask task(nullptr, [](ScriptedTask& self) { return self.OnError(L"unheard"), FALSE; });
-    ASSERT_TRUE(RunToEnd(task, nullptr));
-    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u);
-    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 1u);
-}
 
 // While a worker runs, Start and SetNotifyWindow change nothing; once ended, the task runs again, reporting elsewhere.
 TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
@@ -94,8 +86,13 @@ TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
     EXPECT_EQ(second.Count(UWM_TASK_FINISHED), 1);
 }
 
-TEST_F(AbstractTaskBaseTest, StoppingARunningTaskTerminatesItsThread)
+// Without a window a task runs and logs alone.
+TEST_F(AbstractTaskBaseTest, TaskWithoutAWindowRunsAndLogsAndStoppingOneTerminatesItsThread)
 {
+    ScriptedTask reporting(nullptr, [](ScriptedTask& self) { return self.OnError(L"unheard"), FALSE; });
+    ASSERT_TRUE(RunToEnd(reporting, nullptr));
+    EXPECT_EQ(ThreadExitCode(reporting.GetThreadId()), 2u);
+    EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 1u);
     ScriptedTask task(nullptr, [&](ScriptedTask&) { return ::WaitForSingleObject(release.Get(), INFINITE), TRUE; });
     task.Start();
     EXPECT_EQ(task.Stop(), TRUE);

@@ -13,4 +13,6 @@ count() {
 }
 tests=$(count tests)
 code=$(count app framework tasks resources wizard res tools)
-echo "tests: $tests non-blank lines; program and tools: $code; tests' share: $((100 * tests / (tests + code)))%"
+share=$(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.1f", 100 * t / (t + c) }')
+verdict=$([[ $((3 * tests)) -le $((tests + code)) ]] && echo "at most a third" || echo "above a third")
+echo "tests: $tests non-blank lines; program and tools: $code; tests' share: $share% ($verdict)"

@@ -8,6 +8,8 @@ namespace testing_support {
 
 namespace {
 
+constexpr int kStartAttempts = 3;
+
 // The tester's environment with the overrides, as a block sorted by upper-case name, as the platform wants it.
 std::vector<wchar_t> EnvironmentBlock(const std::map<std::wstring, std::wstring>& overrides)
 {
@@ -38,10 +40,18 @@ ChildProcess::ChildProcess(const std::wstring& program, const Options& options)
     std::vector<wchar_t> environment = EnvironmentBlock(options.environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                          environment.data(), options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
-                          &startup, &m_info))
-        throw std::runtime_error("CreateProcessW failed with error " + std::to_string(::GetLastError()));
+    // Now and then Wine fails a start with ERROR_INTERNAL_ERROR, an error of its own that no program file or
+    // argument causes (seen about once in a few hundred starts): the start is tried again.
+    for (int attempt = 1;; ++attempt) {
+        if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                             environment.data(), options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
+                             &startup, &m_info))
+            return;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts)
+            throw std::runtime_error("CreateProcessW failed with error " + std::to_string(error));
+        ::Sleep(200);
+    }
 }
 
 ChildProcess::~ChildProcess()

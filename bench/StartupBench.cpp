@@ -227,7 +227,8 @@ int main(int argc, char** argv)
     table.Note("archive " + bench::Megabytes(archive.size()) + " (resources.db and a padding file) on " +
                testing_support::Narrow(url) + "; " + std::to_string(runs) + " rounds, contenders alternating");
     table.Note("limit: bench_startup_limit.exe, built as the program is, shows one dialog and nothing else");
-    table.Note("windows are polled every millisecond and seen when shown; differences are medians of the differences within each round");
+    table.Note("windows are polled every millisecond and seen when shown;");
+    table.Note("differences are medians of the differences within each round");
     table.Figure("limit: start to its dialog", bench::Median(limit), limit, "s");
     table.Figure("program: start to bootstrap dialog", bench::Median(firstWindow), firstWindow, "s");
     table.Figure("  own work before first window (- limit)", bench::Median(ownWork), ownWork, "s");

@@ -42,10 +42,10 @@ ChildProcess::ChildProcess(const std::wstring& program, const Options& options)
     startup.cb = sizeof(startup);
     // Now and then Wine fails a start with ERROR_INTERNAL_ERROR, an error of its own that no program file or
     // argument causes (seen about once in a few hundred starts): the start is tried again.
+    const wchar_t* folder = options.workingFolder.empty() ? nullptr : options.workingFolder.c_str();
     for (int attempt = 1;; ++attempt) {
         if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                             environment.data(), options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(),
-                             &startup, &m_info))
+                             environment.data(), folder, &startup, &m_info))
             return;
         const DWORD error = ::GetLastError();
         if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts)

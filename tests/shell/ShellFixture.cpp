@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "support/BuildAddress.h"
-#include "tasks/FileSha256.h"
 
 using testing_support::ChildProcess;
 using testing_support::LoopbackHttpServer;
@@ -163,10 +162,4 @@ int ShellFixture::ShownPicture(HWND wizard, int controlId)
                 std::abs(GetBValue(shown) - GetBValue(colour)) < 60)
             return id;
     return 0;
-}
-
-std::string ShellFixture::ServedDigest()
-{
-    Win32xx::CFile file(testing_support::BuildPath(L"recorder.exe").c_str(), Win32xx::CFile::modeRead);
-    return Sha256Text(Sha256OfFile(file));
 }

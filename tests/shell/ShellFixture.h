@@ -11,6 +11,7 @@
 #include "ArchiveSigner.h"
 #include "Automation.h"
 #include "LoopbackHttpServer.h"
+#include "TaskTestSupport.h"
 #include "ZipBuilder.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"
@@ -78,7 +79,6 @@ protected:
     }
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
-    static std::string ServedDigest();
     std::vector<int> VisibleButtons(HWND wizard);
     // "" when the installer did not run.
     std::string ProductRecord() { return testing_support::ReadFileBytes(m_temp / L"KestrafinInstaller.exe.record.txt"); }
@@ -89,5 +89,6 @@ protected:
     TestDatabase m_database{m_source / L"resources.db"};
     testing_support::LoopbackHttpServer m_server;
     testing_support::LoopbackHttpServer::Reply m_installer;
+    const std::string m_servedDigest = testing_support::FileDigest(testing_support::BuildPath(L"recorder.exe"));
     std::unique_ptr<testing_support::ChildProcess> m_product;
 };

@@ -9,7 +9,6 @@
 #include <regex>
 #include <sstream>
 
-#include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
 
 namespace testing_support {
@@ -124,16 +123,6 @@ std::wstring BuildPath(const std::wstring& name)
     wchar_t module[MAX_PATH];
     const std::wstring path(module, ::GetModuleFileNameW(nullptr, module, MAX_PATH));
     return path.substr(0, path.find_last_of(L"\\/")) + L"\\" + name;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return Win32xx::WideToUtf8(text);
-}
-
-std::wstring Widen(const std::string& text)
-{
-    return Win32xx::Utf8ToWide(text);
 }
 
 }  // namespace testing_support

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Utf8.h"
+
 namespace testing_support {
 
 // A new empty folder under the tester's temporary folder, removed with its content when the object goes.
@@ -43,7 +45,7 @@ const std::wstring& TestLogPath();
 // The full path of a program or file at the build root, beside the tester.
 std::wstring BuildPath(const std::wstring& name);
 
-std::string Narrow(const std::wstring& text);  // UTF-8
-std::wstring Widen(const std::string& text);   // from UTF-8
+inline std::string Narrow(const std::wstring& text) { return Win32xx::WideToUtf8(text); }
+inline std::wstring Widen(const std::string& text) { return Win32xx::Utf8ToWide(text); }
 
 }  // namespace testing_support

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "framework/ScopedHandle.h"
+#include "tasks/FileSha256.h"
 
 namespace testing_support {
 
@@ -86,6 +87,12 @@ DWORD ThreadExitCode(DWORD threadId)
     const Win32xx::CScopedHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId));
     DWORD code = 0xDEADBEEF;
     return thread.Get() && ::GetExitCodeThread(thread.Get(), &code) ? code : 0xDEADBEEF;
+}
+
+std::string FileDigest(const std::wstring& path)
+{
+    Win32xx::CFile file(path.c_str(), Win32xx::CFile::modeRead);
+    return Sha256Text(Sha256OfFile(file));
 }
 
 TaskTest::TaskTest() : m_savedTmp(Variable(L"TMP")), m_savedTemp(Variable(L"TEMP"))

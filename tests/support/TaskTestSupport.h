@@ -85,6 +85,7 @@ bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs = 3000
 void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const std::wstring& error);
 // The exit code of a thread that still has a handle somewhere.
 DWORD ThreadExitCode(DWORD threadId);
+std::string FileDigest(const std::wstring& path);  // SHA-256, as lower-case hexadecimal text
 
 // Points TMP and TEMP, where the tasks make their folders, at `path`.
 void SetTempVariables(const std::wstring& path);

@@ -2,7 +2,6 @@
 
 #include "TaskTestSupport.h"
 #include "tasks/ExecProgramTask.h"
-#include "tasks/FileSha256.h"
 
 using namespace testing_support;
 using Win32xx::CString;
@@ -12,12 +11,6 @@ namespace {
 std::shared_ptr<AbstractTaskBase> PathResult(const std::wstring& path)
 {
     return std::make_shared<ResultTask>(CString(path.c_str()));
-}
-
-std::string DigestOf(const std::wstring& path)
-{
-    Win32xx::CFile file(path.c_str(), Win32xx::CFile::modeRead);
-    return Sha256Text(Sha256OfFile(file));
 }
 
 class ExecProgramTaskTest : public TaskTest {
@@ -70,7 +63,7 @@ TEST_F(ExecProgramTaskTest, LaunchesTheInputHiddenInTheTempFolderAndKeepsItsExit
 // Refused before anything ran, the check's reason logged (bytes after the image change nothing for the loader).
 TEST_F(ExecProgramTaskTest, ProgramThatCannotStartOrDoesNotMatchItsDigestIsNotLaunched)
 {
-    const std::string digest = DigestOf(installer);
+    const std::string digest = FileDigest(installer);
     const std::wstring altered = records / L"altered.exe", missing = records / L"no-such-setup.exe";
     WriteFileBytes(altered, ReadFileBytes(installer) + "altered");
     const std::wstring damaged = L"The downloaded file is damaged or has been altered :";
@@ -85,7 +78,7 @@ TEST_F(ExecProgramTaskTest, ProgramThatCannotStartOrDoesNotMatchItsDigestIsNotLa
         {std::make_shared<ResultTask>(1ul), std::nullopt, TempPath(), L"Can't launch program :", ""},
         {PathResult(installer), std::nullopt, TempPath() + std::wstring(270, L'x'), L"Can't Locate temp folder", ""},
         {PathResult(altered), digest, TempPath(), damaged + altered,
-         Narrow(altered) + " SHA-256 " + DigestOf(altered) + " differs from the expected " + digest},
+         Narrow(altered) + " SHA-256 " + FileDigest(altered) + " differs from the expected " + digest},
         {PathResult(installer), "", TempPath(), damaged + installer,
          Narrow(installer) + " SHA-256 " + digest + " differs from the expected "},
         {PathResult(missing), digest, TempPath(), damaged + missing, Narrow(missing) + " cannot be verified: "},
@@ -112,7 +105,7 @@ TEST_F(ExecProgramTaskTest, SuspendedCheckedFileCannotBeReplacedOrLaunchedUntilR
 {
     const std::wstring replacement = records / L"replacement.exe";
     WriteFileBytes(replacement, ReadFileBytes(installer) + "altered");
-    const std::string digest = DigestOf(installer);
+    const std::string digest = FileDigest(installer);
     const auto task = Launch(PathResult(installer), digest);
     task->SetNotifyWindow(&window);
     // Held at the start message: the task checks the file, then stops just before the launch, holding it.
@@ -125,7 +118,7 @@ TEST_F(ExecProgramTaskTest, SuspendedCheckedFileCannotBeReplacedOrLaunchedUntilR
     PumpUntil([] { return false; }, 500);
     ASSERT_FALSE(FileExists(RecordPath())) << "launched while suspended";
     EXPECT_FALSE(::MoveFileExW(replacement.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING)) << "replaced";
-    EXPECT_EQ(DigestOf(installer), digest);
+    EXPECT_EQ(FileDigest(installer), digest);
 
     task->Resume();
     ASSERT_TRUE(WaitForTask(*task));

@@ -3,28 +3,18 @@
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
+#include "TestPages.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
 #include "tasks/CancelSetupProcessingDialog.h"
 #include "tasks/ExecProgramTask.h"
 #include "tests/resources/TestDatabase.h"
-#include "wizard/StepFrameDialogBase.h"
 #include "wizard/StepsManager.h"
 
 using testing_support::ScriptedTask;
 
 namespace {
-
-class PlainPage : public StepFrameDialogBase {
-public:
-    explicit PlainPage(StepFrame* owner) : StepFrameDialogBase(owner, 116) {}
-};
-
-class OfferPage : public PlainPage {
-public:
-    explicit OfferPage(StepFrame* owner) : PlainPage(owner) { owner->isOffer = 1; }
-};
 
 // A clean-up task: the recording program, which writes `record`.
 std::shared_ptr<AbstractTaskBase> CleanUpTask(const std::wstring& record)
@@ -65,11 +55,11 @@ protected:
         GenericSingleton<ResourceManager>::instance();  // the bootstrap runs here
 
         StepsManager& steps = GenericSingleton<StepsManager>::instance();
-        steps.AddStep<PlainPage>(L"Welcome");
-        s_first = steps.AddStep<OfferPage>(L"FirstOffer");
-        s_second = steps.AddStep<OfferPage>(L"SecondOffer");
+        steps.AddStep<TestPage>(L"Welcome");
+        s_first = steps.AddStep<TestOfferPage>(L"FirstOffer");
+        s_second = steps.AddStep<TestOfferPage>(L"SecondOffer");
         s_second->active = 0;  // a skipped offer cleans up as well
-        s_tasks = steps.AddStep<PlainPage>(L"Tasks");
+        s_tasks = steps.AddStep<TestPage>(L"Tasks");
     }
 
     ~CleanUpDialogTest() override { SetCleanUpTasks({}, {}); }

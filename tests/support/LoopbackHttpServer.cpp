@@ -29,9 +29,12 @@ std::string ReadRequestPath(SOCKET client)
 {
     std::string request;
     char buffer[4096];
-    for (int received = 0; request.find("\r\n\r\n") == std::string::npos; request.append(buffer, received))
-        if ((received = ::recv(client, buffer, sizeof(buffer), 0)) <= 0)
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        const int received = ::recv(client, buffer, sizeof(buffer), 0);
+        if (received <= 0)
             return std::string();
+        request.append(buffer, static_cast<size_t>(received));
+    }
     const size_t begin = request.find(' '), end = request.find(' ', begin + 1);
     return end == std::string::npos ? std::string() : request.substr(begin + 1, end - begin - 1);
 }
@@ -68,7 +71,7 @@ LoopbackHttpServer::LoopbackHttpServer(unsigned short port) : m_stopEvent(::Crea
 LoopbackHttpServer::~LoopbackHttpServer()
 {
     m_stopping = true;
-    ::SetEvent(m_stopEvent);
+    ::SetEvent(m_stopEvent.Get());
     ::closesocket(m_listener);
     m_acceptor.join();
     {
@@ -78,7 +81,6 @@ LoopbackHttpServer::~LoopbackHttpServer()
     }
     for (std::thread& worker : m_workers)
         worker.join();
-    ::CloseHandle(m_stopEvent);
 }
 
 void LoopbackHttpServer::Serve(const std::string& path, Reply reply)
@@ -150,7 +152,7 @@ bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
         if (!SendAll(client, body.data() + offset, std::min(piece, total - offset)))
             return false;
         // The pause ends early when the server stops.
-        if (reply.pauseMs && ::WaitForSingleObject(m_stopEvent, reply.pauseMs) != WAIT_TIMEOUT)
+        if (reply.pauseMs && ::WaitForSingleObject(m_stopEvent.Get(), reply.pauseMs) != WAIT_TIMEOUT)
             return false;
     }
     return true;

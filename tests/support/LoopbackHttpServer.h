@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "framework/ScopedHandle.h"
+
 namespace testing_support {
 
 class LoopbackHttpServer {
@@ -46,7 +48,7 @@ private:
 
     Socket m_listener = ~Socket(0);
     unsigned short m_port = 0;
-    HANDLE m_stopEvent;
+    Win32xx::CScopedHandle m_stopEvent;
     std::atomic<bool> m_stopping{false};
     mutable std::mutex m_mutex;
     std::map<std::string, Reply> m_replies;

@@ -27,7 +27,7 @@ std::string BuildZip(const std::vector<ZipItem>& items)
         }
         entries.push_back(std::move(entry));
     }
-    return content::ZipBytes(entries, std::tm{0, 0, 0, 1, 0, 80, 0, 0, 0});  // 1980-01-01, zip's first day
+    return content::ZipBytes(entries, std::tm{});  // before zip's first day: stored as 1980-01-01
 }
 
 std::string PatternBytes(size_t size, unsigned seed)

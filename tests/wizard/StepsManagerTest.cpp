@@ -52,8 +52,7 @@ TEST_F(StepsManagerTest, NextPassesOverIgnoredOffersOnlyAndIgnoringOneMovesOn)
     Step(L"OfferOne")->active = 0;
     m_steps.NextStep();
     EXPECT_EQ(m_steps.GetCurrentStepName().str(), L"OfferTwo");
-    ASSERT_EQ(m_shown.size(), 1u);
-    EXPECT_EQ(m_shown[0], Step(L"OfferTwo"));
+    EXPECT_EQ(m_shown, std::vector<StepFrame*>{Step(L"OfferTwo")});
 
     m_steps.GetStep(0);
     m_steps.IgnoreAllOffers();  // from a step that is not an offer: all offers, then next

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -63,29 +64,17 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 std::vector<std::wstring> ListFolder(const std::wstring& path)
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::wstring name(data.cFileName);
-        if (name != L"." && name != L"..")
-            names.push_back(name);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(path, missing))
+        names.push_back(entry.path().filename().wstring());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void RemoveTree(const std::wstring& path)
 {
-    if (FolderExists(path)) {
-        for (const std::wstring& name : ListFolder(path))
-            RemoveTree(path + L"\\" + name);
-        ::RemoveDirectoryW(path.c_str());
-    } else {
-        ::DeleteFileW(path.c_str());
-    }
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::vector<LogRecord> ReadLog(const std::wstring& path)

@@ -15,34 +15,22 @@ constexpr UINT kReplyTimeoutMs = 5000;
 // The static text control of a message box.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-struct FindRequest {
-    const std::wstring* caption;
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM param)
 {
-    auto* request = reinterpret_cast<FindRequest*>(param);
-    if (!::IsWindowVisible(window))
-        return TRUE;
-    if (request->processId) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != request->processId)
-            return TRUE;
-    }
-    if (WindowText(window) != *request->caption)
-        return TRUE;
-    request->found = window;
-    return FALSE;
+    auto* request = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (::IsWindowVisible(window) && (request->first == 0 || owner == request->first))
+        request->second.push_back(window);
+    return TRUE;
 }
 
 HWND FindVisibleWindow(const std::wstring& caption, DWORD processId)
 {
-    FindRequest request{&caption, processId, nullptr};
-    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&request));
-    return request.found;
+    for (const HWND window : VisibleWindows(processId))
+        if (WindowText(window) == caption)
+            return window;
+    return nullptr;
 }
 
 LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
@@ -53,6 +41,13 @@ LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 }
 
 }  // namespace
+
+std::vector<HWND> VisibleWindows(DWORD processId)
+{
+    std::pair<DWORD, std::vector<HWND>> request{processId, {}};
+    ::EnumWindows(AddVisibleWindow, reinterpret_cast<LPARAM>(&request));
+    return request.second;
+}
 
 HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs, DWORD processId)
 {

@@ -121,7 +121,9 @@ def main():
     failures = []
 
     def check(condition, message):
-        return condition or failures.append(message)
+        if not condition:
+            failures.append(message)
+        return condition
 
     # The keys that the template fills: the pattern with the tag in place of its token.
     used_keys = [key for key in KEYS if pattern.replace("$1", key).replace(token, tag) in template]

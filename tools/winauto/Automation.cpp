@@ -15,13 +15,18 @@ constexpr UINT kReplyTimeoutMs = 5000;
 // The static text control of a message box.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
+struct VisibleWindowsRequest {
+    DWORD processId;  // 0: any process
+    std::vector<HWND> windows;
+};
+
 BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM param)
 {
-    auto* request = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+    auto* request = reinterpret_cast<VisibleWindowsRequest*>(param);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (::IsWindowVisible(window) && (request->first == 0 || owner == request->first))
-        request->second.push_back(window);
+    if (::IsWindowVisible(window) && (request->processId == 0 || owner == request->processId))
+        request->windows.push_back(window);
     return TRUE;
 }
 
@@ -44,9 +49,9 @@ LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 
 std::vector<HWND> VisibleWindows(DWORD processId)
 {
-    std::pair<DWORD, std::vector<HWND>> request{processId, {}};
+    VisibleWindowsRequest request{processId, {}};
     ::EnumWindows(AddVisibleWindow, reinterpret_cast<LPARAM>(&request));
-    return request.second;
+    return request.windows;
 }
 
 HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs, DWORD processId)

@@ -11,7 +11,9 @@
 #   bench.sh stop DIR           stop the wineserver and whatever Xvfb start began
 #
 # DIR keeps the bench's state; stop ends only what start began.
-set -euo pipefail
+set -Eeuo pipefail
+# Most steps keep their output to themselves: a failing one says which it was.
+trap 'status=$?; echo "bench: line $LINENO failed (exit $status): $BASH_COMMAND" >&2' ERR
 
 command="${1:?usage: bench.sh start|exec|env|stop DIR ...}"
 bench="${2:?usage: bench.sh start|exec|env|stop DIR ...}"

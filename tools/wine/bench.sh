@@ -26,6 +26,19 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers: the program needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Runs a Wine program with its output added to LOG. Under load, Wine now and
+# then fails a program as it starts (seen: the session's wineboot, exit 1, once
+# in some forty new benches), so a failed step is tried once more.
+step() {
+    local log="$1"
+    shift
+    "$@" </dev/null >>"$log" 2>&1 || "$@" </dev/null >>"$log" 2>&1 || {
+        local status=$?
+        echo "bench: failed twice (exit $status): $*" >&2
+        exit "$status"
+    }
+}
+
 bench_display() {
     if [[ -f "$bench/display" ]]; then
         cat "$bench/display"
@@ -62,7 +75,7 @@ start_xvfb() {
 
 make_prefix() {
     mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >"$bench/wineboot.log" 2>&1
+    step "$bench/wineboot.log" wineboot -i
     configure_prefix
     touch "$WINEPREFIX/.bench-ready"
     # Begin the session anew, so that every process of it sees the settings.
@@ -74,20 +87,20 @@ make_prefix() {
 
 configure_prefix() {
     # A crash must end the program, not wait for someone to close a dialog.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    step /dev/null wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     # Without a window manager: undecorated windows draw their own caption
     # bar, and unmanaged ones are hidden at once (a managed window waits two
     # seconds for a window manager that never answers).
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    step /dev/null wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
+    step /dev/null wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
     # No host browser or mail program: a link that a program under test opens
     # must not start one on this machine.
-    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d no-browser-on-the-bench /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d no-mailer-on-the-bench /f >/dev/null 2>&1
+    step /dev/null wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d no-browser-on-the-bench /f
+    step /dev/null wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d no-mailer-on-the-bench /f
     # The dialog fonts have no Hebrew glyphs: let them borrow DejaVu Sans's.
     local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     for font in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-        wine reg add "$link" /v "$font" /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1
+        step /dev/null wine reg add "$link" /v "$font" /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans' /f
     done
 }
 
@@ -105,7 +118,7 @@ start)
     # Start the session's own processes (services, desktop) now, detached:
     # started by the first program instead, they would inherit its output
     # pipes and hold them open after it ends.
-    wineboot </dev/null >/dev/null 2>&1
+    step "$bench/session.log" wineboot
     configure_prefix
     ;;
 exec)

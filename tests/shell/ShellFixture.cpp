@@ -126,13 +126,10 @@ HWND ShellFixture::OpenLanguageDialog()
     ServeArchive();
     m_product = Start(L"KestrafinSetup.exe");
     const HWND dialog = winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
-    if (!dialog) {  // say what the product did instead
-        std::string shown;
-        for (const HWND window : winauto::VisibleWindows(m_product->Id()))
-            shown += " \"" + testing_support::Narrow(winauto::WindowText(window)) + "\"";
+    if (!dialog)  // say what the product did instead
         ADD_FAILURE() << "no language dialog; the product " << (m_product->IsRunning() ? "runs" : "ended")
-                      << ", shows" << shown << ", logged " << (Log().empty() ? "nothing" : Log().back().message);
-    }
+                      << ", shows" << testing_support::Narrow(winauto::VisibleCaptions(m_product->Id()))
+                      << ", logged " << (Log().empty() ? "nothing" : Log().back().message);
     return dialog;
 }
 

@@ -30,6 +30,13 @@ BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM param)
     return TRUE;
 }
 
+std::vector<HWND> VisibleWindows(DWORD processId)
+{
+    VisibleWindowsRequest request{processId, {}};
+    ::EnumWindows(AddVisibleWindow, reinterpret_cast<LPARAM>(&request));
+    return request.windows;
+}
+
 HWND FindVisibleWindow(const std::wstring& caption, DWORD processId)
 {
     for (const HWND window : VisibleWindows(processId))
@@ -47,11 +54,12 @@ LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 
 }  // namespace
 
-std::vector<HWND> VisibleWindows(DWORD processId)
+std::wstring VisibleCaptions(DWORD processId)
 {
-    VisibleWindowsRequest request{processId, {}};
-    ::EnumWindows(AddVisibleWindow, reinterpret_cast<LPARAM>(&request));
-    return request.windows;
+    std::wstring captions;
+    for (const HWND window : VisibleWindows(processId))
+        captions += L" \"" + WindowText(window) + L"\"";
+    return captions;
 }
 
 HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs, DWORD processId)

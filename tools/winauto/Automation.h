@@ -6,13 +6,13 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace winauto {
 
-// The visible top-level windows, in z-order (of the given process, when
-// processId is not 0): what a failed wait saw instead.
-std::vector<HWND> VisibleWindows(DWORD processId = 0);
+// The captions of the visible top-level windows in z-order, each quoted and
+// after a space (of the given process, when processId is not 0): what a
+// failed wait saw instead.
+std::wstring VisibleCaptions(DWORD processId = 0);
 
 // The first visible top-level window whose caption is exactly `caption` (of
 // the given process, when processId is not 0), waiting up to timeoutMs for it

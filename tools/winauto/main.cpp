@@ -51,10 +51,8 @@ int Run(const std::wstring& command, const std::wstring& caption, const wchar_t*
 
     const HWND window = winauto::WaitForWindow(caption, timeout);
     if (!window) {
-        std::wstring seen;
-        for (const HWND other : winauto::VisibleWindows())
-            seen += L" \"" + winauto::WindowText(other) + L"\"";
-        std::fprintf(stderr, "winauto: no window \"%ls\"; visible:%ls\n", caption.c_str(), seen.c_str());
+        std::fprintf(stderr, "winauto: no window \"%ls\"; visible:%ls\n", caption.c_str(),
+                     winauto::VisibleCaptions().c_str());
         return 1;
     }
     const int id = argument ? static_cast<int>(std::wcstol(argument, nullptr, 10)) : 0;

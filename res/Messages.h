@@ -27,6 +27,10 @@ constexpr UINT UWM_TASK_ENDED = WM_USER + 5;
 // Posted by the bootstrap dialog to itself from WM_INITDIALOG: the dialog is
 // shown and painted first, then its hidden browser is attached.
 constexpr UINT UWM_ATTACH_BROWSER = WM_USER + 6;
+// Posted by the clean-up dialog to itself from WM_INITDIALOG: its tasks
+// start from the modal loop, so that waiting for one never keeps the dialog
+// from being shown or from handling input.
+constexpr UINT UWM_START_CLEANUP = WM_USER + 7;
 
 constexpr UINT kFirstProgramMessage = UWM_TASK_PROGRESS;
-constexpr UINT kLastProgramMessage = UWM_ATTACH_BROWSER;
+constexpr UINT kLastProgramMessage = UWM_START_CLEANUP;

@@ -12,26 +12,30 @@ namespace {
 constexpr DWORD kNoThreadId = 0xFFFFFFFF;
 constexpr DWORD kTerminatedExitCode = 0xFFFFFFFF;
 
-// Tells Stop that the worker has done its last work, on every way out of Run.
-class LeavingSignal {
-public:
-    explicit LeavingSignal(HANDLE event) : m_event(event) {}
-    ~LeavingSignal() { ::SetEvent(m_event); }
-    LeavingSignal(const LeavingSignal&) = delete;
-    LeavingSignal& operator=(const LeavingSignal&) = delete;
-
-private:
-    HANDLE m_event;
-};
+// Waits until one of `handles` is signalled and returns its index. Messages
+// sent to this thread are handled meanwhile, and only those: input and
+// posted messages are left to the message loop. Returns `count` when the
+// wait itself fails (an unusable handle: nothing to wait for).
+DWORD WaitHandlingSentMessages(const HANDLE* handles, DWORD count)
+{
+    for (;;) {
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        const DWORD woken = ::MsgWaitForMultipleObjects(count, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken < WAIT_OBJECT_0 + count)
+            return woken - WAIT_OBJECT_0;
+        if (woken != WAIT_OBJECT_0 + count)
+            return count;
+    }
+}
 }  // namespace
 
 AbstractTaskBase::AbstractTaskBase(Win32xx::CWnd* notifyWindow)
     : m_notifyWindow(notifyWindow),
       m_mayRun(::CreateEventW(nullptr, TRUE, TRUE, nullptr)),
-      m_entered(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      m_left(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+      m_entered(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
-    if (!m_mayRun || !m_entered || !m_left)
+    if (!m_mayRun || !m_entered)
         throw Win32xx::CWinException(L"Failed to create the task's event");
 }
 
@@ -46,9 +50,8 @@ BOOL AbstractTaskBase::Start()
         return FALSE;
     // A task suspended in an earlier run starts free.
     m_suspendAsked = false;
-    m_endReported = false;
+    m_ending = Ending::Open;
     ::SetEvent(m_mayRun.Get());
-    ::ResetEvent(m_left.Get());
     unsigned threadId = 0;
     const auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, CREATE_SUSPENDED, &threadId));
     if (!handle)
@@ -57,7 +60,7 @@ BOOL AbstractTaskBase::Start()
     m_threadId = threadId;
     ::ResumeThread(handle);
     const HANDLE started[] = {m_entered.Get(), handle};
-    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
+    WaitHandlingSentMessages(started, 2);
     LOG_INFO << GetDescription() << "Task Started";
     return TRUE;
 }
@@ -66,7 +69,7 @@ BOOL AbstractTaskBase::Stop()
 {
     if (!IsRunning())
         return TRUE;
-    if (!m_endReported && ::WaitForSingleObject(m_left.Get(), 0) != WAIT_OBJECT_0)
+    if (Ending open = Ending::Open; m_ending.compare_exchange_strong(open, Ending::Stopped))
         ::TerminateThread(m_thread.Get(), kTerminatedExitCode);
     // Termination is asynchronous, and an ending thread still runs its exit;
     // the caller may free the task next.
@@ -74,20 +77,13 @@ BOOL AbstractTaskBase::Stop()
     return TRUE;
 }
 
-void AbstractTaskBase::WaitUntilEnded() const
+void AbstractTaskBase::WaitUntilEnded()
 {
     if (!m_thread)
         return;
+    ReleaseHold();
     const HANDLE thread = m_thread.Get();
-    for (;;) {
-        // Handles the messages sent to this thread, and only those: input and
-        // posted messages are left to the message loop.
-        MSG message;
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (woken != WAIT_OBJECT_0 + 1)
-            return;  // ended (or the handle is unusable: nothing to wait for)
-    }
+    WaitHandlingSentMessages(&thread, 1);
 }
 
 void AbstractTaskBase::Suspend()
@@ -104,9 +100,14 @@ void AbstractTaskBase::Resume()
 {
     if (!IsRunning())
         return;
+    ReleaseHold();
+    LOG_INFO << GetDescription() << "Task Resumed";
+}
+
+void AbstractTaskBase::ReleaseHold()
+{
     ::SetEvent(m_mayRun.Get());
     m_suspendAsked = false;
-    LOG_INFO << GetDescription() << "Task Resumed";
 }
 
 void AbstractTaskBase::SetNotifyWindow(Win32xx::CWnd* window)
@@ -144,31 +145,51 @@ unsigned __stdcall AbstractTaskBase::Run(void* argument)
     if (!task)
         return 1;
     ::SetEvent(task->m_entered.Get());
-    const LeavingSignal leaving(task->m_left.Get());
+    const unsigned exitCode = task->RunOnWorker();
+    // Work that failed without a report leaves here: from now on the thread
+    // only exits, which must not be cut short either.
+    task->ClaimEnd();
+    return exitCode;
+}
+
+// The worker's records speak for its procedure.
+#define LOG_RUN_ERROR LOG_NAMED(logging::error, "AbstractTaskBase::Run")
+
+unsigned AbstractTaskBase::RunOnWorker()
+{
     try {
-        task->SendProgress(0);
-        if (!task->OnStart())
+        SendProgress(0);
+        if (!OnStart())
             return 2;
-        task->OnFinish();
+        OnFinish();
         return 0;
     } catch (const std::exception& exception) {
-        task->m_endReported = true;
-        LOG_ERROR << task->GetDescription() << "Threaded Task Error :" << exception.what();
-        task->OnError(Win32xx::Utf8ToWide(exception.what()));
+        ClaimEnd();
+        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << exception.what();
+        OnError(Win32xx::Utf8ToWide(exception.what()));
         return 2;
     } catch (...) {
         // Nothing may leave the thread's procedure: the runtime would end the
         // whole program.
-        task->m_endReported = true;
-        LOG_ERROR << task->GetDescription() << "Threaded Task Error :" << "unknown exception";
-        task->OnError(L"unknown exception");
+        ClaimEnd();
+        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << "unknown exception";
+        OnError(L"unknown exception");
         return 2;
     }
 }
 
+void AbstractTaskBase::ClaimEnd()
+{
+    Ending open = Ending::Open;
+    if (m_ending.compare_exchange_strong(open, Ending::Reported) || open == Ending::Reported)
+        return;
+    for (;;)
+        ::Sleep(INFINITE);
+}
+
 void AbstractTaskBase::OnFinish()
 {
-    m_endReported = true;
+    ClaimEnd();
     LOG_INFO << GetDescription() << "Task Completed";
     SendToWindow(UWM_TASK_FINISHED, 0);
 }
@@ -177,7 +198,7 @@ void AbstractTaskBase::OnError(const std::wstring& message)
 {
     // The receiver takes the string over and deletes it.
     auto text = std::make_unique<std::wstring>(message);
-    m_endReported = true;
+    ClaimEnd();
     if (SendToWindow(UWM_TASK_ERROR, reinterpret_cast<LPARAM>(text.get())))
         text.release();
     LOG_ERROR << GetDescription() << "Task Error :" << message;

@@ -38,28 +38,35 @@ public:
 
     // Starts the worker and returns once it has entered Run (a thread ended
     // by Stop during its start-up could leave the process loader's lock
-    // held). Returns FALSE, and does nothing, while a worker runs. Raises
-    // Win32xx::CWinException "Failed to create thread".
+    // held); messages sent to this thread meanwhile are handled (a DLL's
+    // thread attach may send). Returns FALSE, and does nothing, while a
+    // worker runs. Raises Win32xx::CWinException "Failed to create thread".
     BOOL Start();
     // Terminates a worker that still does its work (exit code 0xFFFFFFFF)
     // and waits until it has ended. A worker that has reported its end
     // (finished or failed) is only waited for: it may be writing its last
     // log record or be inside the thread's exit, and killed there it would
     // leave the log's, the heap's or the process loader's lock held for
-    // good. Returns TRUE. Concrete tasks call it first in their destructor,
-    // so that no worker runs on a half-destroyed object. Never call it from
-    // the handler of one of the task's own messages: the worker waits there.
+    // good. The worker and this call decide between the two at one atomic
+    // point (see Ending). Returns TRUE. Concrete tasks call it first in
+    // their destructor, so that no worker runs on a half-destroyed object.
+    // Never call it from the handler of one of the task's own messages: the
+    // worker waits there.
     BOOL Stop();
     // Waits until the worker has ended, without stopping it (at once when
-    // none runs). Messages sent to the waiting thread are handled meanwhile
-    // (a worker's exit may send, or call across apartments, or run a DLL's
-    // detach that sends); posted ones stay queued. Never call it from the
-    // handler of one of the task's own messages (see TaskSequence).
-    void WaitUntilEnded() const;
+    // none runs). A held worker is let go first: nobody else may be there
+    // to resume it. Messages sent to the waiting thread are handled
+    // meanwhile (a worker's exit may send, or call across apartments, or run
+    // a DLL's detach that sends); posted ones stay queued. Never call it
+    // from the handler of one of the task's own messages (see TaskSequence).
+    void WaitUntilEnded();
     // Holds a running worker at its next safe point.
     void Suspend();
     // Lets a held worker go on; does nothing once the worker has ended.
     void Resume();
+    // Lets a held worker go on without a record: for an owner that waits
+    // for the worker's end, where nobody else may be there to resume it.
+    void ReleaseHold();
     // Changes the receiver of the messages; ignored while a worker runs.
     void SetNotifyWindow(Win32xx::CWnd* window);
     // Makes `task`'s string result this task's input (see each task).
@@ -115,6 +122,20 @@ protected:
     }
 
 private:
+    // How a run of the worker ends. It leaves Open exactly once, by a
+    // compare-exchange: the worker claims Reported before its first word
+    // about its end (the finish or error message and records, or leaving
+    // Run), the owner claims Stopped before it terminates the worker. So a
+    // worker is never killed once it has begun to report, and never goes on
+    // to report once its owner has decided to kill it.
+    enum class Ending { Open, Reported, Stopped };
+
+    // The worker's work and report; returns the thread's exit code.
+    unsigned RunOnWorker();
+    // On the worker: claims the end for the worker. When the owner has
+    // claimed it first, the worker is about to be terminated: it waits for
+    // that, touching nothing (no lock, no log, no window).
+    void ClaimEnd();
     // Writes the completion record and sends UWM_TASK_FINISHED.
     void OnFinish();
 
@@ -132,11 +153,7 @@ private:
     // reading this costs nothing, where a wait on the event is a system call
     // each time.
     std::atomic<bool> m_suspendAsked{false};
-    // Set by the worker as it reports its end (finished or failed); from
-    // then on Stop waits for it instead of terminating it.
-    std::atomic<bool> m_endReported{false};
+    std::atomic<Ending> m_ending{Ending::Open};
     // Auto-reset event, set by the worker once it runs the task's code.
     Win32xx::CScopedHandle m_entered;
-    // Manual-reset event, set by the worker when it leaves Run.
-    Win32xx::CScopedHandle m_left;
 };

@@ -7,7 +7,10 @@
 
 namespace {
 constexpr int kPleaseWaitText = 7;
-}
+constexpr UINT_PTR kWaitTimer = 1;
+// How often a task that still runs elsewhere is looked at.
+constexpr UINT kWaitPollMs = 50;
+}  // namespace
 
 CancelSetupProcessingDialog::CancelSetupProcessingDialog() : CDialog(IDD_CANCEL_SETUP)
 {
@@ -18,7 +21,7 @@ BOOL CancelSetupProcessingDialog::OnInitDialog()
 {
     m_statusText.AttachDlgItem(IDC_CANCEL_SETUP_STATUS, GetHwnd());
     m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getLocalizedString(kPleaseWaitText));
-    StartCancelSetupTasks();
+    ::PostMessageW(GetHwnd(), UWM_START_CLEANUP, 0, 0);
     return TRUE;
 }
 
@@ -27,8 +30,12 @@ void CancelSetupProcessingDialog::StartCancelSetupTasks()
     m_sequence.Collect([](const StepFrame& step) { return step.isOffer == 1 ? &step.cancelSetupTasks : nullptr; });
     if (m_sequence.Count() == 0) {
         LOG_INFO << "No Cancel Setup Tasks Are registred.";
-        if (IsWindow())
-            EndDialog(IDOK);
+        EndDialog(IDOK);
+        return;
+    }
+    if (FatalStopRequested()) {
+        LOG_INFO << "Cancel Setup Tasks not started: the setup ends on a fatal error.";
+        EndDialog(IDCANCEL);
         return;
     }
     StartTask(0);
@@ -39,17 +46,42 @@ void CancelSetupProcessingDialog::StartTask(int index)
     if (index < 0 || index >= m_sequence.Count())
         return;
     LOG_INFO << "Starting Cancel Setup Task #" << index;
-    // A task that the task page started may still run, reporting to that
-    // page: it is run again here once it has ended, reporting to this dialog.
     AbstractTaskBase& task = *m_sequence.Tasks()[static_cast<size_t>(index)];
-    task.WaitUntilEnded();
+    if (task.IsRunning()) {
+        // Started by the task page, it still reports to that page: it runs
+        // again here once it has ended. Looked at from the modal loop, so
+        // that the dialog shows and handles input meanwhile; a held worker
+        // would never end, and nobody else is left to resume it.
+        task.ReleaseHold();
+        m_waitingIndex = index;
+        ::SetTimer(GetHwnd(), kWaitTimer, kWaitPollMs, nullptr);
+        return;
+    }
     task.SetNotifyWindow(this);
+    m_sequence.Start(index);
+}
+
+void CancelSetupProcessingDialog::OnWaitTimer()
+{
+    if (m_waitingIndex < 0 || m_sequence.Tasks()[static_cast<size_t>(m_waitingIndex)]->IsRunning())
+        return;
+    ::KillTimer(GetHwnd(), kWaitTimer);
+    const int index = m_waitingIndex;
+    m_waitingIndex = -1;
+    m_sequence.Tasks()[static_cast<size_t>(index)]->SetNotifyWindow(this);
     m_sequence.Start(index);
 }
 
 INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case UWM_START_CLEANUP:
+        StartCancelSetupTasks();
+        return 1;
+    case WM_TIMER:
+        if (wParam == kWaitTimer)
+            OnWaitTimer();
+        return 1;
     case UWM_TASK_PROGRESS:
         return 1;  // the dialog shows no progress
     case UWM_TASK_ERROR: {
@@ -81,6 +113,5 @@ void CancelSetupProcessingDialog::OnFinishTask(int index)
 void CancelSetupProcessingDialog::OnDone()
 {
     LOG_INFO << "All Cancel Setup Task are done.";
-    if (IsWindow())
-        EndDialog(IDOK);
+    EndDialog(IDOK);
 }

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <map>
 
+#include "support/Watchdog.h"
+
 namespace robustness {
 
 namespace {
@@ -61,6 +63,7 @@ void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned 
         SCOPED_TRACE(g_case);
         const int failuresBefore = result->total_part_count();
         g_deadline = ::GetTickCount64() + kind.caseTimeoutMs;
+        testing_support::ExtendCaseDeadline(2 * kind.caseTimeoutMs);  // this guard names the seed first
         const std::string outcome = runCase(seed);
         g_deadline = 0;
         ++outcomes[result->total_part_count() == failuresBefore ? outcome : "FAULTY"];

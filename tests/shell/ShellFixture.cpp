@@ -124,7 +124,7 @@ void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& ext
 HWND ShellFixture::OpenLanguageDialog()
 {
     ServeArchive();
-    m_product = Start(L"KestrafinSetup.exe");
+    m_product = Start(m_program, m_arguments);
     const HWND dialog = winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
     if (!dialog)  // say what the product did instead
         ADD_FAILURE() << "no language dialog; the product " << (m_product->IsRunning() ? "runs" : "ended")
@@ -167,4 +167,25 @@ int ShellFixture::ShownPicture(HWND wizard, int controlId)
                 std::abs(GetBValue(shown) - GetBValue(colour)) < 60)
             return id;
     return 0;
+}
+
+void ShellFixture::ExpectPagePlacement(HWND wizard, bool mirrored)
+{
+    EXPECT_EQ((winauto::ExtendedStyle(wizard) & WS_EX_LAYOUTRTL) != 0, mirrored);
+    const HWND picture = winauto::FindDescendant(wizard, Picture);
+    RECT page{}, shown{};
+    ::GetWindowRect(::GetParent(picture), &page);
+    ::GetWindowRect(picture, &shown);
+    const RECT area = winauto::ControlRect(wizard, Pages);
+    EXPECT_TRUE(page.left >= area.left && page.right <= area.right);
+    EXPECT_GT(page.right - page.left, (area.right - area.left) * 9 / 10);
+    EXPECT_EQ(mirrored ? page.right - shown.right : shown.left - page.left, 0);
+}
+
+void ShellFixture::ExpectNextInCancelsPlace(HWND wizard, const RECT& cancel, bool mirrored)
+{
+    winauto::WindowText(wizard);  // answered once the layout's handler has returned
+    const RECT next = winauto::ControlRect(wizard, Next);
+    EXPECT_EQ(mirrored ? next.right : next.left, mirrored ? cancel.right : cancel.left);
+    EXPECT_EQ(next.top, cancel.top);
 }

@@ -58,6 +58,7 @@ protected:
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
 
+    // Starts m_program with m_arguments.
     HWND OpenLanguageDialog();
     DWORD CancelLanguageDialog(HWND dialog)
     {
@@ -77,6 +78,10 @@ protected:
         winauto::Click(wizard, Next);
         return winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs);
     }
+    // The message page fills the frame's page area, its picture on the side where reading starts.
+    void ExpectPagePlacement(HWND wizard, bool mirrored);
+    // Suspended, next stands where cancel stood (its right edge in a mirrored frame).
+    void ExpectNextInCancelsPlace(HWND wizard, const RECT& cancel, bool mirrored);
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
     std::vector<int> VisibleButtons(HWND wizard);
@@ -91,4 +96,5 @@ protected:
     testing_support::LoopbackHttpServer::Reply m_installer;
     const std::string m_servedDigest = testing_support::FileDigest(testing_support::BuildPath(L"recorder.exe"));
     std::unique_ptr<testing_support::ChildProcess> m_product;
+    std::wstring m_program = L"KestrafinSetup.exe", m_arguments;
 };

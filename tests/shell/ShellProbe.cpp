@@ -145,6 +145,21 @@ void RunBootstrapWithoutArchive()
     ::UnhookWindowsHookEx(hook);
 }
 
+// The wizard's frame placed at the point the arguments give, before it initialises (a monitor left of or above
+// the primary one has negative coordinates).
+POINT g_framePlace{};
+
+LRESULT CALLBACK PlaceFrameAtInit(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    wchar_t caption[16] = {};
+    if (code == HC_ACTION && message->message == WM_INITDIALOG && ::GetWindowTextW(message->hwnd, caption, 16) &&
+        std::wstring(caption) == L"Setup")
+        ::SetWindowPos(message->hwnd, nullptr, g_framePlace.x, g_framePlace.y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 class ProbeApp : public CSetupApp {
 protected:
     void RunDialogs() override
@@ -165,6 +180,11 @@ protected:
             throw std::bad_alloc();
         } else if (mode == L"archive-vanishes") {
             RunBootstrapWithoutArchive();
+        } else if (mode == L"wizard-at" && arguments.size() > 2) {
+            g_framePlace = {std::stoi(arguments[1]), std::stoi(arguments[2])};
+            const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, PlaceFrameAtInit, nullptr, ::GetCurrentThreadId());
+            CSetupApp::RunDialogs();
+            ::UnhookWindowsHookEx(hook);
         } else {
             RunThrowingDialogs(mode);
         }

@@ -37,27 +37,6 @@ protected:
         for (const int header : {1051, 1052})
             EXPECT_TRUE(!winauto::IsControlVisible(wizard, header) && winauto::ControlText(wizard, header).empty());
     }
-    // The message page fills the frame's page area, its picture on the side where reading starts.
-    void ExpectPagePlacement(HWND wizard, bool mirrored)
-    {
-        EXPECT_EQ((winauto::ExtendedStyle(wizard) & WS_EX_LAYOUTRTL) != 0, mirrored);
-        const HWND picture = winauto::FindDescendant(wizard, Picture);
-        RECT page{}, shown{};
-        ::GetWindowRect(::GetParent(picture), &page);
-        ::GetWindowRect(picture, &shown);
-        const RECT area = winauto::ControlRect(wizard, Pages);
-        EXPECT_TRUE(page.left >= area.left && page.right <= area.right);
-        EXPECT_GT(page.right - page.left, (area.right - area.left) * 9 / 10);
-        EXPECT_EQ(mirrored ? page.right - shown.right : shown.left - page.left, 0);
-    }
-    // Suspended, next stands where cancel stood (its right edge in a mirrored frame).
-    void ExpectNextInCancelsPlace(HWND wizard, const RECT& cancel, bool mirrored)
-    {
-        winauto::WindowText(wizard);  // answered once the layout's handler has returned
-        const RECT next = winauto::ControlRect(wizard, Next);
-        EXPECT_EQ(mirrored ? next.right : next.left, mirrored ? cancel.right : cancel.left);
-        EXPECT_EQ(next.top, cancel.top);
-    }
     bool TabTo(HWND wizard, int control)
     {
         for (int presses = 0; presses < 20 && winauto::FocusedControl(wizard) != control; ++presses) {

@@ -1,11 +1,67 @@
 // CTest passes only a program that prints the line below: one that Wine ends early with exit code 0 fails.
+// Each case runs under a watchdog that names it when it hangs (TEST_CASE_LIMIT_S seconds, 120 by default).
+#include <windows.h>
+
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <gtest/gtest.h>
+
+#include "Watchdog.h"
+
+namespace {
+
+char g_case[512];
+std::atomic<ULONGLONG> g_deadline{0};
+
+DWORD CaseLimitMs()
+{
+    const char* limit = std::getenv("TEST_CASE_LIMIT_S");
+    const unsigned long seconds = limit && *limit ? std::strtoul(limit, nullptr, 10) : 120;
+    return static_cast<DWORD>(seconds * 1000);
+}
+
+DWORD WINAPI WatchDeadline(void*)
+{
+    for (;; ::Sleep(250)) {
+        const ULONGLONG deadline = g_deadline;
+        if (deadline == 0 || ::GetTickCount64() <= deadline)
+            continue;
+        // Written whole and unbuffered: the hung case may hold the runtime's locks.
+        char text[600];
+        const int length = std::snprintf(text, sizeof text, "[ WATCHDOG ] %s did not end in time: a hang\n", g_case);
+        DWORD written = 0;
+        for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+            ::WriteFile(::GetStdHandle(stream), text, static_cast<DWORD>(length), &written, nullptr);
+        ::TerminateProcess(::GetCurrentProcess(), 4);
+    }
+}
+
+class CaseWatchdog : public testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const testing::TestInfo& test) override
+    {
+        std::snprintf(g_case, sizeof g_case, "%s.%s", test.test_suite_name(), test.name());
+        testing_support::ExtendCaseDeadline(CaseLimitMs());
+    }
+    void OnTestEnd(const testing::TestInfo&) override { g_deadline = 0; }
+};
+
+}  // namespace
+
+void testing_support::ExtendCaseDeadline(DWORD ms)
+{
+    g_deadline = ::GetTickCount64() + ms;
+}
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    if (!::CreateThread(nullptr, 0, WatchDeadline, nullptr, 0, nullptr))
+        return 1;
+    testing::UnitTest::GetInstance()->listeners().Append(new CaseWatchdog);
     const int result = RUN_ALL_TESTS();
     std::printf(result == 0 ? "[ ALL RAN  ] every case ran and passed\n" : "");
     return result;

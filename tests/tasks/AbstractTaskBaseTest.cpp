@@ -1,5 +1,7 @@
 // The task base: messages, log records, the thread's life, suspension; the sequence that follows its workers.
 
+#include <atomic>
+#include <random>
 #include <stdexcept>
 
 #include "TaskTestSupport.h"
@@ -9,6 +11,48 @@
 using namespace testing_support;
 
 namespace {
+
+// Tells when its worker first speaks of the run's end (the records of OnFinish and OnError name the task), and
+// may hold it there until the test lets it go on.
+class EndWatchingTask : public ScriptedTask {
+public:
+    using ScriptedTask::ScriptedTask;
+    Win32xx::CString GetDescription() const override
+    {
+        if (::GetCurrentThreadId() == GetThreadId() && !reported.exchange(true) && holdAtReport) {
+            ::SetEvent(atReport.Get());
+            ::WaitForSingleObject(goOn.Get(), INFINITE);
+        }
+        return ScriptedTask::GetDescription();
+    }
+    mutable std::atomic<bool> reported{false};
+    bool holdAtReport = false;
+    const Win32xx::CScopedHandle atReport{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const Win32xx::CScopedHandle goOn{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+// A DLL's thread attach that sends to a window of the starting thread, while `g_attachTarget` is set.
+std::atomic<HWND> g_attachTarget{nullptr};
+constexpr LPARAM kAttachPercent = 77;
+
+void NTAPI SendAtThreadAttach(PVOID, DWORD reason, PVOID)
+{
+    if (const HWND target = g_attachTarget; reason == DLL_THREAD_ATTACH && target)
+        ::SendMessageW(target, UWM_TASK_PROGRESS, 0, kAttachPercent);
+}
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK g_sendAtThreadAttach =
+    SendAtThreadAttach;
+
+void SpinMicroseconds(unsigned microseconds)
+{
+    LARGE_INTEGER frequency, now, end;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&end);
+    end.QuadPart += frequency.QuadPart * microseconds / 1000000;
+    do
+        ::QueryPerformanceCounter(&now);
+    while (now.QuadPart < end.QuadPart);
+}
 
 class AbstractTaskBaseTest : public TaskTest {
 protected:
@@ -116,6 +160,74 @@ TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatReportedItsEndWaitsForIt)
     EXPECT_EQ(task.Stop(), TRUE);
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u) << "terminated after it had reported its end";
     EXPECT_EQ(window.Progress(), (std::vector<int>{0, 99}));
+}
+
+// The owner stops a worker just as it finishes, with the worker's finish shifted a little each round so that some
+// rounds are decided each way. A run is killed only before its worker began to report its end (killed later, it
+// would leave the log's lock held and the next record would hang), and a worker whose owner decided to kill it
+// reports nothing.
+TEST_F(AbstractTaskBaseTest, StopAndAFinishingWorkerDecideOnceWhoEndsTheRun)
+{
+    std::mt19937 random(20);
+    int killed = 0, finished = 0;
+    for (int round = 0; round < 300 && !HasFailure(); ++round) {
+        std::atomic<bool> ready{false}, go{false};
+        const unsigned delay = std::uniform_int_distribution<unsigned>(0, 60)(random);
+        EndWatchingTask task(nullptr, [&](ScriptedTask&) {
+            ready = true;
+            while (!go) {
+            }
+            SpinMicroseconds(delay);
+            return TRUE;
+        });
+        task.Start();
+        while (!ready) {
+        }
+        go = true;
+        task.Stop();
+        const DWORD exitCode = ThreadExitCode(task.GetThreadId());
+        if (exitCode == 0xFFFFFFFF) {
+            ++killed;
+            EXPECT_FALSE(task.reported) << "round " << round << ": killed after it had begun to report its end";
+        } else {
+            ++finished;
+            EXPECT_EQ(exitCode, 0u) << "round " << round;
+            EXPECT_TRUE(task.reported) << "round " << round;
+        }
+    }
+    EXPECT_GT(killed, 0) << "no round was decided for the owner: the race was not run";
+    EXPECT_GT(finished, 0) << "no round was decided for the worker: the race was not run";
+}
+
+// A worker held (suspended) after it had begun to report its end would never end if stopping or waiting for it
+// depended on someone resuming it.
+TEST_F(AbstractTaskBaseTest, StopAndWaitLetGoAWorkerHeldAfterItReportedItsEnd)
+{
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "Stop" : "WaitUntilEnded");
+        TaskWindow reported;
+        EndWatchingTask task(&reported, [](ScriptedTask&) { return TRUE; });
+        task.holdAtReport = true;
+        task.Start();
+        ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(task.atReport.Get(), 0) == WAIT_OBJECT_0; }, 10000));
+        task.Suspend();
+        ::SetEvent(task.goOn.Get());
+        stop ? static_cast<void>(task.Stop()) : task.WaitUntilEnded();
+        EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0u);
+        EXPECT_EQ(reported.Count(UWM_TASK_FINISHED), 1);
+    }
+}
+
+// Start waits until its worker runs; a DLL's thread attach may send to this thread meanwhile.
+TEST_F(AbstractTaskBaseTest, StartHandlesWhatTheNewThreadSendsBeforeItRuns)
+{
+    ScriptedTask task(nullptr, [](ScriptedTask&) { return TRUE; });
+    g_attachTarget = window.GetHwnd();
+    const BOOL started = task.Start();
+    g_attachTarget = nullptr;
+    EXPECT_TRUE(started);
+    EXPECT_EQ(window.Progress(), std::vector<int>{kAttachPercent});
+    ASSERT_TRUE(WaitForTask(task));
 }
 
 // A task message from a thread that is not the current task's worker must not lead on.

@@ -1,9 +1,13 @@
 // The clean-up dialog runs the offer steps' clean-up tasks in page order; the database comes via the real bootstrap.
 
+#include <atomic>
+#include <thread>
+
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
 #include "TestPages.h"
+#include "app/Die.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
@@ -35,6 +39,38 @@ HWND CleanUpDialogOf(DWORD thread)
     }, reinterpret_cast<LPARAM>(&found));
     return found;
 }
+
+// Set when the user-interface thread's message loop takes the key up of Enter from its queue: the key down before
+// it has been handled by then.
+const Win32xx::CScopedHandle g_enterTaken{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+
+LRESULT CALLBACK SignalEnterTaken(int code, WPARAM removed, LPARAM param)
+{
+    const auto* message = reinterpret_cast<const MSG*>(param);
+    if (code == HC_ACTION && removed == PM_REMOVE && message->message == WM_KEYUP && message->wParam == VK_RETURN)
+        ::SetEvent(g_enterTaken.Get());
+    return ::CallNextHookEx(nullptr, code, removed, param);
+}
+
+// Watches the messages that the calling thread takes from its queue, while it lives.
+class EnterWatch {
+public:
+    EnterWatch() : m_hook(::SetWindowsHookExW(WH_GETMESSAGE, SignalEnterTaken, nullptr, ::GetCurrentThreadId())) {}
+    ~EnterWatch() { ::UnhookWindowsHookEx(m_hook); }
+    EnterWatch(const EnterWatch&) = delete;
+    EnterWatch& operator=(const EnterWatch&) = delete;
+
+    // Presses Enter on `dialog` as the keyboard does; whether the dialog's loop handled it in time.
+    static bool PressEnter(HWND dialog)
+    {
+        ::PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageW(dialog, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+        return ::WaitForSingleObject(g_enterTaken.Get(), 10000) == WAIT_OBJECT_0;
+    }
+
+private:
+    HHOOK m_hook;
+};
 
 class CleanUpDialogTest : public ::testing::Test {
 protected:
@@ -89,15 +125,17 @@ protected:
 
 }  // namespace
 
-// Escape, the close box and Alt+F4 while the first task runs do not end the dialog.
+// Enter, Escape, the close box and Alt+F4 while the first task runs do not end the dialog.
 TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrderAndEndsOnlyAfterThem)
 {
     const DWORD uiThread = ::GetCurrentThreadId();
     const std::wstring second = *s_folder / L"second.txt";
-    bool secondRanFirst = false;
+    bool secondRanFirst = false, enterHandled = false;
+    const EnterWatch watch;
     auto closing = std::make_shared<ScriptedTask>(nullptr, [&, uiThread](ScriptedTask& self) {
         secondRanFirst = testing_support::FileExists(second);
         const HWND dialog = CleanUpDialogOf(uiThread);
+        enterHandled = EnterWatch::PressEnter(dialog);
         ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         ::SendMessageW(dialog, WM_CLOSE, 0, 0);
         ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -110,6 +148,7 @@ TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrderAndEndsOnlyAft
     CancelSetupProcessingDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
     EXPECT_EQ(testing_support::ThreadExitCode(closing->GetThreadId()), 0u);
+    EXPECT_TRUE(enterHandled) << "the dialog ended on Enter";
     EXPECT_TRUE(testing_support::FileExists(second) && !secondRanFirst);
     EXPECT_FALSE(testing_support::FileExists(*s_folder / L"not-an-offer.txt")) << "only offer steps clean up";
     EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
@@ -117,20 +156,55 @@ TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrderAndEndsOnlyAft
                                                          "All Cancel Setup Task are done."}));
 }
 
+// Meanwhile the dialog is on screen and handles input.
 TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
 {
-    int runs = 0;
-    auto task = std::make_shared<ScriptedTask>(nullptr, [&runs](ScriptedTask&) { return ++runs > 0; });
-    // Started elsewhere, as the task page does: its worker waits in its first send until this thread handles it.
+    std::atomic<int> runs{0};
+    const Win32xx::CScopedHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto task = std::make_shared<ScriptedTask>(nullptr, [&](ScriptedTask&) {
+        if (++runs == 1)
+            ::WaitForSingleObject(release.Get(), INFINITE);
+        return TRUE;
+    });
+    // Started elsewhere, as the task page does: it reports there.
     testing_support::TaskWindow elsewhere;
     task->SetNotifyWindow(&elsewhere);
     ASSERT_TRUE(task->Start());
     SetCleanUpTasks({}, {task});
 
+    const EnterWatch watch;
+    bool shownWhileWaiting = false, enterHandled = false;
+    std::thread user([&, uiThread = ::GetCurrentThreadId()] {
+        HWND dialog = nullptr;
+        for (int tries = 0; tries < 500 && !(dialog && ::IsWindowVisible(dialog)); ++tries, ::Sleep(20))
+            dialog = CleanUpDialogOf(uiThread);
+        shownWhileWaiting = dialog && ::IsWindowVisible(dialog) && runs == 1;
+        enterHandled = dialog && EnterWatch::PressEnter(dialog);
+        ::SetEvent(release.Get());
+    });
     CancelSetupProcessingDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+    user.join();
+    EXPECT_TRUE(shownWhileWaiting && enterHandled) << "hidden, or deaf to input, while it waited";
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(elsewhere.Count(UWM_TASK_FINISHED), 1) << "the first run reports where it was started";
     EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
                                                          "All Cancel Setup Task are done."}));
+}
+
+// Runs last: a fatal stop lasts for the rest of the process. Die leaves the quit request pending, which ends the
+// dialog at once: a task it started would be terminated wherever it was, so none starts.
+TEST_F(CleanUpDialogTest, AfterAFatalStopStartsNoTask)
+{
+    auto task = std::make_shared<ScriptedTask>(nullptr, [](ScriptedTask&) { return TRUE; });
+    SetCleanUpTasks({task}, {});
+    MarkFatalStop();
+    ::PostQuitMessage(-1);
+    CancelSetupProcessingDialog dialog;
+    dialog.DoModal(nullptr);
+    MSG quit;
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was taken";
+    EXPECT_EQ(task->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
+    EXPECT_EQ(DialogRecords(),
+              std::vector<std::string>{"Cancel Setup Tasks not started: the setup ends on a fatal error."});
 }

@@ -19,6 +19,7 @@ constexpr int kOfferTemplateId = 40;
 constexpr int kOfferAddressId = 61;
 constexpr int kOfferParametersId = 62;
 constexpr int kOfferDigestId = 301;
+constexpr int kBrowserBorder = 2;  // pixels
 constexpr int kSkipCaption = 1, kNextCaption = 78, kOfferNextCaption = 237, kOfferSkipCaption = 238;
 
 const HCURSOR kWaitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
@@ -63,12 +64,20 @@ BOOL GenericProductOffer::OnInitPage()
 
 void GenericProductOffer::PlaceBrowser()
 {
-    // The control's 2-pixel border lies outside the page; the size, taken
-    // from the parent's screen rectangle, is always larger than the page.
-    RECT parent;
-    ::GetWindowRect(::GetParent(GetHwnd()), &parent);
-    ::SetWindowPos(browser.GetHwnd(), nullptr, -2, -2, ::MulDiv(parent.right, DpiPercent(), 100),
-                   ::MulDiv(parent.bottom, DpiPercent(), 100), SWP_NOZORDER | SWP_SHOWWINDOW);
+    // The control's border lies outside the page on every side. Sized from
+    // the page's own area: screen coordinates are negative on a monitor left
+    // of or above the primary one, and would leave the offer unseen.
+    RECT page;
+    ::GetClientRect(GetHwnd(), &page);
+    ::SetWindowPos(browser.GetHwnd(), nullptr, -kBrowserBorder, -kBrowserBorder, page.right + 2 * kBrowserBorder,
+                   page.bottom + 2 * kBrowserBorder, SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+BOOL GenericProductOffer::OnPageMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_SIZE && browser.IsWindow())
+        PlaceBrowser();
+    return FALSE;
 }
 
 void GenericProductOffer::LoadHtml(const std::string& html)

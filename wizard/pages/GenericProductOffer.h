@@ -22,9 +22,13 @@ public:
 
 protected:
     BOOL OnInitPage() override;
+    // The browser follows the page's size (the frame sizes the page after
+    // its creation).
+    BOOL OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCancel() override { SetOfferCaptions(false); }
 
 private:
+    // Covers the whole page with the browser.
     void PlaceBrowser();
     void LoadHtml(const std::string& html);
     void SetOfferCaptions(bool offer);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,14 +23,50 @@ std::wstring TempRoot()
     return std::wstring(temp, ::GetTempPathW(MAX_PATH + 1, temp));
 }
 
+// This process's id and start time: Wine reuses process ids, and a folder of an earlier process of the same id
+// must never be met.
+const std::wstring& ProcessTag()
+{
+    static const std::wstring tag = [] {
+        FILETIME created, unused;
+        ::GetProcessTimes(::GetCurrentProcess(), &created, &unused, &unused, &unused);
+        wchar_t text[40];
+        std::swprintf(text, 40, L"%lu-%08lx", ::GetCurrentProcessId(), created.dwLowDateTime);
+        return std::wstring(text);
+    }();
+    return tag;
+}
+
+// Removes a tree given as an extended-length path ("\\?\C:\..."), where nesting has no length limit and names
+// are taken as they are: the corpus makes trees deeper than MAX_PATH and names that ordinary paths change.
+void RemoveExtendedTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName, child = path + L"\\" + name;
+            if (name == L"." || name == L"..")
+                continue;
+            ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            const DWORD folder = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+            if ((found.dwFileAttributes & folder) == FILE_ATTRIBUTE_DIRECTORY)
+                RemoveExtendedTree(child);
+            else if (!::DeleteFileW(child.c_str()))
+                ::RemoveDirectoryW(child.c_str());  // a link to a folder
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
 }  // namespace
 
 TempFolder::TempFolder(const std::wstring& label)
 {
     static std::atomic<int> counter{0};
-    m_path = TempRoot() + L"kt-" + label + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-             std::to_wstring(++counter);
-    RemoveTree(m_path);
+    m_path = TempRoot() + L"kt-" + label + L"-" + ProcessTag() + L"-" + std::to_wstring(++counter);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
@@ -73,8 +110,12 @@ std::vector<std::wstring> ListFolder(const std::wstring& path)
 
 void RemoveTree(const std::wstring& path)
 {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    std::wstring extended = path;
+    std::replace(extended.begin(), extended.end(), L'/', L'\\');
+    if (extended.rfind(L"\\\\?\\", 0) != 0)
+        extended = L"\\\\?\\" + extended;
+    if (!::DeleteFileW(extended.c_str()))
+        RemoveExtendedTree(extended);
 }
 
 std::vector<LogRecord> ReadLog(const std::wstring& path)
@@ -99,8 +140,12 @@ std::vector<LogRecord> ReadLog(const std::wstring& path)
 const std::wstring& TestLogPath()
 {
     static const std::wstring path = [] {
-        const std::wstring file = TempRoot() + L"kt-log-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
-        ::DeleteFileW(file.c_str());
+        // The logger keeps its file open until the process ends, so each program removes the logs of earlier ones:
+        // a log still open belongs to a program that runs, and cannot be removed.
+        for (const std::wstring& name : ListFolder(TempRoot()))
+            if (name.rfind(L"kt-log-", 0) == 0)
+                ::DeleteFileW((TempRoot() + name).c_str());
+        const std::wstring file = TempRoot() + L"kt-log-" + ProcessTag() + L".log";
         logging::InitFileLogger(logging::debug, file);
         return file;
     }();

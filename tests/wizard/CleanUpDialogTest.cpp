@@ -78,7 +78,7 @@ protected:
     {
         static testing_support::TempFolder folder(L"cleanup");
         s_folder = &folder;
-        logging::InitFileLogger(logging::debug, LogPath());
+        LogPath();  // the logger keeps its file open to the end: outside the folder, which then goes
         {
             TestDatabase database(folder / L"resources.db");
             database.AddLanguage("0", "Neutral", "", "", 0);
@@ -100,7 +100,7 @@ protected:
 
     ~CleanUpDialogTest() override { SetCleanUpTasks({}, {}); }
 
-    static std::wstring LogPath() { return *s_folder / L"osi.log"; }
+    static const std::wstring& LogPath() { return testing_support::TestLogPath(); }
     using Tasks = std::vector<std::shared_ptr<AbstractTaskBase>>;
     static void SetCleanUpTasks(Tasks first, Tasks second)
     {

@@ -14,18 +14,21 @@ constexpr DWORD kTerminatedExitCode = 0xFFFFFFFF;
 
 // Waits until one of `handles` is signalled and returns its index. Messages
 // sent to this thread are handled meanwhile, and only those: input and
-// posted messages are left to the message loop. Returns `count` when the
-// wait itself fails (an unusable handle: nothing to wait for).
+// posted messages are left to the message loop. A signalled handle wins
+// over a message sent at the same moment: Start returns for a worker that
+// runs before it handles the worker's first message. Returns `count` when
+// the wait itself fails (an unusable handle: nothing to wait for).
 DWORD WaitHandlingSentMessages(const HANDLE* handles, DWORD count)
 {
     for (;;) {
-        MSG message;
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        const DWORD woken = ::MsgWaitForMultipleObjects(count, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+        const DWORD woken =
+            ::MsgWaitForMultipleObjectsEx(count, handles, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (woken < WAIT_OBJECT_0 + count)
             return woken - WAIT_OBJECT_0;
         if (woken != WAIT_OBJECT_0 + count)
             return count;
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 }  // namespace

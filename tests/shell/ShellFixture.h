@@ -54,10 +54,13 @@ protected:
     // Records whose message holds `text` (and, when given, of `function`).
     size_t CountRecords(const std::string& text, const std::string& function = "");
 
-    // The signed archive of the test's database (at `databaseName`) and the extra items.
+    // The signed archive of the test's database (at `databaseName`) and the extra items; `gate`: see Reply.
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
-                      const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
+                      const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0,
+                      HANDLE gate = nullptr);
 
+    // What the product does: runs or ended (and how), the windows it shows, its last record.
+    std::string ProductState();
     HWND OpenLanguageDialog();
     DWORD CancelLanguageDialog(HWND dialog)
     {
@@ -77,6 +80,8 @@ protected:
         winauto::Click(wizard, Next);
         return winauto::WaitUntil([&] { return winauto::ControlText(wizard, Next) == L"Accept"; }, kTimeoutMs);
     }
+    // Tabs until the control has the focus; false when it never gets it.
+    bool TabTo(HWND dialog, int control);
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
     std::vector<int> VisibleButtons(HWND wizard);

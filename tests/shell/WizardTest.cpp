@@ -58,15 +58,6 @@ protected:
         EXPECT_EQ(mirrored ? next.right : next.left, mirrored ? cancel.right : cancel.left);
         EXPECT_EQ(next.top, cancel.top);
     }
-    bool TabTo(HWND wizard, int control)
-    {
-        for (int presses = 0; presses < 20 && winauto::FocusedControl(wizard) != control; ++presses) {
-            const int before = winauto::FocusedControl(wizard);
-            winauto::PressKey(wizard, VK_TAB);
-            winauto::WaitUntil([&] { return winauto::FocusedControl(wizard) != before; }, kTimeoutMs);
-        }
-        return winauto::FocusedControl(wizard) == control;
-    }
 };
 
 // Welcome, cancel asked and resumed, the same on the offer, back, the offer accepted, verified, finished, Alt+F4.

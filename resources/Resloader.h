@@ -22,6 +22,8 @@ public:
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCancel() override {}
+    // The user cannot cancel the bootstrap; Enter is IDOK.
+    void OnOK() override {}
     BOOL OnInitDialog() override;
 
 private:

@@ -159,6 +159,12 @@ BOOL MainDialog::OnCommand(WPARAM wParam, LPARAM)
 {
     if (HIWORD(wParam) != BN_CLICKED)
         return FALSE;
+    // On Enter the dialog manager sends the default button's command even
+    // while that button is hidden (next, on the task step): a button that the
+    // user cannot see or use has not been clicked.
+    const HWND button = GetDlgItem(LOWORD(wParam));
+    if (button && !(::IsWindowVisible(button) && ::IsWindowEnabled(button)))
+        return TRUE;
     StepsManager& steps = Steps();
     switch (LOWORD(wParam)) {
     case IDC_MAIN_SKIP:

@@ -111,13 +111,14 @@ size_t ShellFixture::CountRecords(const std::string& text, const std::string& fu
 }
 
 void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& extra, const std::string& databaseName,
-                                size_t pieceSize, DWORD pauseMs)
+                                size_t pieceSize, DWORD pauseMs, HANDLE gate)
 {
     auto items = extra;
     items.push_back(testing_support::ZipItem::File(databaseName, testing_support::ReadFileBytes(m_source / L"resources.db")));
     auto reply = LoopbackHttpServer::Body(testing_support::BuildSignedZip(items));
     reply.pieceSize = pieceSize;
     reply.pauseMs = pauseMs;
+    reply.gate = gate;
     m_server.Serve(testing_support::ArchivePath(), reply);
 }
 
@@ -127,10 +128,26 @@ HWND ShellFixture::OpenLanguageDialog()
     m_product = Start(m_program, m_arguments);
     const HWND dialog = winauto::WaitForWindow(kLanguageDialog, kTimeoutMs, m_product->Id());
     if (!dialog)  // say what the product did instead
-        ADD_FAILURE() << "no language dialog; the product " << (m_product->IsRunning() ? "runs" : "ended")
-                      << ", shows" << testing_support::Narrow(winauto::VisibleCaptions(m_product->Id()))
-                      << ", logged " << (Log().empty() ? "nothing" : Log().back().message);
+        ADD_FAILURE() << "no language dialog; " << ProductState();
     return dialog;
+}
+
+std::string ShellFixture::ProductState()
+{
+    const auto log = Log();
+    return "the product " + (m_product->IsRunning() ? std::string("runs") : "ended with " + std::to_string(
+           static_cast<int>(m_product->ExitCode()))) + ", shows" + testing_support::Narrow(winauto::VisibleCaptions(
+           m_product->Id())) + ", logged " + (log.empty() ? "nothing" : log.back().message);
+}
+
+bool ShellFixture::TabTo(HWND dialog, int control)
+{
+    for (int presses = 0; presses < 20 && winauto::FocusedControl(dialog) != control; ++presses) {
+        const int before = winauto::FocusedControl(dialog);
+        winauto::PressKey(dialog, VK_TAB);
+        winauto::WaitUntil([&] { return winauto::FocusedControl(dialog) != before; }, kTimeoutMs);
+    }
+    return winauto::FocusedControl(dialog) == control;
 }
 
 HWND ShellFixture::StartWizard(int languageIndex)

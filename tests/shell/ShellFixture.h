@@ -54,11 +54,14 @@ protected:
     // Records whose message holds `text` (and, when given, of `function`).
     size_t CountRecords(const std::string& text, const std::string& function = "");
 
-    // The signed archive of the test's database (at `databaseName`) and the extra items.
+    // The signed archive of the test's database (at `databaseName`) and the extra items; `gate`: see Reply.
     void ServeArchive(const std::vector<testing_support::ZipItem>& extra = {},
-                      const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0);
+                      const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0,
+                      HANDLE gate = nullptr);
 
     // Starts m_program with m_arguments.
+    // What the product does: runs or ended (and how), the windows it shows, its last record.
+    std::string ProductState();
     HWND OpenLanguageDialog();
     DWORD CancelLanguageDialog(HWND dialog)
     {
@@ -82,6 +85,8 @@ protected:
     void ExpectPagePlacement(HWND wizard, bool mirrored);
     // Suspended, next stands where cancel stood (its right edge in a mirrored frame).
     void ExpectNextInCancelsPlace(HWND wizard, const RECT& cancel, bool mirrored);
+    // Tabs until the control has the focus; false when it never gets it.
+    bool TabTo(HWND dialog, int control);
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
     std::vector<int> VisibleButtons(HWND wizard);

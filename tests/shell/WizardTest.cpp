@@ -37,15 +37,6 @@ protected:
         for (const int header : {1051, 1052})
             EXPECT_TRUE(!winauto::IsControlVisible(wizard, header) && winauto::ControlText(wizard, header).empty());
     }
-    bool TabTo(HWND wizard, int control)
-    {
-        for (int presses = 0; presses < 20 && winauto::FocusedControl(wizard) != control; ++presses) {
-            const int before = winauto::FocusedControl(wizard);
-            winauto::PressKey(wizard, VK_TAB);
-            winauto::WaitUntil([&] { return winauto::FocusedControl(wizard) != before; }, kTimeoutMs);
-        }
-        return winauto::FocusedControl(wizard) == control;
-    }
 };
 
 // Welcome, cancel asked and resumed, the same on the offer, back, the offer accepted, verified, finished, Alt+F4.

@@ -154,6 +154,9 @@ bool LoopbackHttpServer::SendReply(Socket client, const Reply& reply) const
         // The pause ends early when the server stops.
         if (reply.pauseMs && ::WaitForSingleObject(m_stopEvent.Get(), reply.pauseMs) != WAIT_TIMEOUT)
             return false;
+        const HANDLE waits[] = {m_stopEvent.Get(), reply.gate};
+        if (offset == 0 && reply.gate && ::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            return false;
     }
     return true;
 }

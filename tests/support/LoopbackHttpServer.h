@@ -25,6 +25,7 @@ public:
         size_t sendOnly = std::string::npos;  // close after this many body bytes
         size_t pieceSize = 0;                 // 0: the body in one go
         DWORD pauseMs = 0;                    // pause after each piece
+        HANDLE gate = nullptr;                // when given, the rest waits after the first piece until it is set
     };
     static Reply Body(std::string body, int status = 200);
 

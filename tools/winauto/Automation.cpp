@@ -133,6 +133,41 @@ void PressAltKey(HWND dialog, UINT virtualKey)
     PostKeystroke(dialog, WM_SYSKEYDOWN, WM_SYSKEYUP, virtualKey, static_cast<LPARAM>(KF_ALTDOWN) << 16);
 }
 
+ShiftHeld::ShiftHeld(HWND dialog)
+    : m_thread(::GetWindowThreadProcessId(dialog, nullptr)),
+      m_attached(::AttachThreadInput(::GetCurrentThreadId(), m_thread, TRUE))
+{
+    Set(0x80);
+}
+
+ShiftHeld::~ShiftHeld()
+{
+    Set(0);
+    if (m_attached)
+        ::AttachThreadInput(::GetCurrentThreadId(), m_thread, FALSE);
+}
+
+void ShiftHeld::Set(BYTE state)
+{
+    // Attached, the two threads share one keyboard state.
+    BYTE keys[256]{};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_LSHIFT] = state;
+    ::SetKeyboardState(keys);
+}
+
+bool WaitForPostedMessages(HWND progressBar, DWORD timeoutMs, int depth)
+{
+    // Posted messages are handled in order, sent queries ahead of them.
+    for (int round = 0; round < depth; ++round) {
+        const LRESULT marker = Query(progressBar, PBM_GETSTEP) == 7 ? 9 : 7;
+        if (!::PostMessageW(progressBar, PBM_SETSTEP, static_cast<WPARAM>(marker), 0) ||
+            !WaitUntil([&] { return Query(progressBar, PBM_GETSTEP) == marker; }, timeoutMs, 1))
+            return false;
+    }
+    return true;
+}
+
 int FocusedControl(HWND window)
 {
     const HWND focused = FocusedWindow(window);
@@ -142,6 +177,11 @@ int FocusedControl(HWND window)
 void Close(HWND window)
 {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+void ClickCloseBox(HWND window)
+{
+    ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 int ProgressPosition(HWND dialog, int controlId)

@@ -41,12 +41,39 @@ void PressKey(HWND dialog, UINT virtualKey);
 // Presses Alt+F4 (or another key with Alt held) on the focused window.
 void PressAltKey(HWND dialog, UINT virtualKey);
 
+// Holds Shift down while it lives, in the keyboard state that the dialog's
+// thread reads (posted keys leave that state alone): a Tab pressed meanwhile
+// is Shift+Tab. Release it only once the keys have been handled.
+class ShiftHeld {
+public:
+    explicit ShiftHeld(HWND dialog);
+    ~ShiftHeld();
+    ShiftHeld(const ShiftHeld&) = delete;
+    ShiftHeld& operator=(const ShiftHeld&) = delete;
+
+private:
+    void Set(BYTE state);
+
+    DWORD m_thread;
+    bool m_attached;
+};
+
+// Returns once the thread of the progress bar has handled every message
+// posted to it before the call, and what handling them posted in turn
+// (`depth` deep): a key that had no visible effect was handled. The marker
+// is the bar's step, which only PBM_STEPIT reads. False on timeout or when
+// the bar is gone.
+bool WaitForPostedMessages(HWND progressBar, DWORD timeoutMs, int depth = 3);
+
 // The id of the control that has the keyboard focus in the window's thread,
 // 0 when none has.
 int FocusedControl(HWND window);
 
 // Asks a window to close, as its close box does.
 void Close(HWND window);
+
+// Clicks a top-level window's close box: the system command that it posts.
+void ClickCloseBox(HWND window);
 
 // A progress bar's position and range; a combo box's selection and item text.
 int ProgressPosition(HWND dialog, int controlId);
@@ -72,10 +99,10 @@ std::wstring MessageBoxText(HWND box);
 // The window's extended style (WS_EX_LAYOUTRTL tells a mirrored layout).
 LONG_PTR ExtendedStyle(HWND window);
 
-// Waits until `condition` holds, polling every few milliseconds; false on
-// timeout.
+// Waits until `condition` holds, polling every `pollMs` milliseconds; false
+// on timeout.
 template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs)
+bool WaitUntil(Condition condition, DWORD timeoutMs, DWORD pollMs = 20)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
@@ -83,7 +110,7 @@ bool WaitUntil(Condition condition, DWORD timeoutMs)
             return true;
         if (::GetTickCount64() >= deadline)
             return false;
-        ::Sleep(20);
+        ::Sleep(pollMs);
     }
 }
 

@@ -1,4 +1,4 @@
-// The real wizard driven by keyboard (Enter: the focused button, Tab, Escape and Alt+F4 to cancel);
+// The real wizard end to end, driven by keyboard (every key in every state: KeyboardTest);
 // the installers' digests decide what is launched: an altered installer ends the run fatally.
 
 #include <algorithm>
@@ -59,9 +59,7 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     ExpectPagePlacement(wizard, false);
     ExpectHeadersHidden(wizard);
 
-    const RECT cancelPlace = winauto::ControlRect(wizard, Cancel);
     ASSERT_TRUE(Press(wizard, VK_F4, kQuestion));
-    ExpectNextInCancelsPlace(wizard, cancelPlace, false);
     EXPECT_EQ(PageText(wizard, Title), L"Cancel the setup?");
     EXPECT_EQ(PageText(wizard, Body), L"Not installed yet");
     EXPECT_EQ(VisibleLinks(wizard), 0);
@@ -76,7 +74,6 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     EXPECT_TRUE(WaitForCaptions(wizard, L"Next >", L"Skip"));
     EXPECT_EQ(ShownPicture(wizard, Strip), 27) << "suspended, the strip stays";
     ExpectHeadersHidden(wizard);
-    winauto::PressKey(wizard, VK_ESCAPE);  // asked already: nothing more
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
     EXPECT_TRUE(WaitForCaptions(wizard, L"Accept", L"Decline"));
     winauto::Click(wizard, Previous);
@@ -159,32 +156,11 @@ TEST_F(WizardTest, TaskStepShowsItsProgressAndOffersOnlyItsOwnCancel)
     ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::ControlText(wizard, Cancel) == L"Finish"; }, kTimeoutMs));
     EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Cancel, TaskCancel}));
     EXPECT_FALSE(winauto::IsControlEnabled(wizard, Cancel));
-    winauto::Close(wizard);
-    EXPECT_FALSE(m_product->Wait(500)) << "the close box does nothing on the task step";
-    EXPECT_EQ(CountRecords("Setup Suspended"), 0u);
-
     winauto::Click(wizard, TaskCancel);
     ASSERT_TRUE(m_product->Wait(kTimeoutMs));
     EXPECT_EQ(m_product->ExitCode(), 0u);
     EXPECT_EQ(CountRecords("No Cancel Setup Tasks Are registred."), 1u);
     EXPECT_EQ(ProductRecord(), "") << "the installer never ran";
-}
-
-// A right-to-left language mirrors the wizard, its pages and the suspended layout.
-TEST_F(WizardTest, RightToLeftLanguageMirrorsTheWizardAndCancelClosesIt)
-{
-    const HWND wizard = StartWizard(2);  // Deutsch, English, Hebrew (by code)
-    ASSERT_NE(wizard, nullptr);
-    ExpectPagePlacement(wizard, true);
-    const RECT cancelPlace = winauto::ControlRect(wizard, Cancel);
-    ASSERT_TRUE(Press(wizard, VK_ESCAPE, kQuestion));
-    ExpectNextInCancelsPlace(wizard, cancelPlace, true);
-    ASSERT_TRUE(TabTo(wizard, Close));
-    winauto::PressKey(wizard, VK_RETURN);
-    ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-    EXPECT_EQ(m_product->ExitCode(), 0u);
-    EXPECT_EQ(OfferRecord() + ProductRecord(), "");
-    EXPECT_EQ(CountRecords("No Cancel Setup Tasks Are registred."), 1u);
 }
 
 // The neutral digest would match; the current language's own one does not. The fatal stop names the download.

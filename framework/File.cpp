@@ -19,8 +19,10 @@ void CFile::Open(const CString& path, UINT openMode)
     const DWORD access = create ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     const DWORD disposition = create ? CREATE_ALWAYS : OPEN_EXISTING;
     const DWORD sharing = create ? 0 : FILE_SHARE_READ;
-    const HANDLE handle =
-        ::CreateFileW(path.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // What the program creates it may write as administrator: a symbolic link
+    // found at the name must not pass that on to its target.
+    const DWORD flags = create ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT : FILE_ATTRIBUTE_NORMAL;
+    const HANDLE handle = ::CreateFileW(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw CFileException(path, L"Failed to open file");
     m_handle = handle;

@@ -13,7 +13,8 @@ public:
     // How Open treats the file.
     enum OpenMode : UINT {
         modeRead,             // an existing file, read only, shared for reading
-        modeCreateReadWrite,  // created, or truncated when it exists; not shared
+        modeCreateReadWrite,  // created, or truncated when it exists; not shared;
+                              // a link at the path is opened itself, never followed
     };
 
     CFile() = default;
@@ -35,6 +36,8 @@ public:
 
     bool IsOpen() const noexcept { return m_handle != INVALID_HANDLE_VALUE; }
     const CString& GetFilePath() const noexcept { return m_path; }
+    // The open file, for checks on it; INVALID_HANDLE_VALUE when none is open.
+    HANDLE GetHandle() const noexcept { return m_handle; }
 
 private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;

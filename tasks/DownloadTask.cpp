@@ -8,6 +8,8 @@
 #include "BuildSettings.h"
 #include "framework/ComApartment.h"
 #include "TempFolders.h"
+#include "WorkFolder.h"
+#include "framework/ScopedHandle.h"
 #include "framework/logging/Logger.h"
 
 namespace {
@@ -30,6 +32,20 @@ LONGLONG FileSize(const Win32xx::CString& path)
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return static_cast<LONGLONG>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+// Makes the download's file before urlmon writes to its path, opening a link
+// found there itself, and tells whether it was reached through one. A file
+// that cannot be made is left to the download to report, as it always was.
+bool FileWouldFollowLink(const WorkFolder& folder, const Win32xx::CString& name)
+{
+    const HANDLE created =
+        ::CreateFileW((folder.Path() + L"\\" + name).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (created == INVALID_HANDLE_VALUE)
+        return false;
+    const Win32xx::CScopedHandle file(created);
+    return !folder.Holds(file.Get(), name);
 }
 
 }  // namespace
@@ -87,12 +103,16 @@ BOOL DownloadTask::OnStart()
         OnError(L"Could not create a temporary filename.");
         return FALSE;
     }
-    Win32xx::CString folder;
-    if (!CreateUniqueTempFolder(folder)) {
+    WorkFolder folder;
+    if (!folder.Create()) {
         OnError(L"Could not create a temporary folder for the download.");
         return FALSE;
     }
-    const Win32xx::CString localPath = folder + L"\\" + fileName;
+    if (FileWouldFollowLink(folder, fileName)) {
+        OnError(L"Could not create a temporary filename.");
+        return FALSE;
+    }
+    const Win32xx::CString localPath = folder.Path() + L"\\" + fileName;
     const HRESULT result = Download(localPath);
     if (FAILED(result)) {
         Win32xx::CString text;

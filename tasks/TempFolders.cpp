@@ -47,21 +47,6 @@ BOOL CreateSubFolder(const Win32xx::CString& base, const Win32xx::CString& name,
     return ::CreateDirectoryW(folder.c_str(), nullptr) ? TRUE : FALSE;
 }
 
-BOOL CreateUniqueTempFolder(Win32xx::CString& folder)
-{
-    try {
-        Win32xx::CString temp;
-        if (!GetTempFolderPath(temp))
-            return FALSE;
-        const Win32xx::CString guid = NewGuidString();
-        if (guid.IsEmpty())
-            return FALSE;
-        return CreateSubFolder(temp, guid, folder);
-    } catch (const std::exception&) {
-        return FALSE;
-    }
-}
-
 Win32xx::CString FileNameFromUrl(const Win32xx::CString& url)
 {
     const int slash = url.ReverseFind(L'/');

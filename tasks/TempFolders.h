@@ -1,5 +1,6 @@
-// Folder functions shared by the tasks: the temporary folder, fresh GUID
-// folders inside it, and the file name that a URL ends with.
+// Folder functions shared by the tasks: the temporary folder, GUID names and
+// folders, and the file name that a URL ends with. The GUID folders
+// themselves are made by WorkFolder.
 #pragma once
 
 #include <windows.h>
@@ -18,10 +19,6 @@ Win32xx::CString NewGuidString();
 // its path in `folder` even when creation fails. Returns FALSE when the
 // directory was not created, also when it existed already.
 BOOL CreateSubFolder(const Win32xx::CString& base, const Win32xx::CString& name, Win32xx::CString& folder);
-
-// Creates the temporary folder followed by a fresh GUID and stores its path
-// (no trailing separator) in `folder`. Returns FALSE on any failure.
-BOOL CreateUniqueTempFolder(Win32xx::CString& folder);
 
 // The text after the last '/' of `url` (a query included); empty without '/'.
 Win32xx::CString FileNameFromUrl(const Win32xx::CString& url);

@@ -1,19 +1,26 @@
 #include "UnzipTask.h"
 
 #include <exception>
+#include <optional>
 
 #include "MappedFile.h"
 #include "TempFolders.h"
+#include "WorkFolder.h"
 #include "ZipEntryName.h"
+#include "framework/Exception.h"
 #include "framework/File.h"
 #include "framework/Utf8.h"
 #include "framework/logging/Logger.h"
 
 namespace {
 
+// ERROR_STOPPED_ON_SYMLINK, which MinGW's headers lack.
+constexpr DWORD kStoppedOnLink = 681;
+
 // Removes a file being extracted unless the extraction completed, so that
 // no half-decoded file is left behind. Declared before the file object, so
-// that the file is closed before it is removed.
+// that the file is closed before it is removed; armed only once the file is
+// known to be the folder's own, as removing by path would follow a link.
 class PartialFile {
 public:
     explicit PartialFile(const Win32xx::CString& path) : m_path(path) {}
@@ -81,8 +88,8 @@ BOOL UnzipTask::Unzip()
         OnError(L"Can't opne zip file");
         return FALSE;
     }
-    Win32xx::CString folder;
-    if (!CreateUniqueTempFolder(folder)) {
+    WorkFolder folder;
+    if (!folder.Create()) {
         OnError(L"Can't create extraction folder");
         return FALSE;
     }
@@ -104,11 +111,11 @@ BOOL UnzipTask::Unzip()
     }
     if (!extracted)
         return FALSE;
-    SetResult(std::make_unique<Any::Derived<Win32xx::CString>>(folder));
+    SetResult(std::make_unique<Any::Derived<Win32xx::CString>>(folder.Path()));
     return TRUE;
 }
 
-bool UnzipTask::ExtractEntry(ZipArchive* zip, int index, int entryCount, const Win32xx::CString& folder,
+bool UnzipTask::ExtractEntry(ZipArchive* zip, int index, int entryCount, const WorkFolder& folder,
                              unsigned char* buffer)
 {
     ZipEntry entry;
@@ -123,8 +130,9 @@ bool UnzipTask::ExtractEntry(ZipArchive* zip, int index, int entryCount, const W
     }
     const Win32xx::CString name(entry.name);
     if (entry.name.back() == L'/') {
+        const Win32xx::CString relative = name.Left(name.GetLength() - 1);
         Win32xx::CString created;
-        if (!CreateSubFolder(folder, name.Left(name.GetLength() - 1), created)) {
+        if (!CreateSubFolder(folder.Path(), relative, created) || !folder.HoldsFolder(relative)) {
             OnError(L"Can't create sub folder");
             return false;
         }
@@ -134,7 +142,7 @@ bool UnzipTask::ExtractEntry(ZipArchive* zip, int index, int entryCount, const W
     Win32xx::CString path = name;
     path.Replace(L'/', L'\\');
     // Reported once the partial file is gone.
-    if (ExtractFile(zip, entry, folder + L"\\" + path, buffer) != ZIP_OK) {
+    if (ExtractFile(zip, entry, folder, path, buffer) != ZIP_OK) {
         OnError(L"Can't extract zip entry :" + entry.name);
         return false;
     }
@@ -143,11 +151,15 @@ bool UnzipTask::ExtractEntry(ZipArchive* zip, int index, int entryCount, const W
     return true;
 }
 
-ZipStatus UnzipTask::ExtractFile(ZipArchive* zip, const ZipEntry& entry, const Win32xx::CString& path,
-                            unsigned char* buffer)
+ZipStatus UnzipTask::ExtractFile(ZipArchive* zip, const ZipEntry& entry, const WorkFolder& folder,
+                                 const Win32xx::CString& relative, unsigned char* buffer)
 {
-    PartialFile partial(path);
+    const Win32xx::CString path = folder.Path() + L"\\" + relative;
+    std::optional<PartialFile> partial;
     Win32xx::CFile file(path, Win32xx::CFile::modeCreateReadWrite);
+    if (!folder.Holds(file.GetHandle(), relative))
+        throw Win32xx::CFileException(path, L"Reached through a link", kStoppedOnLink);
+    partial.emplace(path);
     for (;;) {
         // A safe point between chunks: the file is ours, no lock is held.
         WaitWhileSuspended();
@@ -161,6 +173,6 @@ ZipStatus UnzipTask::ExtractFile(ZipArchive* zip, const ZipEntry& entry, const W
     }
     file.Flush();
     file.Close();
-    partial.MarkComplete();
+    partial->MarkComplete();
     return ZIP_OK;
 }

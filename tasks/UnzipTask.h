@@ -8,6 +8,7 @@
 
 #include "AbstractTaskBase.h"
 #include "ArchiveSignature.h"
+#include "WorkFolder.h"
 #include "ZipReader.h"
 
 class UnzipTask : public AbstractTaskBase {
@@ -34,12 +35,13 @@ protected:
 private:
     // Extracts entry `index` of `entryCount`; reports a failure and returns
     // false.
-    bool ExtractEntry(ZipArchive* zip, int index, int entryCount, const Win32xx::CString& folder,
-                      unsigned char* buffer);
-    // Decodes a file entry into `path` chunk by chunk; returns ZIP_OK or the
-    // decoding error. A file that is not decoded whole is removed; file
-    // errors raise Win32xx::CFileException.
-    ZipStatus ExtractFile(ZipArchive* zip, const ZipEntry& entry, const Win32xx::CString& path, unsigned char* buffer);
+    bool ExtractEntry(ZipArchive* zip, int index, int entryCount, const WorkFolder& folder, unsigned char* buffer);
+    // Decodes a file entry into `relative` inside `folder` chunk by chunk;
+    // returns ZIP_OK or the decoding error. A file that is not decoded whole
+    // is removed; file errors, and a file reached through a link, raise
+    // Win32xx::CFileException.
+    ZipStatus ExtractFile(ZipArchive* zip, const ZipEntry& entry, const WorkFolder& folder,
+                          const Win32xx::CString& relative, unsigned char* buffer);
 
     Win32xx::CString m_archivePath;
     std::optional<std::vector<ArchivePublicKey>> m_trustedKeys;

@@ -4,12 +4,15 @@
 // write-only, shared for reading only (other writers are denied), positioned
 // at its end. An empty file first gets the UTF-8 byte order mark. The file
 // grows without limit, run after run. If it cannot be opened, this and every
-// later record are dropped without another attempt.
+// later record are dropped without another attempt. A log that is a link (a
+// reparse point, or a file with another name too) is never written through:
+// the link is removed and a new log made in its place.
 #pragma once
 
 #include <string>
 
 #include "../CriticalSection.h"
+#include "../ScopedHandle.h"
 #include "Logger.h"
 
 namespace logging {
@@ -17,7 +20,6 @@ namespace logging {
 class FileAppender : public Appender {
 public:
     explicit FileAppender(std::wstring filePath) : m_filePath(std::move(filePath)) {}
-    ~FileAppender() override;
     FileAppender(const FileAppender&) = delete;
     FileAppender& operator=(const FileAppender&) = delete;
 
@@ -28,7 +30,7 @@ private:
 
     Win32xx::CCriticalSection m_lock;
     std::wstring m_filePath;
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    Win32xx::CScopedHandle m_file;
     bool m_openFailed = false;
 };
 

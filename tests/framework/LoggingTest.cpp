@@ -12,6 +12,7 @@ using logging::FileAppender;
 using logging::Record;
 using testing_support::ReadFileBytes;
 using testing_support::TempFolder;
+using testing_support::WriteFileBytes;
 
 // Local time, severity padded to five, thread, function@line, message; a second appender appends, without a BOM.
 TEST(LoggingTest, LineLayoutIsExactInUtf8AndTheByteOrderMarkComesOnce)
@@ -63,6 +64,20 @@ TEST(LoggingTest, FileIsSharedForReadingOnlyAndAnUnopenableOneDropsEverything)
     ::CloseHandle(holder);
     appender.Write(Record(logging::info, "void f()", 2).ref() << "also lost");
     EXPECT_EQ(ReadFileBytes(path), "");
+}
+
+// A log with another name is a link to a file elsewhere: that name goes, its file keeps its bytes, a new log begins.
+TEST(LoggingTest, ALogThatIsAHardLinkIsReplacedAndWhatItLinkedToKeepsItsBytes)
+{
+    TempFolder folder(L"log");
+    WriteFileBytes(folder / L"elsewhere.txt", "not the log's\n");
+    ASSERT_TRUE(::CreateHardLinkW((folder / L"osi.log").c_str(), (folder / L"elsewhere.txt").c_str(), nullptr));
+    FileAppender(folder / L"osi.log").Write(Record(logging::info, "void f()", 1).ref() << "fresh");
+    EXPECT_EQ(ReadFileBytes(folder / L"elsewhere.txt"), "not the log's\n");
+    EXPECT_EQ(ReadFileBytes(folder / L"osi.log").substr(0, 3), "\xEF\xBB\xBF");
+    const auto records = testing_support::ReadLog(folder / L"osi.log");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].message, "fresh");
 }
 
 // Both start together, so that their first records also meet where the file is opened.

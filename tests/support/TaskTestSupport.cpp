@@ -1,8 +1,12 @@
 #include "TaskTestSupport.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
 #include <memory>
 
+#include "framework/LocalMemory.h"
 #include "framework/ScopedHandle.h"
 #include "tasks/FileSha256.h"
 
@@ -120,6 +124,20 @@ std::wstring TaskTest::StartCase(const std::wstring& name)
     SetTempVariables(path + L"\\");
     m_logStart = ReadLog(TestLogPath()).size();
     return path;
+}
+
+void ExpectHeldPrivateFolder(const std::wstring& path)
+{
+    EXPECT_FALSE(::MoveFileW(path.c_str(), (path + L"-moved").c_str())) << "renamed: " << Narrow(path);
+    PSECURITY_DESCRIPTOR read = nullptr;
+    wchar_t* text = nullptr;
+    ASSERT_EQ(::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                      nullptr, nullptr, &read), 0u);
+    const Win32xx::CLocalMemory<void> descriptor(read);
+    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(read, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                                       &text, nullptr));
+    const Win32xx::CLocalMemory<wchar_t> sddl(text);
+    EXPECT_EQ(std::wstring(text).find(L";;;WD)"), std::wstring::npos) << Narrow(text);
 }
 
 std::vector<std::wstring> TaskTest::GuidFolders(const std::wstring& path)

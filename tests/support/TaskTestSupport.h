@@ -86,6 +86,9 @@ void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const
 // The exit code of a thread that still has a handle somewhere.
 DWORD ThreadExitCode(DWORD threadId);
 std::string FileDigest(const std::wstring& path);  // SHA-256, as lower-case hexadecimal text
+// Checks that a task's GUID folder is held (it cannot be renamed) and got a list without Everyone: Wine keeps none, but
+// derives the Unix mode from the one given to the create call, and reads a list back from that mode.
+void ExpectHeldPrivateFolder(const std::wstring& path);
 
 // Points TMP and TEMP, where the tasks make their folders, at `path`.
 void SetTempVariables(const std::wstring& path);

@@ -41,6 +41,7 @@ TEST_F(DownloadTaskTest, DownloadsTheWholeFileIntoAGuidFolderWithStrictlyRisingP
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(task.GetStringResult().str(), folders[0] + L"\\setup.exe");
     EXPECT_EQ(ReadFileBytes(folders[0] + L"\\setup.exe"), *reply.body);
+    ExpectHeldPrivateFolder(folders[0]);
     const std::vector<int> progress = window.Progress();
     EXPECT_GT(progress.size(), 3u) << "a throttled transfer reports on its way";
     EXPECT_EQ(progress.back(), 100);

@@ -65,6 +65,7 @@ TEST_F(UnzipTaskTest, ExtractsWellFormedArchivesAndReportsPercentOfEntries)
         ASSERT_EQ(folders.size(), 1u);
         EXPECT_EQ(task.GetStringResult().str(), folders[0]);
         EXPECT_EQ(ListFolder(folders[0]), c.top);
+        ExpectHeldPrivateFolder(folders[0]);
         for (const auto& [path, content] : c.files)
             EXPECT_TRUE(ReadFileBytes(folders[0] + L"\\" + path) == content) << Narrow(path);
         EXPECT_EQ(window.Progress(), c.progress);

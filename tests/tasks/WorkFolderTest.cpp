@@ -1,0 +1,80 @@
+// GUID folders: the access list they are created with, held open, and what counts as reached through a link.
+
+#include "TaskTestSupport.h"
+
+#include <sddl.h>
+
+#include "framework/LinkCheck.h"
+#include "framework/LocalMemory.h"
+#include "framework/ScopedHandle.h"
+#include "tasks/GuidFolderAccess.h"
+#include "tasks/WorkFolder.h"
+
+using namespace testing_support;
+
+// Protected (nothing from the temporary folder), passed on to files and folders, owned by Administrators.
+TEST(GuidFolderAccessTest, DescriptorGivesFullControlToSystemAndAdministratorsAndTheUserReadAndExecute)
+{
+    HANDLE opened = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened));
+    const Win32xx::CScopedHandle token(opened);
+    unsigned char user[256];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    ASSERT_TRUE(::GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &size));
+    ASSERT_TRUE(::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid));
+    const Win32xx::CLocalMemory<wchar_t> sidText(sid);
+
+    const Win32xx::CLocalMemory<void> descriptor = GuidFolderDescriptor();
+    wchar_t* sddl = nullptr;
+    ASSERT_TRUE(descriptor && ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+                                  descriptor.get(), SDDL_REVISION_1,
+                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &sddl, nullptr));
+    const Win32xx::CLocalMemory<wchar_t> sddlText(sddl);
+    EXPECT_EQ(std::wstring(sddl),
+              L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;" + std::wstring(sid) + L")");
+}
+
+// Junctions and symbolic links cannot be made under Wine: the decisions, from what a check reads.
+TEST(LinkCheckTest, ReparsePointsOtherNamesAndOtherFinalPathsAreLinks)
+{
+    const std::wstring inside = L"\\\\?\\C:\\users\\u\\Temp\\{9A0B}\\a\\b.txt";
+    const struct {
+        DWORD attributes;
+        std::wstring finalPath;
+        bool link;
+    } reached[] = {
+        {FILE_ATTRIBUTE_ARCHIVE, inside, false},
+        {FILE_ATTRIBUTE_ARCHIVE, L"\\\\?\\c:\\USERS\\U\\temp\\{9a0b}\\A\\B.TXT", false},
+        {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, inside, true},  // a symbolic link, opened itself
+        {FILE_ATTRIBUTE_ARCHIVE, L"\\\\?\\C:\\Windows\\System32\\b.txt", true},  // a junction on the way
+        {FILE_ATTRIBUTE_ARCHIVE, inside + L"x", true},
+        {FILE_ATTRIBUTE_ARCHIVE, L"", true},
+    };
+    for (const auto& row : reached)
+        EXPECT_EQ(Win32xx::ReachedThroughLink(row.attributes, row.finalPath, inside), row.link) << Narrow(row.finalPath);
+    EXPECT_FALSE(Win32xx::IsLinkedFile(FILE_ATTRIBUTE_ARCHIVE, 1));
+    EXPECT_TRUE(Win32xx::IsLinkedFile(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, 1));
+    EXPECT_TRUE(Win32xx::IsLinkedFile(FILE_ATTRIBUTE_ARCHIVE, 2));
+}
+
+class WorkFolderTest : public TaskTest {};
+
+// A file opened inside is the folder's; one found elsewhere, as through a junction, is not.
+TEST_F(WorkFolderTest, IsAHeldGuidFolderThatHoldsOnlyWhatLiesInIt)
+{
+    WorkFolder folder;
+    ASSERT_TRUE(folder.Create());
+    ASSERT_EQ(GuidFolders(Temp().Path()), std::vector<std::wstring>{folder.Path().str()});
+    ExpectHeldPrivateFolder(folder.Path().str());
+    ASSERT_TRUE(::CreateDirectoryW((folder.Path() + L"\\a").c_str(), nullptr));
+    WriteFileBytes(folder.Path().str() + L"\\a\\b.txt", "inside");
+    WriteFileBytes(Temp() / L"b.txt", "elsewhere");
+    for (const auto& [path, held] : {std::pair{folder.Path().str() + L"\\a\\b.txt", true}, {Temp() / L"b.txt", false}}) {
+        const Win32xx::CScopedHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        EXPECT_EQ(folder.Holds(file.Get(), L"a/b.txt"), held) << Narrow(path);
+    }
+    EXPECT_TRUE(folder.HoldsFolder(L"a"));
+    EXPECT_FALSE(folder.HoldsFolder(L"missing"));
+}

@@ -144,24 +144,6 @@ TEST_F(AbstractTaskBaseTest, TaskWithoutAWindowRunsAndLogsAndStoppingOneTerminat
     EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 0xFFFFFFFFu);
 }
 
-// A worker that has reported its end is not killed but waited for, and what it sends meanwhile is handled.
-TEST_F(AbstractTaskBaseTest, StoppingAWorkerThatReportedItsEndWaitsForIt)
-{
-    ScriptedTask task(&window, [&](ScriptedTask& self) {
-        self.OnError(L"x");
-        ::WaitForSingleObject(release.Get(), INFINITE);
-        DWORD_PTR result = 0;  // the time-out only ends the deadlock with a wait that handles no messages
-        ::SendMessageTimeoutW(window.GetHwnd(), UWM_TASK_PROGRESS, 0, 99, SMTO_NORMAL, 10000, &result);
-        return FALSE;
-    });
-    task.Start();
-    ASSERT_TRUE(PumpUntil([&] { return !window.Errors().empty(); }, 10000));
-    ::SetEvent(release.Get());
-    EXPECT_EQ(task.Stop(), TRUE);
-    EXPECT_EQ(ThreadExitCode(task.GetThreadId()), 2u) << "terminated after it had reported its end";
-    EXPECT_EQ(window.Progress(), (std::vector<int>{0, 99}));
-}
-
 // The owner stops a worker just as it finishes, with the worker's finish shifted a little each round so that some
 // rounds are decided each way. A run is killed only before its worker began to report its end (killed later, it
 // would leave the log's lock held and the next record would hang), and a worker whose owner decided to kill it

@@ -18,7 +18,8 @@ namespace {
 
 constexpr CorpusKind kOffers{"offer JSON", 4000000, 80, 800, 30000};
 const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
-const char* const kOthers[] = {"42", "true", "null", "[]", "{}", "{\"h\":\"inner\"}", "1e308"};
+const char* const kOthers[] = {"42", "true", "null", "[]", "{}", "{\"h\":\"inner\"}", "1e308",
+                                "0.0000000001e-2147483639"};  // beyond the int range with the fraction
 const std::pair<std::string, std::string> kPieces[] = {  // JSON and the text it stands for
     {"Kestrafin ", "Kestrafin "}, {"<b>b</b>", "<b>b</b>"}, {"\\\"", "\""}, {"\\\\", "\\"}, {"\\n", "\n"},
     {"\\u00e9", "\xC3\xA9"}, {"\\uD834\\uDD1E", "\xF0\x9D\x84\x9E"}, {"\\u0000", std::string(1, '\0')},

@@ -78,6 +78,8 @@ TEST_F(OfferTutorialTest, KeysInStringOrderFillTheTemplateThatABrokenDescription
         {page + "{{offer.t1}}", R"({"h":"shown","t1":)" + nested + "}", "<p>shown</p>", "deeply nested member"},
         {page, nested, page, "deeply nested root"},
         {page, std::string(500000, '['), page, "never closed"},
+        // An exponent that overflowed with the fraction's digits read far outside the reader's table of powers.
+        {page, R"({"h": 0.0000000001e-2147483639})", "<p></p>", "exponent beyond the int range"},
         {"{{offer.i2}}", R"({"i2":"no picture"})", "no picture", "picture key without a picture"},
         {"{{offer.i2}}", R"({"h":"x"})", "{{offer.i2}}", "picture key without its member"}};
     for (const auto& item : cases)

@@ -108,6 +108,18 @@ TEST_F(OfferTutorialTest, PatternAndTokenMakeTheSearchTexts)
         << "without a token the placeholder itself is searched";
 }
 
+// A token and a placeholder of megabytes, in a template of megabytes: a search that compared the whole needle
+// at each place took hours, the same page takes a blink (the case's watchdog holds it).
+TEST_F(OfferTutorialTest, TokenAndPlaceholderOfMegabytesAreFoundInATemplateOfMegabytes)
+{
+    const size_t mib = 1 << 20;
+    m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID IN (166, 168);");
+    m_database.AddText("0", kTagToken, std::string(mib, 't') + "#");
+    m_database.AddText("0", kPattern, std::string(3 * mib, 'a') + "$1" + std::string(2 * mib, 't') + "#");
+    const std::string html = Build(std::string(6 * mib, 'a') + "h" + std::string(mib, 't') + "offer|", R"({"h":"X"})");
+    EXPECT_TRUE(html == std::string(3 * mib, 'a') + "X|") << html.size();
+}
+
 // Each value holds the next key's placeholder 64 times: 64^3 copies of the last 128 bytes would make 32 MiB.
 TEST_F(OfferTutorialTest, PageThatKeysWouldMultiplyStopsAtItsLimitAndSaysWhich)
 {

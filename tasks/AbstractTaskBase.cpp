@@ -6,6 +6,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Utf8.h"
+#include "framework/VisibleText.h"
 #include "framework/logging/Logger.h"
 
 namespace {
@@ -61,7 +62,7 @@ BOOL AbstractTaskBase::Start()
     ::ResumeThread(handle);
     const HANDLE started[] = {m_entered.Get(), handle};
     WaitHandlingSentMessages(started, 2);
-    LOG_INFO << GetDescription() << "Task Started";
+    LOG_INFO << VisibleDescription() << "Task Started";
     return TRUE;
 }
 
@@ -93,7 +94,7 @@ void AbstractTaskBase::Suspend()
     // The event first: a worker that sees the request must find it reset.
     ::ResetEvent(m_mayRun.Get());
     m_suspendAsked = true;
-    LOG_INFO << GetDescription() << "Task Suspended";
+    LOG_INFO << VisibleDescription() << "Task Suspended";
 }
 
 void AbstractTaskBase::Resume()
@@ -101,7 +102,7 @@ void AbstractTaskBase::Resume()
     if (!IsRunning())
         return;
     ReleaseHold();
-    LOG_INFO << GetDescription() << "Task Resumed";
+    LOG_INFO << VisibleDescription() << "Task Resumed";
 }
 
 void AbstractTaskBase::ReleaseHold()
@@ -165,14 +166,15 @@ unsigned AbstractTaskBase::RunOnWorker()
         return 0;
     } catch (const std::exception& exception) {
         ClaimEnd();
-        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << exception.what();
+        LOG_RUN_ERROR << VisibleDescription() << "Threaded Task Error :"
+                      << Win32xx::VisibleText(Win32xx::Utf8ToWide(exception.what()));
         OnError(Win32xx::Utf8ToWide(exception.what()));
         return 2;
     } catch (...) {
         // Nothing may leave the thread's procedure: the runtime would end the
         // whole program.
         ClaimEnd();
-        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << "unknown exception";
+        LOG_RUN_ERROR << VisibleDescription() << "Threaded Task Error :" << "unknown exception";
         OnError(L"unknown exception");
         return 2;
     }
@@ -190,18 +192,26 @@ void AbstractTaskBase::ClaimEnd()
 void AbstractTaskBase::OnFinish()
 {
     ClaimEnd();
-    LOG_INFO << GetDescription() << "Task Completed";
+    LOG_INFO << VisibleDescription() << "Task Completed";
     SendToWindow(UWM_TASK_FINISHED, 0);
 }
 
 void AbstractTaskBase::OnError(const std::wstring& message)
 {
+    // The box that the receiver shows and the record say the same: an entry
+    // name or an address from outside may hold a NUL or a line break.
+    const std::wstring visible = Win32xx::VisibleText(message);
     // The receiver takes the string over and deletes it.
-    auto text = std::make_unique<std::wstring>(message);
+    auto text = std::make_unique<std::wstring>(visible);
     ClaimEnd();
     if (SendToWindow(UWM_TASK_ERROR, reinterpret_cast<LPARAM>(text.get())))
         text.release();
-    LOG_ERROR << GetDescription() << "Task Error :" << message;
+    LOG_ERROR << VisibleDescription() << "Task Error :" << visible;
+}
+
+std::wstring AbstractTaskBase::VisibleDescription() const
+{
+    return Win32xx::VisibleText(GetDescription().str());
 }
 
 void AbstractTaskBase::SendProgress(int percent)

@@ -62,7 +62,7 @@ BOOL AbstractTaskBase::Start()
     ::ResumeThread(handle);
     const HANDLE started[] = {m_entered.Get(), handle};
     WaitHandlingSentMessages(started, 2);
-    LOG_INFO << VisibleDescription() << "Task Started";
+    LOG_INFO << GetDescription() << "Task Started";
     return TRUE;
 }
 
@@ -94,7 +94,7 @@ void AbstractTaskBase::Suspend()
     // The event first: a worker that sees the request must find it reset.
     ::ResetEvent(m_mayRun.Get());
     m_suspendAsked = true;
-    LOG_INFO << VisibleDescription() << "Task Suspended";
+    LOG_INFO << GetDescription() << "Task Suspended";
 }
 
 void AbstractTaskBase::Resume()
@@ -102,7 +102,7 @@ void AbstractTaskBase::Resume()
     if (!IsRunning())
         return;
     ReleaseHold();
-    LOG_INFO << VisibleDescription() << "Task Resumed";
+    LOG_INFO << GetDescription() << "Task Resumed";
 }
 
 void AbstractTaskBase::ReleaseHold()
@@ -166,7 +166,7 @@ unsigned AbstractTaskBase::RunOnWorker()
         return 0;
     } catch (const std::exception& exception) {
         ClaimEnd();
-        LOG_RUN_ERROR << VisibleDescription() << "Threaded Task Error :"
+        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :"
                       << Win32xx::VisibleText(Win32xx::Utf8ToWide(exception.what()));
         OnError(Win32xx::Utf8ToWide(exception.what()));
         return 2;
@@ -174,7 +174,7 @@ unsigned AbstractTaskBase::RunOnWorker()
         // Nothing may leave the thread's procedure: the runtime would end the
         // whole program.
         ClaimEnd();
-        LOG_RUN_ERROR << VisibleDescription() << "Threaded Task Error :" << "unknown exception";
+        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << "unknown exception";
         OnError(L"unknown exception");
         return 2;
     }
@@ -192,7 +192,7 @@ void AbstractTaskBase::ClaimEnd()
 void AbstractTaskBase::OnFinish()
 {
     ClaimEnd();
-    LOG_INFO << VisibleDescription() << "Task Completed";
+    LOG_INFO << GetDescription() << "Task Completed";
     SendToWindow(UWM_TASK_FINISHED, 0);
 }
 
@@ -206,13 +206,9 @@ void AbstractTaskBase::OnError(const std::wstring& message)
     ClaimEnd();
     if (SendToWindow(UWM_TASK_ERROR, reinterpret_cast<LPARAM>(text.get())))
         text.release();
-    LOG_ERROR << VisibleDescription() << "Task Error :" << visible;
+    LOG_ERROR << GetDescription() << "Task Error :" << visible;
 }
 
-std::wstring AbstractTaskBase::VisibleDescription() const
-{
-    return Win32xx::VisibleText(GetDescription().str());
-}
 
 void AbstractTaskBase::SendProgress(int percent)
 {

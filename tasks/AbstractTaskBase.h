@@ -122,9 +122,6 @@ protected:
     }
 
 private:
-    // GetDescription as a record shows it (framework/VisibleText.h).
-    std::wstring VisibleDescription() const;
-
     // How a run of the worker ends. It leaves Open exactly once, by a
     // compare-exchange: the worker claims Reported before its first word
     // about its end (the finish or error message and records, or leaving

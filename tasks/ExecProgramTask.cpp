@@ -24,8 +24,11 @@ ExecProgramTask::~ExecProgramTask()
 
 Win32xx::CString ExecProgramTask::GetDescription() const
 {
-    return L"[ExecProgramTask] \n PARAMETERS: " + m_parameters + L"\n COMMAND : " + GetCommand() +
-           L"\n LAUNCHDIR : " + GetLaunchFolder() + L" ";
+    // The description's own line breaks stay; the parameters and paths, which
+    // come from the resource database, show theirs escaped.
+    const auto shown = [](const Win32xx::CString& text) { return Win32xx::CString(Win32xx::VisibleText(text.str())); };
+    return L"[ExecProgramTask] \n PARAMETERS: " + shown(m_parameters) + L"\n COMMAND : " + shown(GetCommand()) +
+           L"\n LAUNCHDIR : " + shown(GetLaunchFolder()) + L" ";
 }
 
 BOOL ExecProgramTask::OnStart()
@@ -41,7 +44,7 @@ BOOL ExecProgramTask::OnStart()
         }
         if (GetInputTask())
             SetCommand(GetInputTask()->GetStringResult());
-        LOG_INFO << Win32xx::VisibleText(GetDescription().str());
+        LOG_INFO << GetDescription();
 
         Win32xx::CScopedHandle process;
         if (!LaunchVerified(process)) {

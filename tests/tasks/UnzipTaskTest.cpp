@@ -87,10 +87,15 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
         {"file before its folder", {ZipItem::File("first.txt", "1"), ZipItem::File("x/y.txt", "y")},
          L"Win32xx::CFileException", {L"first.txt"}},
     };
-    for (const auto& [unsafe, verdict] : kEntryNames)
+    for (const auto& [unsafe, verdict] : kEntryNames) {
+        std::wstring shown;  // as the box and the record show it: a control character as \u00XX
+        for (const wchar_t ch : Widen(unsafe))
+            shown += ch < 0x20 ? std::wstring{'\\', 'u', '0', '0', L"01"[ch >> 4], L"0123456789ABCDEF"[ch & 15]}
+                               : std::wstring(1, ch);
         if (verdict == kRefused)
             cases.push_back({unsafe, {ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")},
-                             L"Unsafe entry name in zip file :" + Widen(unsafe), {L"ok.txt"}});
+                             L"Unsafe entry name in zip file :" + shown, {L"ok.txt"}});
+    }
 
     // Undecodable entries (a wrong CRC, broken deflate data, encrypted), each more than two buffers long but the last.
     const std::string content = PatternBytes(1100000, 4);

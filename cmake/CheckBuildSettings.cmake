@@ -51,3 +51,13 @@ setup_require_trusted_address(SETUP_RESOURCE_ARCHIVE_URL "${SETUP_RESOURCE_ARCHI
 if(NOT "${SETUP_CONNECTIVITY_CHECK_URL}" STREQUAL "")
     setup_require_trusted_address(SETUP_CONNECTIVITY_CHECK_URL "${SETUP_CONNECTIVITY_CHECK_URL}")
 endif()
+
+# A build signed with a real code-signing certificate is a release. Without the
+# publisher's archive keys it would trust the test key pair that it makes in
+# its own folder, whose private key lies there for anyone who can read it.
+if(NOT "${SETUP_SIGNING_PKCS12}" STREQUAL "" AND "${SETUP_ARCHIVE_PUBLIC_KEY}" STREQUAL "")
+    message(FATAL_ERROR
+        "SETUP_SIGNING_PKCS12 makes this a release build, but SETUP_ARCHIVE_PUBLIC_KEY is empty: the program "
+        "would trust the test key that the build makes in its own folder. Give SETUP_ARCHIVE_PUBLIC_KEY the "
+        "publisher's public key files (PEM, ;-separated); see docs/security.md, \"Keys for a release\".")
+endif()

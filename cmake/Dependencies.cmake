@@ -1,6 +1,6 @@
-# Third-party code: zlib from the MinGW package, SQLite and minizip built from
-# Debian's source packages (fetched into a git-ignored cache at configure time),
-# RapidJSON headers, GoogleTest from Debian's source.
+# Third-party code: zlib from the MinGW package, SQLite, minizip and RapidJSON
+# from Debian's source packages (fetched into a git-ignored cache at configure
+# time), GoogleTest from Debian's source. docs/dependencies.md lists them.
 
 set(SETUP_DEPS_CACHE "${CMAKE_SOURCE_DIR}/.deps" CACHE PATH "Cache of fetched third-party sources")
 # Wherever the cache lies, its path does not reach the outputs.
@@ -9,7 +9,7 @@ execute_process(
     COMMAND bash "${CMAKE_SOURCE_DIR}/tools/deps/fetch-sources.sh" "${SETUP_DEPS_CACHE}"
     RESULT_VARIABLE fetch_result)
 if(NOT fetch_result EQUAL 0)
-    message(FATAL_ERROR "Fetching the SQLite and minizip sources failed (see above). "
+    message(FATAL_ERROR "Fetching the SQLite, minizip and RapidJSON sources failed (see above). "
                         "Run tools/setup-machine.sh first on a new machine.")
 endif()
 
@@ -36,12 +36,9 @@ target_compile_options(minizip PRIVATE -w)
 target_compile_definitions(minizip PRIVATE UNZ_BUFSIZE=262144)
 target_link_libraries(minizip PUBLIC zlib)
 
-# RapidJSON is header-only. Its Debian headers sit in /usr/include, which must
-# not be on a cross compiler's include path, so only its own folder is exposed.
-file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/rapidjson-include")
-file(CREATE_LINK /usr/include/rapidjson "${CMAKE_BINARY_DIR}/rapidjson-include/rapidjson" SYMBOLIC)
+# RapidJSON is header-only: the fetched headers, with Debian's fixes.
 add_library(rapidjson INTERFACE)
-target_include_directories(rapidjson SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/rapidjson-include")
+target_include_directories(rapidjson SYSTEM INTERFACE "${SETUP_DEPS_CACHE}/rapidjson/include")
 
 if(BUILD_TESTING)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "TextSearch.h"
+
 namespace Win32xx {
 
 namespace detail {
@@ -13,18 +15,19 @@ namespace detail {
 // than `maxSize`; sets `stopped` then and leaves that occurrence and the ones
 // after it as they are. The result is built in a new string: replacing in
 // place moves the rest of the text at every occurrence, which takes minutes
-// on a long text with many.
+// on a long text with many. The search is linear too (TextSearch.h).
 template <typename Text>
 int ReplaceUpTo(Text& text, const Text& search, const Text& value, size_t maxSize, bool& stopped)
 {
     stopped = false;
-    if (search.empty())
+    if (search.empty() || search.size() > text.size())
         return 0;
+    const TextSearch<Text> finder(search);
     Text replaced;
     int count = 0;
     size_t copied = 0;
     size_t length = text.size();  // with the replacements made so far
-    for (size_t at = text.find(search); at != Text::npos; at = text.find(search, copied)) {
+    for (size_t at = finder.FindIn(text, 0); at != Text::npos; at = finder.FindIn(text, copied)) {
         if (value.size() > search.size() && length + (value.size() - search.size()) > maxSize) {
             stopped = true;
             break;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ResourceManager.h"
+#include "framework/VisibleText.h"
 #include "framework/logging/Logger.h"
 #include "res/resource.h"
 
@@ -101,7 +102,7 @@ void SelectLangDialog::OnOK()
         return;  // nothing chosen: the dialog stays
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     resources.setCurrentLanguage(selected->second);
-    LOG_INFO << "Language Selected :" << resources.currentLanguage().englishName;
+    LOG_INFO << "Language Selected :" << Win32xx::VisibleText(resources.currentLanguage().englishName);
     if (createSteps)
         createSteps();
     if (IsWindow())

@@ -6,6 +6,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Utf8.h"
+#include "framework/VisibleText.h"
 #include "framework/logging/Logger.h"
 
 namespace {
@@ -168,7 +169,8 @@ unsigned AbstractTaskBase::RunOnWorker()
         return 0;
     } catch (const std::exception& exception) {
         ClaimEnd();
-        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << exception.what();
+        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :"
+                      << Win32xx::VisibleText(Win32xx::Utf8ToWide(exception.what()));
         OnError(Win32xx::Utf8ToWide(exception.what()));
         return 2;
     } catch (...) {
@@ -199,13 +201,17 @@ void AbstractTaskBase::OnFinish()
 
 void AbstractTaskBase::OnError(const std::wstring& message)
 {
+    // The box that the receiver shows and the record say the same: an entry
+    // name or an address from outside may hold a NUL or a line break.
+    const std::wstring visible = Win32xx::VisibleText(message);
     // The receiver takes the string over and deletes it.
-    auto text = std::make_unique<std::wstring>(message);
+    auto text = std::make_unique<std::wstring>(visible);
     ClaimEnd();
     if (SendToWindow(UWM_TASK_ERROR, reinterpret_cast<LPARAM>(text.get())))
         text.release();
-    LOG_ERROR << GetDescription() << "Task Error :" << message;
+    LOG_ERROR << GetDescription() << "Task Error :" << visible;
 }
+
 
 void AbstractTaskBase::SendProgress(int percent)
 {

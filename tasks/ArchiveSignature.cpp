@@ -7,6 +7,8 @@
 #include "ArchiveSignatureLayout.h"
 #include "framework/CngHash.h"
 #include "framework/CngKey.h"
+#include "framework/Exception.h"
+#include "framework/logging/Logger.h"
 
 namespace {
 
@@ -32,6 +34,15 @@ std::vector<BYTE> PublicKeyBlob(const ArchivePublicKey& key)
     return blob;
 }
 
+// The start of a key's X coordinate in hexadecimal, which names it in a record.
+std::string KeyName(const ArchivePublicKey& key)
+{
+    std::string name;
+    for (size_t at = 0; at < 8; ++at)
+        name += {"0123456789abcdef"[key[at] >> 4], "0123456789abcdef"[key[at] & 15]};
+    return name;
+}
+
 }  // namespace
 
 bool ArchiveSignatureVerifies(const unsigned char* bytes, std::size_t size, const std::vector<ArchivePublicKey>& keys)
@@ -42,7 +53,21 @@ bool ArchiveSignatureVerifies(const unsigned char* bytes, std::size_t size, cons
     const std::vector<BYTE> digest = Sha256Of(bytes, found->signedSize);
     const std::vector<BYTE> signature(found->signature.begin(), found->signature.end());
     const Win32xx::CCngAlgorithm ecdsa(BCRYPT_ECDSA_P256_ALGORITHM);
-    return std::any_of(keys.begin(), keys.end(), [&](const ArchivePublicKey& key) {
-        return Win32xx::CCngKey(ecdsa, BCRYPT_ECCPUBLIC_BLOB, PublicKeyBlob(key)).VerifySignature(digest, signature);
-    });
+    for (size_t index = 0; index < keys.size(); ++index) {
+        // A key that the platform refuses (not a point of the curve) is
+        // skipped: the others must still verify, or a rotation would fail
+        // for one bad key.
+        std::optional<Win32xx::CCngKey> key;
+        try {
+            key.emplace(ecdsa, BCRYPT_ECCPUBLIC_BLOB, PublicKeyBlob(keys[index]));
+        } catch (const Win32xx::CWinException& refused) {
+            LOG_ERROR << "Trusted archive key " << index + 1 << " of " << keys.size() << " (" << KeyName(keys[index])
+                      << "...) refused by the platform, skipped: " << refused.GetText() << " (error "
+                      << refused.GetError() << ")";
+            continue;
+        }
+        if (key->VerifySignature(digest, signature))
+            return true;
+    }
+    return false;
 }

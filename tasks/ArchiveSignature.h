@@ -12,6 +12,7 @@
 using ArchivePublicKey = std::array<std::uint8_t, 64>;
 
 // Whether the archive `bytes` carries a signature that one of `keys` made.
-// False without a signature and for one that no key made. Raises
-// Win32xx::CWinException when the platform cannot verify at all.
+// False without a signature and for one that no key made. A key that the
+// platform refuses to import is skipped, with an error record that names it.
+// Raises Win32xx::CWinException when the platform cannot verify at all.
 bool ArchiveSignatureVerifies(const unsigned char* bytes, std::size_t size, const std::vector<ArchivePublicKey>& keys);

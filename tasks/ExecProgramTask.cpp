@@ -9,6 +9,7 @@
 #include "TempFolders.h"
 #include "framework/Exception.h"
 #include "framework/Utf8.h"
+#include "framework/VisibleText.h"
 #include "framework/logging/Logger.h"
 
 ExecProgramTask::ExecProgramTask(std::shared_ptr<AbstractTaskBase> inputTask) : AbstractTaskBase(nullptr)
@@ -23,8 +24,11 @@ ExecProgramTask::~ExecProgramTask()
 
 Win32xx::CString ExecProgramTask::GetDescription() const
 {
-    return L"[ExecProgramTask] \n PARAMETERS: " + m_parameters + L"\n COMMAND : " + GetCommand() +
-           L"\n LAUNCHDIR : " + GetLaunchFolder() + L" ";
+    // The description's own line breaks stay; the parameters and paths, which
+    // come from the resource database, show theirs escaped.
+    const auto shown = [](const Win32xx::CString& text) { return Win32xx::CString(Win32xx::VisibleText(text.str())); };
+    return L"[ExecProgramTask] \n PARAMETERS: " + shown(m_parameters) + L"\n COMMAND : " + shown(GetCommand()) +
+           L"\n LAUNCHDIR : " + shown(GetLaunchFolder()) + L" ";
 }
 
 BOOL ExecProgramTask::OnStart()
@@ -56,7 +60,7 @@ BOOL ExecProgramTask::OnStart()
         DWORD exitCode = 0;
         ::GetExitCodeProcess(process.Get(), &exitCode);
         SetResult(std::make_unique<Any::Derived<unsigned long>>(exitCode));
-        LOG_INFO << m_command << " Exit code: " << static_cast<unsigned long>(exitCode);
+        LOG_INFO << Win32xx::VisibleText(m_command.str()) << " Exit code: " << static_cast<unsigned long>(exitCode);
         return TRUE;
     } catch (const std::exception& exception) {
         OnError(Win32xx::Utf8ToWide(exception.what()));
@@ -77,19 +81,20 @@ bool ExecProgramTask::LaunchVerified(Win32xx::CScopedHandle& process) const
 
 bool ExecProgramTask::OpenVerified(Win32xx::CFile& program) const
 {
+    const std::wstring shownCommand = Win32xx::VisibleText(m_command.str());
     try {
         // modeRead shares for reading only: writing, renaming and deleting
         // are refused while the file is open.
         program.Open(m_command, Win32xx::CFile::modeRead);
         const Sha256Digest digest = Sha256OfFile(program);
         if (Sha256TextMatches(*m_expectedDigest, digest)) {
-            LOG_INFO << m_command << " SHA-256 verified: " << Sha256Text(digest);
+            LOG_INFO << shownCommand << " SHA-256 verified: " << Sha256Text(digest);
             return true;
         }
-        LOG_ERROR << m_command << " SHA-256 " << Sha256Text(digest) << " differs from the expected "
-                  << *m_expectedDigest;
+        LOG_ERROR << shownCommand << " SHA-256 " << Sha256Text(digest) << " differs from the expected "
+                  << Win32xx::VisibleText(Win32xx::Utf8ToWide(*m_expectedDigest));
     } catch (const Win32xx::CException& exception) {
-        LOG_ERROR << m_command << " cannot be verified: " << (exception.GetText() ? exception.GetText() : L"")
+        LOG_ERROR << shownCommand << " cannot be verified: " << (exception.GetText() ? exception.GetText() : L"")
                   << " (error " << exception.GetError() << ")";
     }
     return false;

@@ -7,7 +7,8 @@ PACKAGES=(
     cmake ninja-build git python3 tcl                 # build tools; tcl generates the SQLite amalgamation
     g++ gcc                                            # native build of the content tool and the amalgamation
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # the Windows cross compiler
-    libz-mingw-w64-dev zlib1g-dev rapidjson-dev googletest dpkg-dev  # zlib1g-dev: the native content tool
+    libz-mingw-w64-dev zlib1g-dev googletest dpkg-dev  # zlib1g-dev: the native content tool
+    patch                                              # Debian's fixes to the fetched sources
     wine wine64 xvfb x11-apps x11-utils imagemagick xauth fonts-dejavu-core locales  # the Wine bench, screenshots, test locales
     chromium                                           # renders the offer page's HTML in the offer test
     osslsigncode openssl                               # Authenticode signing, the build's test certificate

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -19,6 +20,7 @@ namespace {
 
 constexpr CorpusKind kDamagedFiles{"database files", 2000000, 35, 350, 60000};
 constexpr CorpusKind kOddRows{"database rows", 2500000, 35, 250, 60000};
+constexpr CorpusKind kUnindexed{"unindexed databases", 2700000, 4, 40, 60000};
 const char* const kCodes[] = {"0", "1033", "1037", "", "\xFF", "\xC3\xA9", "\xED\xA0\x80", "1033 "};
 const char* const kAbbreviations[] = {"EN", nullptr, "\xC3", "$(^LangID)$(^LangID)"};
 const char* const kTexts[] = {"", "bad \xC3 \xFF, \xED\xA0\x80 surrogate, \xC0\x80 overlong, \xF4\x90",
@@ -133,7 +135,40 @@ std::string RunCase(const std::wstring& path, unsigned seed, bool damaged)
     return FatalStopCount() == fatalStops ? "opened" : "fatal stop";
 }
 
+// No index, and one value's rows copied 16 to 32 thousand times in both tables: a lookup of another language or
+// type that scanned one table once per row of the other took seconds, each.
+std::string RunUnindexedCase(const std::wstring& path, unsigned seed)
+{
+    std::mt19937 random(seed);
+    const int id = Pick(random, kIds), type = Chance(random, 50) ? RESOURCE_TEXT : RESOURCE_PICTURE;
+    const std::string bytes = "value of " + std::to_string(seed);
+    {
+        TestDatabase database(path);
+        database.Execute("DROP TABLE RESOURCE_DEF; CREATE TABLE RESOURCE_DEF (RES_DEF_ID, RES_NAME, RES_TYPE);"
+                         "PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY; BEGIN;");
+        database.AddLanguage(Pick(random, kCodes), "\xD7\xA2", nullptr, "EN", 0);
+        type == RESOURCE_TEXT ? database.AddText(Pick(random, kCodes), id, bytes)
+                              : database.AddPicture(Pick(random, kCodes), id, bytes);
+        for (size_t doubling = 14 + Below(random, 2); doubling > 0; --doubling)
+            database.Execute("INSERT INTO RESOURCE_DEF SELECT * FROM RESOURCE_DEF;"
+                             "INSERT INTO RESOURCE_VALUE SELECT * FROM RESOURCE_VALUE;");
+        database.Execute("COMMIT;");
+    }
+    const std::map<int, std::set<std::string>> stored{{id, {bytes}}};
+    ResourceManager resources(path.c_str());
+    const std::vector<std::wstring> first = AskEverything(resources, &stored);
+    EXPECT_TRUE(AskEverything(resources, nullptr) == first) << "a second round answered differently";
+    const bool found = std::count(first.begin(), first.end(), std::wstring(bytes.begin(), bytes.end())) > 0;
+    return found ? "found" : "missed";
+}
+
 }  // namespace
+
+TEST(DatabaseCorpusTest, UnindexedDatabasesWithRepeatedIdsAnswerEveryLookup)
+{
+    const TempFolder folder(L"corpus-db");
+    RunCorpus(kUnindexed, [&folder](unsigned seed) { return RunUnindexedCase(folder / L"case.db", seed); });
+}
 
 TEST(DatabaseCorpusTest, DamagedFilesAnswerEveryLookupOrStopCleanly)
 {

@@ -17,8 +17,10 @@ namespace robustness {
 namespace {
 
 constexpr CorpusKind kOffers{"offer JSON", 4000000, 80, 800, 30000};
+constexpr CorpusKind kPatterns{"offer patterns", 4500000, 12, 120, 30000};
 const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
-const char* const kOthers[] = {"42", "true", "null", "[]", "{}", "{\"h\":\"inner\"}", "1e308"};
+const char* const kOthers[] = {"42", "true", "null", "[]", "{}", "{\"h\":\"inner\"}", "1e308",
+                                "0.0000000001e-2147483639"};  // beyond the int range with the fraction
 const std::pair<std::string, std::string> kPieces[] = {  // JSON and the text it stands for
     {"Kestrafin ", "Kestrafin "}, {"<b>b</b>", "<b>b</b>"}, {"\\\"", "\""}, {"\\\\", "\\"}, {"\\n", "\n"},
     {"\\u00e9", "\xC3\xA9"}, {"\\uD834\\uDD1E", "\xF0\x9D\x84\x9E"}, {"\\u0000", std::string(1, '\0')},
@@ -99,6 +101,7 @@ protected:
     }
 
     std::string RunCase(unsigned seed);
+    std::string RunPatternCase(unsigned seed);
 
     testing_support::TempFolder m_folder{L"corpus-offer"};
     TestDatabase m_database{m_folder / L"resources.db"};
@@ -140,7 +143,46 @@ std::string OfferJsonCorpusTest::RunCase(unsigned seed)
                                                         : html == templateText ? "template kept" : "filled";
 }
 
+// Long runs of one letter in the token, the pattern and the template, and near misses of the placeholders: where
+// a search compares the whole needle at each place, each key costs hours. Only the key and the tag break the runs,
+// and '|' parts the template: each part that is a whole placeholder takes its value, nothing else changes.
+std::string OfferJsonCorpusTest::RunPatternCase(unsigned seed)
+{
+    std::mt19937 random(seed);
+    const auto run = [&random] { return std::string(Below(random, Chance(random, 50) ? 1 << 20 : 9), 'a'); };
+    const std::string token = run() + "e", before = run(), after = run(), tag = "OO";
+    m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID IN (166, 168, 38, 40);");
+    m_database.AddText("0", 166, token);
+    m_database.AddText("0", 168, before + "$1" + after + token);
+    std::string json = "{", templateText, expected;
+    for (const char* key : kKeys)
+        json += (json.size() > 1 ? ",\"" : "\"") + std::string(key) + "\":\"<" + key + ">\"";
+    while (templateText.size() < (4u << 20) && !Chance(random, 5)) {
+        const std::string key = Pick(random, kKeys), placeholder = before + key + after + tag;
+        const size_t pick = Below(random, 3);
+        const std::string part = pick == 0   ? placeholder
+                                 : pick == 1 ? placeholder.substr(0, Below(random, placeholder.size()))
+                                             : before + run() + key + after + "a" + run() + tag;
+        templateText += part + "|";
+        expected += (part == placeholder ? "<" + key + ">" : part) + "|";
+    }
+    m_database.AddText("1033", kTemplate, templateText);
+    m_database.AddText("1033", kJson, json + "}");
+    OfferTutorial tutorial(m_resources.get());
+    tutorial.LoadPlaceholders();
+    tutorial.offerTag = tag, tutorial.jsonTextId = kJson, tutorial.templateId = kTemplate;
+    tutorial.BuildHtml();
+    EXPECT_TRUE(tutorial.html == expected) << "the placeholders of " << before.size() << "+" << after.size() << "+"
+                                           << token.size() << " bytes were not replaced as the template says";
+    return before.size() + after.size() + token.size() > (1 << 20) ? "long" : "short";
+}
+
 }  // namespace
+
+TEST_F(OfferJsonCorpusTest, PlaceholdersOfLongRunsFillOnlyTheirOwnParts)
+{
+    RunCorpus(kPatterns, [this](unsigned seed) { return RunPatternCase(seed); });
+}
 
 TEST_F(OfferJsonCorpusTest, OfferDescriptionsFillTheTemplateWithinItsLimitOrLeaveIt)
 {

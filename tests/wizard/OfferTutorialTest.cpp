@@ -78,6 +78,8 @@ TEST_F(OfferTutorialTest, KeysInStringOrderFillTheTemplateThatABrokenDescription
         {page + "{{offer.t1}}", R"({"h":"shown","t1":)" + nested + "}", "<p>shown</p>", "deeply nested member"},
         {page, nested, page, "deeply nested root"},
         {page, std::string(500000, '['), page, "never closed"},
+        // An exponent that overflowed with the fraction's digits read far outside the reader's table of powers.
+        {page, R"({"h": 0.0000000001e-2147483639})", "<p></p>", "exponent beyond the int range"},
         {"{{offer.i2}}", R"({"i2":"no picture"})", "no picture", "picture key without a picture"},
         {"{{offer.i2}}", R"({"h":"x"})", "{{offer.i2}}", "picture key without its member"}};
     for (const auto& item : cases)
@@ -104,6 +106,18 @@ TEST_F(OfferTutorialTest, PatternAndTokenMakeTheSearchTexts)
     m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID = 166;");
     EXPECT_EQ(Build("<h> <#TAG#.h>", R"({"h":"X"})", "ignored"), "X <#TAG#.h>")
         << "without a token the placeholder itself is searched";
+}
+
+// A token and a placeholder of megabytes, in a template of megabytes: a search that compared the whole needle
+// at each place took hours, the same page takes a blink (the case's watchdog holds it).
+TEST_F(OfferTutorialTest, TokenAndPlaceholderOfMegabytesAreFoundInATemplateOfMegabytes)
+{
+    const size_t mib = 1 << 20;
+    m_database.Execute("DELETE FROM RESOURCE_VALUE WHERE RES_DEF_ID IN (166, 168);");
+    m_database.AddText("0", kTagToken, std::string(mib, 't') + "#");
+    m_database.AddText("0", kPattern, std::string(3 * mib, 'a') + "$1" + std::string(2 * mib, 't') + "#");
+    const std::string html = Build(std::string(6 * mib, 'a') + "h" + std::string(mib, 't') + "offer|", R"({"h":"X"})");
+    EXPECT_TRUE(html == std::string(3 * mib, 'a') + "X|") << html.size();
 }
 
 // Each value holds the next key's placeholder 64 times: 64^3 copies of the last 128 bytes would make 32 MiB.

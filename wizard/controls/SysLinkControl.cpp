@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "LinkAddress.h"
+#include "framework/VisibleText.h"
 #include "framework/logging/Logger.h"
 
 LRESULT SysLinkControl::OnNotifyReflect(WPARAM, LPARAM lParam)
@@ -14,6 +15,6 @@ LRESULT SysLinkControl::OnNotifyReflect(WPARAM, LPARAM lParam)
     if (IsOpenableLinkAddress(link->item.szUrl))
         ::ShellExecuteW(nullptr, L"open", link->item.szUrl, nullptr, nullptr, SW_SHOWNORMAL);
     else
-        LOG_WARNING << "Link not opened, not a web or mail address: " << link->item.szUrl;
+        LOG_WARNING << "Link not opened, not a web or mail address: " << Win32xx::VisibleText(link->item.szUrl);
     return 0;
 }

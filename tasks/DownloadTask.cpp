@@ -10,6 +10,7 @@
 #include "TempFolders.h"
 #include "WorkFolder.h"
 #include "framework/ScopedHandle.h"
+#include "framework/VisibleText.h"
 #include "framework/logging/Logger.h"
 
 namespace {
@@ -69,7 +70,9 @@ DownloadTask::~DownloadTask()
 Win32xx::CString DownloadTask::GetDescription() const
 {
     Win32xx::CString text;
-    text.Format(L"[DownloadTask] URL: %s ", GetUrl().c_str());
+    // The address comes from the resource database: its control characters
+    // must not make a line of the log that reads as a record.
+    text.Format(L"[DownloadTask] URL: %s ", Win32xx::VisibleText(GetUrl().str()).c_str());
     return text;
 }
 

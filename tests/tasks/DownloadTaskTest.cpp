@@ -81,6 +81,7 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
     std::vector<Case> cases = {
         {file, nothing, TempPath(), L"Error downloading resource,Please check your internet connection!", nullptr},
         {L"not a url", check, TempPath(), L"Invalid Url :not a url.", nullptr},
+        {L"not\na url", check, TempPath(), L"Invalid Url :not\\u000Aa url.", nullptr},
         {file, check, TempPath(), L"Invalid Url :.", std::make_shared<ResultTask>(5ul)},
         {file, check, TempPath() + std::wstring(270, L'x'), L"Could not create a temporary folder for the download.",
          nullptr},
@@ -101,6 +102,9 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
         EXPECT_TRUE(DownloadFolders().empty());
     }
     EXPECT_EQ(server.RequestCount("/file.zip") + server.RequestCount("/folder/"), 0);
+    // The address in the task's records as in its error: no line of the log that reads as a record of its own.
+    const std::vector<std::string> started = MessagesFrom("AbstractTaskBase::Start");
+    EXPECT_EQ(std::count(started.begin(), started.end(), "[DownloadTask] URL: not\\u000Aa url Task Started"), 1);
 }
 
 // As urlmon drives the callback: only data codes with a known total count, each percent sent once, rising.

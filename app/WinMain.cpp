@@ -9,7 +9,6 @@
 #include "LogSetup.h"
 #include "SingleInstance.h"
 #include "framework/logging/Logger.h"
-#include "resources/BootstrapDlls.h"
 
 // By the time this runs, the entry point has restricted the DLL search to
 // System32 (EntryPoint.cpp).
@@ -26,8 +25,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         SetUpLogging();
         LOG_INFO << "Setup Started";
         ::InitCommonControls();
-        // Loads the bootstrap's DLLs while this thread builds the first window.
-        StartLoadingBootstrapDlls();
 
         int exitCode = app->Run();
         if (FatalStopRequested())

@@ -24,6 +24,8 @@ class Table {
 public:
     explicit Table(std::string title) : m_title(std::move(title)) {}
     void Note(const std::string& text) { m_notes.push_back(text); }
+    // A line among the figures that heads the rows after it.
+    void Section(const std::string& text) { m_rows.push_back(text); }
     // A measured figure: its median and the single runs.
     void Figure(const std::string& label, double median, const std::vector<double>& runs, const std::string& unit);
     // A ratio and its goal (a lower bound); goal <= 0 prints no goal.

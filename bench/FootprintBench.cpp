@@ -9,16 +9,15 @@
 
 #include <psapi.h>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-#include "Automation.h"
 #include "BenchSupport.h"
+#include "DemoContent.h"
+#include "DemoWizard.h"
 #include "LinkerMap.h"
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
@@ -30,35 +29,6 @@ namespace {
 
 constexpr double kSizeGoal = 1.2e6;          // bytes
 constexpr double kWorkingSetGoal = 40e6;     // bytes
-constexpr DWORD kStepTimeoutMs = 60000;
-constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
-constexpr wchar_t kWizard[] = L"Kestrafin Setup (V3.2)";
-constexpr int kNextButton = 1009;
-
-// The demo's resources.db with the installer addresses (resources 56 and 61)
-// moved to this benchmark's server; empty on failure.
-std::string DatabaseForServer(const std::wstring& folder)
-{
-    const std::wstring path = folder + L"\\resources.db";
-    testing_support::WriteFileBytes(
-        path, testing_support::ReadFileBytes(testing_support::BuildPath(L"content\\resources.db")));
-    sqlite3* database = nullptr;
-    bool ok = sqlite3_open(testing_support::Narrow(path).c_str(), &database) == SQLITE_OK;
-    const char* const update =
-        "UPDATE BLOB SET DATA = CAST(?1 AS BLOB) WHERE BLOB_ID IN "
-        "(SELECT BLOB_ID FROM RESOURCE_VALUE WHERE RES_DEF_ID = ?2)";
-    for (const auto& [id, name] : {std::pair{56, "/KestrafinInstaller.exe"}, std::pair{61, "/PartnerInstaller.exe"}}) {
-        sqlite3_stmt* statement = nullptr;
-        const std::string url = testing_support::ArchiveServerUrl(name);
-        ok = ok && sqlite3_prepare_v2(database, update, -1, &statement, nullptr) == SQLITE_OK &&
-             sqlite3_bind_text(statement, 1, url.c_str(), -1, SQLITE_TRANSIENT) == SQLITE_OK &&
-             sqlite3_bind_int(statement, 2, id) == SQLITE_OK && sqlite3_step(statement) == SQLITE_DONE &&
-             sqlite3_changes(database) > 0;
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(database);
-    return ok ? testing_support::ReadFileBytes(path) : std::string();
-}
 
 // Follows a process's peak working set until stopped; the last reading
 // before the process ends is its peak.
@@ -108,11 +78,6 @@ private:
     std::thread m_thread;
 };
 
-bool WaitForNextCaption(HWND wizard, const std::wstring& caption)
-{
-    return winauto::WaitUntil([&] { return winauto::ControlText(wizard, kNextButton) == caption; }, kStepTimeoutMs);
-}
-
 // The stages of a run at which the working set is read, in their order.
 enum Stage { kLanguageStage, kWelcomePage, kOfferPage, kFinishPage, kStageCount };
 constexpr const char* kStageNames[kStageCount] = {"language dialog (after download and extraction)", "welcome page",
@@ -159,27 +124,17 @@ size_t MeasureRun(const std::wstring& program, const std::wstring& temp, StageRe
     options.environment = {{L"TMP", temp + L"\\"}, {L"TEMP", temp + L"\\"}};
     testing_support::ChildProcess process(program, options);
     PeakSampler sampler(process.Id());
-    const HWND languages = winauto::WaitForWindow(kLanguageDialog, kStepTimeoutMs, process.Id());
-    if (!languages)
-        return 0;
-    stages.Read(kLanguageStage, sampler);
-    winauto::Click(languages, IDOK);
-    const HWND wizard = winauto::WaitForWindow(kWizard, kStepTimeoutMs, process.Id());
-    if (!wizard)
-        return 0;
-    stages.Read(kWelcomePage, sampler);
-    winauto::Click(wizard, kNextButton);
-    if (!WaitForNextCaption(wizard, L"Accept"))
-        return 0;
-    stages.Read(kOfferPage, sampler);
-    winauto::Click(wizard, kNextButton);
-    if (!WaitForNextCaption(wizard, L"Finish"))
-        return 0;
-    stages.Read(kFinishPage, sampler);  // also a last reading with every task done
-    winauto::Click(wizard, kNextButton);
-    if (!process.Wait(kStepTimeoutMs) || process.ExitCode() != 0)
-        return 0;
-    return sampler.Peak();
+    const bool walked = bench::WalkDemoWizard(process, [&](bench::DemoStage stage, HWND) {
+        switch (stage) {
+        case bench::DemoStage::LanguageDialog: stages.Read(kLanguageStage, sampler); break;
+        case bench::DemoStage::WelcomePage: stages.Read(kWelcomePage, sampler); break;
+        case bench::DemoStage::OfferPage: stages.Read(kOfferPage, sampler); break;
+        // Also a last reading with every task done.
+        case bench::DemoStage::FinishPage: stages.Read(kFinishPage, sampler); break;
+        default: break;
+        }
+    });
+    return walked ? sampler.Peak() : 0;
 }
 
 // The program's size by library or object file, from the linker's map.
@@ -212,18 +167,15 @@ int main(int argc, char** argv)
     if (!bench::UsesOwnPort("footprint"))
         return 1;
     testing_support::TempFolder root(L"bench-footprint");
-    const std::string database = DatabaseForServer(root.Path());
-    const std::string installer = testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe"));
-    if (database.empty() || installer.empty()) {
-        std::printf("footprint: content\\resources.db or recorder.exe missing or unusable\n");
+    const bench::DemoFiles demo = bench::ReadDemoFiles(root.Path(), "footprint");
+    if (demo.database.empty())
         return 1;
-    }
     using testing_support::LoopbackHttpServer;
     LoopbackHttpServer server(testing_support::ArchivePort());
     server.Serve(testing_support::ArchivePath(), LoopbackHttpServer::Body(
-        testing_support::BuildSignedZip({testing_support::ZipItem::File("resources.db", database)})));
-    server.Serve("/KestrafinInstaller.exe", LoopbackHttpServer::Body(installer));
-    server.Serve("/PartnerInstaller.exe", LoopbackHttpServer::Body(installer));
+        testing_support::BuildSignedZip({testing_support::ZipItem::File("resources.db", demo.database)})));
+    server.Serve("/KestrafinInstaller.exe", LoopbackHttpServer::Body(demo.installer));
+    server.Serve("/PartnerInstaller.exe", LoopbackHttpServer::Body(demo.installer));
 
     // This build's program, and another build's (a comparison) when named:
     // their runs alternate.

@@ -5,16 +5,21 @@
 // same way until its one dialog shows; the language dialog also beside that
 // limit plus a bare download and extraction of the same archive in this
 // process. Contenders alternate within each round; figures are medians.
+//
+//   bench_startup.exe [RUNS] [OTHER]
+//
+// OTHER, another build's KestrafinSetup.exe configured for the same archive
+// address and trusting the same archive key, is measured in the same rounds,
+// for a before-and-after comparison side by side.
 #include <urlmon.h>
 #include <wininet.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
-#include <iterator>
 
 #include "Automation.h"
 #include "BenchSupport.h"
+#include "ShownWindow.h"
 #include "StartupLimit.h"
 #include "support/BuildAddress.h"
 #include "LoopbackHttpServer.h"
@@ -33,6 +38,9 @@ constexpr wchar_t kLimitDialog[] = L"" STARTUP_LIMIT_CAPTION;
 // What the program may spend on its own work before its first window, beyond
 // the minimal program.
 constexpr double kOwnWorkGoal = 0.030;
+// What it may spend up to its language dialog beyond the minimal program
+// plus a bare download and extraction of the same archive.
+constexpr double kLanguageGoal = 0.030;
 
 // resources.db and a stored padding file that bring the archive, signed with
 // the build's test key, to exactly kArchiveSize bytes.
@@ -51,47 +59,15 @@ std::string PaddedArchive(const std::string& database)
     return testing_support::BuildSignedZip({ZipItem::File("resources.db", database), padding});
 }
 
-struct ShownWindowQuery {
-    const wchar_t* caption;
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchShownWindow(HWND window, LPARAM param)
-{
-    auto* query = reinterpret_cast<ShownWindowQuery*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner != query->processId || !::IsWindowVisible(window))
-        return TRUE;
-    // For a window of another process GetWindowTextW reads the caption that
-    // the system keeps, without a message: a program whose thread is busy
-    // right after showing its window (the bootstrap dialog creates its
-    // browser after its first paint) is seen when it shows the window, not
-    // when its thread next answers, as a WM_GETTEXT query would.
-    wchar_t text[64] = L"";
-    ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
-    if (std::wcscmp(text, query->caption) != 0)
-        return TRUE;
-    query->found = window;
-    return FALSE;
-}
-
 // Polls every millisecond (winauto's own wait polls every 20, too coarse for
 // differences of a few milliseconds) for the shown window `caption` of the
-// process; null after timeoutMs.
+// process; null after timeoutMs. The caption is read without a message: a
+// program whose thread is busy right after showing its window (the
+// bootstrap dialog creates its browser after its first paint) is seen when
+// it shows the window, not when its thread next answers.
 HWND WaitClosely(const wchar_t* caption, DWORD processId, DWORD timeoutMs)
 {
-    const double deadline = bench::Now() + timeoutMs / 1000.0;
-    for (;;) {
-        ShownWindowQuery query{caption, processId, nullptr};
-        ::EnumWindows(MatchShownWindow, reinterpret_cast<LPARAM>(&query));
-        if (query.found)
-            return query.found;
-        if (bench::Now() > deadline)
-            return nullptr;
-        ::Sleep(1);
-    }
+    return bench::WaitForShownWindow(caption, processId, timeoutMs, 1);
 }
 
 // A fresh temporary folder per start: the program's log and downloads land
@@ -122,13 +98,13 @@ struct ProgramTimes {
     double languageDialog = -1;
 };
 
-// Seconds from the start of the program to its bootstrap dialog and to its
+// Seconds from the start of `program` to its bootstrap dialog and to its
 // language dialog; the program is then cancelled.
-ProgramTimes StartProgram(const std::wstring& temp)
+ProgramTimes StartProgram(const std::wstring& program, const std::wstring& temp)
 {
     ProgramTimes times;
     const double begin = bench::Now();
-    testing_support::ChildProcess process(testing_support::BuildPath(L"KestrafinSetup.exe"), InFolder(temp));
+    testing_support::ChildProcess process(program, InFolder(temp));
     if (!WaitClosely(kBootstrapDialog, process.Id(), 60000))
         return times;
     times.firstWindow = bench::Now() - begin;
@@ -163,6 +139,31 @@ std::vector<double> Differences(const std::vector<double>& minuends, const std::
     return out;
 }
 
+// One build's program and its times, round by round.
+struct ProgramSeries {
+    std::wstring path;
+    std::string label;  // "program" or "other"
+    std::vector<double> firstWindow;
+    std::vector<double> language;
+};
+
+// The rows of one program beside the limit and the bare work of the same
+// rounds.
+void AddProgramRows(bench::Table& table, const ProgramSeries& program, const std::vector<double>& limit,
+                    const std::vector<double>& limitPlusBare)
+{
+    const std::string& label = program.label;
+    const std::vector<double> ownWork = Differences(program.firstWindow, limit);
+    const std::vector<double> languageBeyond = Differences(program.language, limitPlusBare);
+    table.Figure(label + ": start to bootstrap dialog", bench::Median(program.firstWindow), program.firstWindow, "s");
+    table.Figure("  own work before first window (- limit)", bench::Median(ownWork), ownWork, "s");
+    table.Ceiling("  own work before first window, goal", bench::Median(ownWork), kOwnWorkGoal, "s");
+    table.Figure(label + ": start to language dialog", bench::Median(program.language), program.language, "s");
+    table.Figure("  - limit", bench::Median(Differences(program.language, limit)), {}, "s");
+    table.Figure("  language dialog - (limit + bare)", bench::Median(languageBeyond), languageBeyond, "s");
+    table.Ceiling("  language dialog - (limit + bare), goal", bench::Median(languageBeyond), kLanguageGoal, "s");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -187,29 +188,39 @@ int main(int argc, char** argv)
                 testing_support::Narrow(url).c_str());
     std::fflush(stdout);
 
-    std::vector<double> limit, firstWindow, language, bare;
+    std::vector<ProgramSeries> programs{{testing_support::BuildPath(L"KestrafinSetup.exe"), "program", {}, {}}};
+    if (argc > 2)
+        programs.push_back({testing_support::Widen(argv[2]), "other", {}, {}});
+    // The limit, each program, the bare work.
+    const int contenders = static_cast<int>(programs.size()) + 2;
+    std::vector<double> limit, bare;
     for (int run = 0; run < runs; ++run) {
         const std::wstring tag = std::to_wstring(run);
         // Each round is led by the next contender, so that none always runs
         // first after the pause of the previous round.
-        for (int turn = 0; turn < 3; ++turn) {
-            switch ((run + turn) % 3) {
-            case 0:
+        for (int turn = 0; turn < contenders; ++turn) {
+            const int contender = (run + turn) % contenders;
+            if (contender == 0) {
                 limit.push_back(StartLimit(bench::NewFolder(root.Path(), L"limit-" + tag)));
-                break;
-            case 1: {
-                const ProgramTimes times = StartProgram(bench::NewFolder(root.Path(), L"run-" + tag));
-                firstWindow.push_back(times.firstWindow);
-                language.push_back(times.languageDialog);
-                break;
-            }
-            default:
+            } else if (contender == contenders - 1) {
                 bare.push_back(BareDownloadAndExtract(url, bench::NewFolder(root.Path(), L"bare-" + tag)));
+            } else {
+                ProgramSeries& program = programs[static_cast<size_t>(contender - 1)];
+                const ProgramTimes times = StartProgram(
+                    program.path, bench::NewFolder(root.Path(), L"run-" + tag + L"-" + std::to_wstring(contender)));
+                program.firstWindow.push_back(times.firstWindow);
+                program.language.push_back(times.languageDialog);
             }
         }
-        if (limit.back() < 0 || firstWindow.back() < 0 || language.back() < 0 || bare.back() < 0) {
-            std::printf("start-up: round %d failed (limit %.3f, first window %.3f, language dialog %.3f, bare %.3f)\n",
-                        run + 1, limit.back(), firstWindow.back(), language.back(), bare.back());
+        bool failed = limit.back() < 0 || bare.back() < 0;
+        for (const ProgramSeries& program : programs)
+            failed = failed || program.firstWindow.back() < 0 || program.language.back() < 0;
+        if (failed) {
+            std::printf("start-up: round %d failed (limit %.3f, bare %.3f", run + 1, limit.back(), bare.back());
+            for (const ProgramSeries& program : programs)
+                std::printf(", %s: first window %.3f, language dialog %.3f", program.label.c_str(),
+                            program.firstWindow.back(), program.language.back());
+            std::printf(")\n");
             return 1;
         }
         std::printf("start-up: round %d of %d done\n", run + 1, runs);
@@ -220,8 +231,6 @@ int main(int argc, char** argv)
     std::vector<double> limitPlusBare;
     for (int run = 0; run < runs; ++run)
         limitPlusBare.push_back(limit[run] + bare[run]);
-    const std::vector<double> ownWork = Differences(firstWindow, limit);
-    const std::vector<double> languageBeyond = Differences(language, limitPlusBare);
 
     bench::Table table("Start-up: program start to its windows, beside a minimal program (seconds, medians)");
     table.Note("archive " + bench::Megabytes(archive.size()) + " (resources.db and a padding file) on " +
@@ -229,16 +238,19 @@ int main(int argc, char** argv)
     table.Note("limit: bench_startup_limit.exe, built as the program is, shows one dialog and nothing else");
     table.Note("windows are polled every millisecond and seen when shown;");
     table.Note("differences are medians of the differences within each round");
+    if (programs.size() > 1)
+        table.Note("other: " + testing_support::Narrow(programs[1].path) + ", in the same rounds");
     table.Figure("limit: start to its dialog", bench::Median(limit), limit, "s");
-    table.Figure("program: start to bootstrap dialog", bench::Median(firstWindow), firstWindow, "s");
-    table.Figure("  own work before first window (- limit)", bench::Median(ownWork), ownWork, "s");
-    table.Ceiling("  own work before first window, goal", bench::Median(ownWork), kOwnWorkGoal, "s");
-    table.Figure("program: start to language dialog", bench::Median(language), language, "s");
-    table.Figure("  - limit", bench::Median(Differences(language, limit)), {}, "s");
     table.Figure("bare URLDownloadToFileW + extraction", bench::Median(bare), bare, "s");
     table.Figure("limit + bare", bench::Median(limitPlusBare), limitPlusBare, "s");
-    table.Figure("  language dialog - (limit + bare)", bench::Median(languageBeyond), languageBeyond, "s");
-    table.Ratio("ratio (limit + bare) / program (info)", bench::Median(limitPlusBare) / bench::Median(language), 0);
+    for (const ProgramSeries& program : programs)
+        AddProgramRows(table, program, limit, limitPlusBare);
+    if (programs.size() > 1) {
+        const std::vector<double> gain = Differences(programs[1].language, programs[0].language);
+        table.Figure("language dialog: other - program", bench::Median(gain), gain, "s");
+    }
+    table.Ratio("ratio (limit + bare) / program (info)",
+                bench::Median(limitPlusBare) / bench::Median(programs[0].language), 0);
     table.Print();
     return 0;
 }

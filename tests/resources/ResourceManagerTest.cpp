@@ -10,13 +10,7 @@ using testing_support::TempFolder;
 
 class ResourceManagerTest : public ::testing::Test {
 protected:
-    ResourceManagerTest() : m_database(Path())
-    {
-        m_database.AddLanguage("0", "Neutral", "", "", 0);
-        m_database.AddLanguage("1033", "English", "English", "EN", 0);
-        m_database.AddLanguage("1031", "Deutsch", "German", "DE", 0);
-        m_database.AddLanguage("1037", "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "Hebrew", "HE", 1);
-    }
+    ResourceManagerTest() : m_database(Path()) { m_database.AddLanguages(); }
 
     std::wstring Path() const { return m_folder / L"resources.db"; }
 

@@ -46,6 +46,14 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
     sqlite3_finalize(statement);
 }
 
+void TestDatabase::AddLanguages()
+{
+    AddLanguage("0", "Neutral", "", "", 0);
+    AddLanguage("1033", "English", "English", "EN", 0);
+    AddLanguage("1031", "Deutsch", "German", "DE", 0);
+    AddLanguage("1037", "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "Hebrew", "HE", 1);
+}
+
 void TestDatabase::AddValue(const char* code, int id, int type, const std::string& bytes)
 {
     std::string hex;

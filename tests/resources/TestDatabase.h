@@ -16,6 +16,8 @@ public:
     // RTL < 0 stores NULL.
     void AddLanguage(const char* code, const char* nativeName, const char* englishName, const char* abbreviation,
                      int rtl);
+    // The neutral language, English, German and Hebrew (right to left).
+    void AddLanguages();
     void AddText(const char* code, int id, const std::string& utf8) { AddValue(code, id, 1, utf8); }
     void AddPicture(const char* code, int id, const std::string& bytes) { AddValue(code, id, 3, bytes); }
     // A value that points at a blob id without a BLOB row.

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,36 +16,22 @@ namespace {
 
 // Formatted before the case runs: after a stack overflow there is no room to format anything.
 char g_case[256];
-std::atomic<ULONGLONG> g_deadline{0};
-
-void Report(const char* what, unsigned long code)
-{
-    char text[400];
-    std::snprintf(text, sizeof text, "robustness: %s (0x%08lX) in %s\n", what, code, g_case);
-    DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
-    ::TerminateProcess(::GetCurrentProcess(), 3);
-}
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception)
 {
-    Report("crash", exception->ExceptionRecord->ExceptionCode);
+    char text[400];
+    std::snprintf(text, sizeof text, "robustness: crash (0x%08lX) in %s\n", exception->ExceptionRecord->ExceptionCode,
+                  g_case);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
-}
-
-DWORD WINAPI WatchDeadlines(void*)
-{
-    for (;; ::Sleep(200))
-        if (const ULONGLONG deadline = g_deadline; deadline != 0 && ::GetTickCount64() > deadline)
-            Report("hang", 0);
 }
 
 }  // namespace
 
 void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned seed)>& runCase)
 {
-    static const HANDLE watchdog = ::CreateThread(nullptr, 0, WatchDeadlines, nullptr, 0, nullptr);
-    ASSERT_TRUE(watchdog);
     ::SetUnhandledExceptionFilter(ReportCrash);
     const char* full = std::getenv("CORPUS_FULL");
     unsigned first = kind.baseSeed, end = first + (full && !std::strcmp(full, "1") ? kind.fullCount : kind.quickCount);
@@ -62,10 +47,8 @@ void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned 
                       "robustness_tests --output-on-failure", kind.name, seed, seed);
         SCOPED_TRACE(g_case);
         const int failuresBefore = result->total_part_count();
-        g_deadline = ::GetTickCount64() + kind.caseTimeoutMs;
-        testing_support::ExtendCaseDeadline(2 * kind.caseTimeoutMs);  // this guard names the seed first
+        testing_support::WatchCase(g_case, kind.caseTimeoutMs);
         const std::string outcome = runCase(seed);
-        g_deadline = 0;
         ++outcomes[result->total_part_count() == failuresBefore ? outcome : "FAULTY"];
     }
     std::string summary;

@@ -16,8 +16,8 @@ struct CorpusKind {
     DWORD caseTimeoutMs;  // longer means a hang
 };
 
-// Runs `runCase(seed)` for the kind's cases under a trace, and a guard that ends the process on a hang or a
-// crash on any thread, both naming the seed; prints the outcomes that `runCase` returns. Stops after ten faults.
+// Runs `runCase(seed)` for the kind's cases under a trace; a hang (the case watchdog, TestMain.cpp) or a crash on
+// any thread ends the process naming the seed; prints the outcomes that `runCase` returns. Stops after ten faults.
 void RunCorpus(const CorpusKind& kind, const std::function<std::string(unsigned seed)>& runCase);
 
 size_t Below(std::mt19937& random, size_t bound);  // in [0, bound)

@@ -10,15 +10,16 @@
 #include "TestDatabase.h"
 #include "resources/ResourceManager.h"
 #include "support/Files.h"
-#include "wizard/pages/OfferTutorial.h"
+#include "support/OfferPage.h"
 
 namespace robustness {
 
 namespace {
 
+using testing_support::kOfferKeys;
+
 constexpr CorpusKind kOffers{"offer JSON", 4000000, 80, 800, 30000};
 constexpr CorpusKind kPatterns{"offer patterns", 4500000, 12, 120, 30000};
-const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
 const char* const kOthers[] = {"42", "true", "null", "[]", "{}", "{\"h\":\"inner\"}", "1e308",
                                 "0.0000000001e-2147483639"};  // beyond the int range with the fraction
 const std::pair<std::string, std::string> kPieces[] = {  // JSON and the text it stands for
@@ -37,7 +38,7 @@ std::pair<std::string, std::string> MakeString(std::mt19937& random, bool placeh
     size_t count = Chance(random, 1) ? 100000 + Below(random, 300000) : Below(random, 12);
     for (count = placeholders ? 32 + Below(random, 64) : count; count > 0; --count) {
         const auto& [json, text] = Pick(random, kPieces);
-        const std::string placeholder = Placeholder(Pick(random, kKeys));
+        const std::string placeholder = Placeholder(Pick(random, kOfferKeys));
         encoded += placeholders ? placeholder : json;
         decoded += placeholders ? placeholder : text;
     }
@@ -48,7 +49,7 @@ std::pair<std::string, std::string> MakeString(std::mt19937& random, bool placeh
 std::string WellFormed(std::mt19937& random, std::map<std::string, std::string>& values, bool placeholders)
 {
     std::string json = "{";
-    for (const char* key : kKeys) {
+    for (const char* key : kOfferKeys) {
         if (Chance(random, 25))
             continue;
         const auto [encoded, decoded] = MakeString(random, placeholders);
@@ -89,16 +90,7 @@ protected:
         m_resources->setCurrentLanguage(L"1033");
     }
 
-    // As the offer page builds it: placeholders first, then the tag and the resources.
-    std::string BuildHtml()
-    {
-        OfferTutorial tutorial(m_resources.get());
-        tutorial.LoadPlaceholders();
-        tutorial.offerTag = "offer", tutorial.imageId = kPicture, tutorial.jsonTextId = kJson;
-        tutorial.templateId = kTemplate;
-        tutorial.BuildHtml();
-        return tutorial.html;
-    }
+    std::string BuildHtml() { return testing_support::BuildOfferHtml(m_resources.get(), "offer", kPicture); }
 
     std::string RunCase(unsigned seed);
     std::string RunPatternCase(unsigned seed);
@@ -116,7 +108,7 @@ std::string OfferJsonCorpusTest::RunCase(unsigned seed)
     std::string json = wellFormed ? WellFormed(random, values, multiplying) : Damaged(random);
     // Each placeholder once, some twice, one of an unknown key; rarely tens of thousands of copies.
     std::string page = "<html>[[%OFFER%:t1]]" + Placeholder("h") + Placeholder("x"), templateText;
-    for (const char* key : kKeys)
+    for (const char* key : kOfferKeys)
         page += "<p>" + Placeholder(key) + "</p>\n";
     const size_t copies = Chance(random, 1) && json.size() < 20000 ? 10000 + Below(random, 20000) : 1;
     for (size_t copy = 0; copy < copies; ++copy)
@@ -155,10 +147,10 @@ std::string OfferJsonCorpusTest::RunPatternCase(unsigned seed)
     m_database.AddText("0", 166, token);
     m_database.AddText("0", 168, before + "$1" + after + token);
     std::string json = "{", templateText, expected;
-    for (const char* key : kKeys)
+    for (const char* key : kOfferKeys)
         json += (json.size() > 1 ? ",\"" : "\"") + std::string(key) + "\":\"<" + key + ">\"";
     while (templateText.size() < (4u << 20) && !Chance(random, 5)) {
-        const std::string key = Pick(random, kKeys), placeholder = before + key + after + tag;
+        const std::string key = Pick(random, kOfferKeys), placeholder = before + key + after + tag;
         const size_t pick = Below(random, 3);
         const std::string part = pick == 0   ? placeholder
                                  : pick == 1 ? placeholder.substr(0, Below(random, placeholder.size()))
@@ -168,12 +160,9 @@ std::string OfferJsonCorpusTest::RunPatternCase(unsigned seed)
     }
     m_database.AddText("1033", kTemplate, templateText);
     m_database.AddText("1033", kJson, json + "}");
-    OfferTutorial tutorial(m_resources.get());
-    tutorial.LoadPlaceholders();
-    tutorial.offerTag = tag, tutorial.jsonTextId = kJson, tutorial.templateId = kTemplate;
-    tutorial.BuildHtml();
-    EXPECT_TRUE(tutorial.html == expected) << "the placeholders of " << before.size() << "+" << after.size() << "+"
-                                           << token.size() << " bytes were not replaced as the template says";
+    EXPECT_TRUE(testing_support::BuildOfferHtml(m_resources.get(), tag, 0) == expected)
+        << "the placeholders of " << before.size() << "+" << after.size() << "+" << token.size()
+        << " bytes were not replaced as the template says";
     return before.size() + after.size() + token.size() > (1 << 20) ? "long" : "short";
 }
 

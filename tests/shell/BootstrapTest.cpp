@@ -6,11 +6,6 @@
 
 using testing_support::ZipItem;
 
-namespace {
-constexpr wchar_t kLoader[] = L"Loading Resources";
-constexpr int kLoaderBar = 1046;
-}  // namespace
-
 using BootstrapTest = ShellFixture;
 
 TEST_F(BootstrapTest, BarShowsDownloadThenExtractionAndTheDatabaseIsFound)

@@ -20,8 +20,6 @@ const struct { const char* name; UINT virtualKey; bool alt; } kKeys[] = {{"Enter
     {"Alt+S", 'S', true}, {"close box", 0, false}, {"no key: the download goes on", 0, false},
     {"Tab and Shift+Tab", VK_TAB, false}};
 
-constexpr int kLoaderBar = 1046;
-
 // A held download waits after its first piece until a row lets it go on.
 enum Setup { Plain = 0, HeldArchive = 1, HeldInstaller = 2, AlteredOffer = 4 };
 
@@ -60,8 +58,8 @@ public:
 protected:
     void TearDown() override { ::SetEvent(m_gate.Get()); }  // no server thread left waiting on it
 
-    const wchar_t* const kCaptions[FatalBox + 1] = {L"Loading Resources", kLanguageDialog, kWizard, kWizard, kWizard,
-                                                    kWizard, kWizard, L"Installer"};
+    const wchar_t* const kCaptions[FatalBox + 1] = {kLoader, kLanguageDialog, kWizard, kWizard, kWizard, kWizard,
+                                                    kWizard, L"Installer"};
     Win32xx::CScopedHandle m_gate{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     // Visible and enabled, the controls among which Tab and Shift+Tab move.
     const std::map<State, std::set<int>> kTabStops{{Languages, {kLanguageList, IDOK, IDCANCEL}},

@@ -18,10 +18,10 @@ TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)
     CancelLanguageDialog(dialog);
 }
 
-// Each run ends at its dialog; without the user's language and English, nothing is preselected.
+// Without the user's language and English, nothing is preselected. (A second run's log: LoggingTest's byte order mark.)
 using LanguageListTest = ShellFixture;
 
-TEST_F(LanguageListTest, ListsByCodeIgnoresOkWithoutChoiceAndCancelEndsEachRunBehindOneByteOrderMark)
+TEST_F(LanguageListTest, ListsByCodeIgnoresOkWithoutChoiceAndCancelEndsTheRun)
 {
     m_database.AddLanguage("2052", "\xE4\xB8\xAD\xE6\x96\x87", "Chinese", "ZH", 0);
     m_database.AddLanguage("1049", "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9", "Russian", "RU", 0);
@@ -44,10 +44,4 @@ TEST_F(LanguageListTest, ListsByCodeIgnoresOkWithoutChoiceAndCancelEndsEachRunBe
     ASSERT_GE(firstRunRecords, 3u);
     ExpectRecord(firstRunRecords - 2, "INFO", "SelectLangDialog::OnCancel", "Setup cancelled, Quit.");
     EXPECT_EQ(CountRecords("Adding Setup Step "), 0u);
-
-    EXPECT_EQ(CancelLanguageDialog(OpenLanguageDialog()), 0u);
-    const std::string bytes = testing_support::ReadFileBytes(LogPath());
-    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u);
-    EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 1), std::string::npos) << "a second byte order mark";
-    EXPECT_EQ(Log().size(), 2 * firstRunRecords) << "the second run appends";
 }

@@ -26,10 +26,7 @@ std::string SolidPicture(COLORREF colour)
 
 ShellFixture::ShellFixture() : m_server(testing_support::ArchivePort())
 {
-    m_database.AddLanguage("0", "Neutral", "", "", 0);
-    m_database.AddLanguage("1033", "English", "English", "EN", 0);
-    m_database.AddLanguage("1031", "Deutsch", "German", "DE", 0);
-    m_database.AddLanguage("1037", "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "Hebrew", "HE", 1);
+    m_database.AddLanguages();
     const std::pair<int, const char*> texts[] = {
         {1, "Skip"}, {2, "Skip all"}, {3, "Installing $(^Name)"}, {7, "Please wait"}, {9, "Welcome to $(^Name)"},
         {10, "Body $(^LangID)"}, {242, "Subtitle"}, {11, "Privacy"}, {12, "License"},

@@ -22,7 +22,8 @@ protected:
     static constexpr DWORD kTimeoutMs = 20000;
     static constexpr DWORD kExitMinusOne = 0xFFFFFFFF;
     static constexpr wchar_t kFatalText[] = L"Fatal Error occured !  exiting.";
-    static constexpr wchar_t kLanguageDialog[] = L"Kestrafin";
+    static constexpr wchar_t kLoader[] = L"Loading Resources", kLanguageDialog[] = L"Kestrafin";
+    static constexpr int kLoaderBar = 1046;
     static constexpr int kLanguageList = 1001;
     static constexpr wchar_t kWizard[] = L"Kestrafin Setup (V3.2)";
     enum Button { Skip = 1007, SkipAll = 1008, Next = 1009, Close = 1047, Previous = 1054, Cancel = 1055,
@@ -59,7 +60,6 @@ protected:
                       const std::string& databaseName = "resources.db", size_t pieceSize = 0, DWORD pauseMs = 0,
                       HANDLE gate = nullptr);
 
-    // Starts m_program with m_arguments.
     // What the product does: runs or ended (and how), the windows it shows, its last record.
     std::string ProductState();
     HWND OpenLanguageDialog();

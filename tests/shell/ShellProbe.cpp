@@ -108,8 +108,6 @@ void RunThrowingDialogs(const std::wstring& mode)
     ProbeDialog outer(IDD_RESOURCE_LOADER);
     if (mode == L"worker-throws-cast") {
         outer.onTaskFinished = [] { throw std::bad_cast(); };
-    } else if (mode == L"worker-throws-file") {
-        outer.onTaskFinished = ThrowFileException;
     } else if (mode == L"nested-init-throws") {
         inner.onInit = ThrowFileException;
         outer.onTaskFinished = [&] { inner.DoModal(outer.GetHwnd()); };

@@ -1,4 +1,4 @@
-// The real wizard end to end, driven by keyboard (every key in every state: KeyboardTest);
+// The real wizard end to end (every key in every state: KeyboardTest; the layout, also mirrored: ScreenTest);
 // the installers' digests decide what is launched: an altered installer ends the run fatally.
 
 #include <algorithm>
@@ -39,7 +39,7 @@ protected:
     }
 };
 
-// Welcome, cancel asked and resumed, the same on the offer, back, the offer accepted, verified, finished, Alt+F4.
+// Welcome, the offer, cancel asked and resumed, back, the offer accepted, verified, finished, Alt+F4.
 TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinishes)
 {
     std::string upperCase = m_servedDigest;  // the language's own digest, in capitals
@@ -56,15 +56,7 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     EXPECT_EQ(VisibleLinks(wizard), 2);
     EXPECT_EQ(VisibleButtons(wizard), kWelcome);
     EXPECT_TRUE(Shows(wizard, Banner, 239) && Shows(wizard, Picture, 240) && Shows(wizard, Strip, 28));
-    ExpectPagePlacement(wizard, false);
     ExpectHeadersHidden(wizard);
-
-    ASSERT_TRUE(Press(wizard, VK_F4, kQuestion));
-    EXPECT_EQ(PageText(wizard, Title), L"Cancel the setup?");
-    EXPECT_EQ(PageText(wizard, Body), L"Not installed yet");
-    EXPECT_EQ(VisibleLinks(wizard), 0);
-    ASSERT_TRUE(Press(wizard, VK_RETURN, kWelcome));
-    ASSERT_TRUE(WaitForTitle(wizard, L"Welcome to Kestrafin"));
 
     // The offer shows its own captions and gives the ordinary ones back however it is left.
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
@@ -72,6 +64,9 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     EXPECT_TRUE(Shows(wizard, Strip, 27));
     ASSERT_TRUE(Press(wizard, VK_ESCAPE, kQuestion));
     EXPECT_TRUE(WaitForCaptions(wizard, L"Next >", L"Skip"));
+    EXPECT_EQ(PageText(wizard, Title), L"Cancel the setup?");
+    EXPECT_EQ(PageText(wizard, Body), L"Not installed yet");
+    EXPECT_EQ(VisibleLinks(wizard), 0);
     EXPECT_EQ(ShownPicture(wizard, Strip), 27) << "suspended, the strip stays";
     ExpectHeadersHidden(wizard);
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
@@ -108,8 +103,7 @@ TEST_F(WizardTest, AcceptedOfferAfterCancelAndBackRunsBothInstallersOnceAndFinis
     ExpectRecordsInOrder({"Setup Started", "Aquiring resource Database", "Resource File is ", "Resources aquired",
                           "Product: Kestrafin version 1.0.0.0", "Display Setup Language Selection Dialog.", "Language Selected :English",
                           "Adding Setup Step GenericMessage", "Adding Setup Step ProductOffer",
-                          "Adding Setup Step ExecuteSetupTasks", "Setup Suspended at Step #0:GenericMessage",
-                          "Setup resumed to Step #0:GenericMessage", "Setup Suspended at Step #1:ProductOffer",
+                          "Adding Setup Step ExecuteSetupTasks", "Setup Suspended at Step #1:ProductOffer",
                           "Setup resumed to Step #1:ProductOffer", "Starting a new Task",
                           download + "PartnerInstaller.exe ", "Starting a new Task", "[ExecProgramTask] ",
                           "Starting a new Task", download + "KestrafinInstaller.exe ", "Starting a new Task",
@@ -154,12 +148,9 @@ TEST_F(WizardTest, TaskStepShowsItsProgressAndOffersOnlyItsOwnCancel)
     EXPECT_TRUE(Shows(wizard, Strip, 26));
     // The step's cancel button takes its text last: then the layout is complete.
     ASSERT_TRUE(winauto::WaitUntil([&] { return winauto::ControlText(wizard, Cancel) == L"Finish"; }, kTimeoutMs));
-    EXPECT_EQ(VisibleButtons(wizard), (std::vector<int>{Cancel, TaskCancel}));
     EXPECT_FALSE(winauto::IsControlEnabled(wizard, Cancel));
     winauto::Click(wizard, TaskCancel);
     ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-    EXPECT_EQ(m_product->ExitCode(), 0u);
-    EXPECT_EQ(CountRecords("No Cancel Setup Tasks Are registred."), 1u);
     EXPECT_EQ(ProductRecord(), "") << "the installer never ran";
 }
 

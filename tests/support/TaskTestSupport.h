@@ -66,7 +66,6 @@ public:
     Win32xx::CString GetDescription() const override { return L"[ScriptedTask] "; }
     using AbstractTaskBase::OnError;
     using AbstractTaskBase::SendProgress;
-    using AbstractTaskBase::SetResult;
 
 protected:
     BOOL OnStart() override { return m_work(*this); }
@@ -78,6 +77,7 @@ private:
 // Handles this thread's messages until `done` holds (asked after every batch of messages and at least every
 // `pollMs`; INFINITE: after messages only) or `timeoutMs` passed; whether `done` held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD pollMs = 5);
+inline void PumpFor(DWORD milliseconds) { PumpUntil([] { return false; }, milliseconds); }
 bool WaitForTask(const AbstractTaskBase& task, DWORD timeoutMs = 30000);
 // Starts `task` reporting to `window` (when given) and waits for it; whether it started and ended in time.
 bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs = 30000);

@@ -43,16 +43,18 @@ class CaseWatchdog : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo& test) override
     {
-        std::snprintf(g_case, sizeof g_case, "%s.%s", test.test_suite_name(), test.name());
-        testing_support::ExtendCaseDeadline(CaseLimitMs());
+        char name[sizeof g_case];
+        std::snprintf(name, sizeof name, "%s.%s", test.test_suite_name(), test.name());
+        testing_support::WatchCase(name, CaseLimitMs());
     }
     void OnTestEnd(const testing::TestInfo&) override { g_deadline = 0; }
 };
 
 }  // namespace
 
-void testing_support::ExtendCaseDeadline(DWORD ms)
+void testing_support::WatchCase(const char* name, DWORD ms)
 {
+    std::snprintf(g_case, sizeof g_case, "%s", name);
     g_deadline = ::GetTickCount64() + ms;
 }
 

@@ -6,7 +6,7 @@
 
 namespace testing_support {
 
-// Moves the running case's deadline to `ms` from now, for a case that runs long by design (a full corpus).
-void ExtendCaseDeadline(DWORD ms);
+// From now on a hang is `name`'s, after `ms`: each case of a corpus under its own name (its seed) and limit.
+void WatchCase(const char* name, DWORD ms);
 
 }  // namespace testing_support

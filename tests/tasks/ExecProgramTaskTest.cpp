@@ -114,7 +114,7 @@ TEST_F(ExecProgramTaskTest, SuspendedCheckedFileCannotBeReplacedOrLaunchedUntilR
     };
     task->Start();
     ASSERT_TRUE(PumpUntil([&] { return !MessagesFrom("ExecProgramTask::OpenVerified").empty(); }, 30000));
-    PumpUntil([] { return false; }, 500);
+    PumpFor(500);
     ASSERT_FALSE(FileExists(RecordPath())) << "launched while suspended";
     EXPECT_FALSE(::MoveFileExW(replacement.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING)) << "replaced";
     EXPECT_EQ(FileDigest(installer), digest);

@@ -16,8 +16,6 @@
 
 namespace {
 
-void PumpMessages(DWORD milliseconds) { testing_support::PumpUntil([] { return false; }, milliseconds); }
-
 IPicture* LoadTestPicture()
 {
     const std::string bytes = testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg"));
@@ -73,7 +71,7 @@ TEST_F(ControlsTest, PictureIsStretchedOverTheWholeControlAndNeverMirrored)
         picture.SetPicture(LoadTestPicture());
         ::InvalidateRect(picture.GetHwnd(), nullptr, TRUE);
         ::UpdateWindow(picture.GetHwnd());
-        PumpMessages(100);
+        testing_support::PumpFor(100);
 
         RECT client;
         ::GetClientRect(picture.GetHwnd(), &client);
@@ -166,7 +164,7 @@ TEST_F(ControlsTest, BrowserAttachedToAnItemStartsOnTheBlankPage)
     browser.AttachDlgItem(IDC_TEST_BROWSER, m_dialog.GetHwnd());
     IWebBrowser2* control = browser.GetIWebBrowser2();
     ASSERT_NE(control, nullptr);
-    PumpMessages(200);
+    testing_support::PumpFor(200);
     BSTR location = nullptr;
     ASSERT_EQ(control->get_LocationURL(&location), S_OK);
     EXPECT_STREQ(location, L"about:blank");

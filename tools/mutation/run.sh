@@ -1,24 +1,9 @@
 #!/usr/bin/env bash
-# The mutation check: proves what the tests catch by planting known faults.
+# The mutation check (tests/README.md): applies each fault of tools/mutation/faults/ in turn, rebuilds, runs the
+# tests of its `# tests:` line (cases narrowed by `# gtest:`, unless a test names its own filter) and restores the
+# file, also when interrupted; one line per fault (caught, missed or broken) and the total.
 #
 #   bash tools/mutation/run.sh [BUILD_DIR] [FAULT...]
-#
-# Each file in tools/mutation/faults/ is one fault: a unified diff against one
-# product file (as `git diff` writes it), preceded by a line
-#   # tests: TEST [TEST...]
-# naming the CTest tests that should catch it, and optionally a line
-#   # gtest: FILTER
-# that narrows those test programs to the cases concerned (it is passed as
-# GTEST_FILTER; a test whose command line names a filter keeps its own).
-# For each fault the script applies the patch, rebuilds what changed, runs
-# the named tests on the Wine bench (started once for the whole check), and
-# puts the file back; it prints one line per fault (caught, missed, or broken
-# when the patch no longer applies, names no test, or the build fails) and
-# the total. Not part of CI: every fault costs a rebuild and a test run.
-#
-# The tree is left as it was found, also when the run is interrupted: the
-# patched file is restored from a copy taken before the patch (with a new
-# time stamp, so that the next build drops the faulty objects).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
@@ -53,11 +38,8 @@ stop_bench() {
 trap 'restore; stop_bench' EXIT
 trap 'restore; stop_bench; exit 130' INT TERM
 
-# The file a patch changes (its "+++ b/PATH" line).
 patched_file() { sed -n 's|^+++ b/||p' "$1" | head -1; }
-# The tests a fault names.
 named_tests() { sed -n 's/^# tests: *//p' "$1" | head -1; }
-# The test cases it narrows them to, if any.
 named_filter() { sed -n 's/^# gtest: *//p' "$1" | head -1; }
 
 if ! ctest --test-dir "$build" -R '^wine_bench_start$' >"$build/mutation-bench.log" 2>&1; then

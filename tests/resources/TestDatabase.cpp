@@ -49,7 +49,7 @@ void TestDatabase::AddLanguage(const char* code, const char* nativeName, const c
 void TestDatabase::AddLanguages()
 {
     AddLanguage("0", "Neutral", "", "", 0);
-    AddLanguage("1033", "English", "English", "EN", 0);
+    AddLanguage("1033", "US English", "English", "EN", 0);  // two names, so that a swap shows
     AddLanguage("1031", "Deutsch", "German", "DE", 0);
     AddLanguage("1037", "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "Hebrew", "HE", 1);
 }

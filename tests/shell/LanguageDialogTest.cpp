@@ -12,7 +12,7 @@ TEST_F(LanguageDialogTest, UserSeesTheirLanguageOrEnglishPreselected)
     const char* language = std::getenv("EXPECTED_UI_LANGUAGE");
     if (!language)
         GTEST_SKIP() << "runs for a German and a Japanese user (CTest: shell_tests_german, shell_tests_japanese)";
-    const std::map<LANGID, std::wstring> preselected{{1031, L"Deutsch"}, {1041, L"English"}};
+    const std::map<LANGID, std::wstring> preselected{{1031, L"Deutsch"}, {1041, L"US English"}};
     const auto expected = preselected.find(static_cast<LANGID>(std::atoi(language)));
     ASSERT_NE(expected, preselected.end()) << language;
     ASSERT_EQ(::GetUserDefaultUILanguage(), expected->first) << "the user's language did not reach the program";

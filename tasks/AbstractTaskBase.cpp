@@ -169,9 +169,9 @@ unsigned AbstractTaskBase::RunOnWorker()
         return 0;
     } catch (const std::exception& exception) {
         ClaimEnd();
-        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :"
-                      << Win32xx::VisibleText(Win32xx::Utf8ToWide(exception.what()));
-        OnError(Win32xx::Utf8ToWide(exception.what()));
+        const std::wstring text = Win32xx::Utf8ToWide(exception.what());
+        LOG_RUN_ERROR << GetDescription() << "Threaded Task Error :" << Win32xx::VisibleText(text);
+        OnError(text);
         return 2;
     } catch (...) {
         // Nothing may leave the thread's procedure: the runtime would end the

@@ -46,6 +46,11 @@ void CancelSetupProcessingDialog::StartTask(int index)
     if (index < 0 || index >= m_sequence.Count())
         return;
     LOG_INFO << "Starting Cancel Setup Task #" << index;
+    RunOnceEnded(index);
+}
+
+void CancelSetupProcessingDialog::RunOnceEnded(int index)
+{
     AbstractTaskBase& task = *m_sequence.Tasks()[static_cast<size_t>(index)];
     if (task.IsRunning()) {
         // Started by the task page, it still reports to that page: it runs
@@ -53,22 +58,16 @@ void CancelSetupProcessingDialog::StartTask(int index)
         // that the dialog shows and handles input meanwhile; a held worker
         // would never end, and nobody else is left to resume it.
         task.ReleaseHold();
+        if (m_waitingIndex < 0)
+            ::SetTimer(GetHwnd(), kWaitTimer, kWaitPollMs, nullptr);
         m_waitingIndex = index;
-        ::SetTimer(GetHwnd(), kWaitTimer, kWaitPollMs, nullptr);
         return;
     }
+    if (m_waitingIndex >= 0) {
+        ::KillTimer(GetHwnd(), kWaitTimer);
+        m_waitingIndex = -1;
+    }
     task.SetNotifyWindow(this);
-    m_sequence.Start(index);
-}
-
-void CancelSetupProcessingDialog::OnWaitTimer()
-{
-    if (m_waitingIndex < 0 || m_sequence.Tasks()[static_cast<size_t>(m_waitingIndex)]->IsRunning())
-        return;
-    ::KillTimer(GetHwnd(), kWaitTimer);
-    const int index = m_waitingIndex;
-    m_waitingIndex = -1;
-    m_sequence.Tasks()[static_cast<size_t>(index)]->SetNotifyWindow(this);
     m_sequence.Start(index);
 }
 
@@ -79,8 +78,8 @@ INT_PTR CancelSetupProcessingDialog::DialogProc(UINT message, WPARAM wParam, LPA
         StartCancelSetupTasks();
         return 1;
     case WM_TIMER:
-        if (wParam == kWaitTimer)
-            OnWaitTimer();
+        if (wParam == kWaitTimer && m_waitingIndex >= 0)
+            RunOnceEnded(m_waitingIndex);
         return 1;
     case UWM_TASK_PROGRESS:
         return 1;  // the dialog shows no progress

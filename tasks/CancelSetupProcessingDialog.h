@@ -23,13 +23,14 @@ protected:
 private:
     void StartCancelSetupTasks();
     void StartTask(int index);
-    // Starts the task that StartTask found still running, once it has ended.
-    void OnWaitTimer();
+    // Starts task `index`, or, while a worker of it started elsewhere still
+    // runs, looks again on a timer.
+    void RunOnceEnded(int index);
     void OnFinishTask(int index);
     void OnDone();
 
     Win32xx::CWnd m_statusText;
     StepTaskSequence m_sequence{*this};
-    // The task waited for (see StartTask), -1 when none.
+    // The task waited for (see RunOnceEnded), -1 when none.
     int m_waitingIndex = -1;
 };

@@ -1,7 +1,6 @@
 #include "ContentCheck.h"
 
 #include "Jpeg.h"
-#include "ProgramResources.h"
 #include "TextRules.h"
 #include "tasks/Sha256Text.h"
 
@@ -9,6 +8,7 @@
 #include <rapidjson/error/en.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cctype>
 
 namespace content {
@@ -42,9 +42,8 @@ void ReplaceAll(std::string& text, const std::string& search, const std::string&
 
 bool IsInstallerDigest(std::int32_t id)
 {
-    const auto& installers = InstallerResources();
-    return std::any_of(installers.begin(), installers.end(),
-                       [id](const InstallerResource& installer) { return installer.digest == id; });
+    return std::any_of(std::begin(Resource::kInstallers), std::end(Resource::kInstallers),
+                       [id](const Resource::Installer& installer) { return installer.digest == id; });
 }
 
 // The scheme in any case, as the download accepts it.
@@ -58,12 +57,12 @@ bool IsPlainHttp(const std::string& address)
 }
 
 // Faults of one stored value, whatever language reads it.
-void CheckValue(const Content& content, const std::string& code, std::int32_t id, const Value& value,
-                std::vector<Fault>& faults)
+void CheckValue(const Content& content, const ProgramResources& read, const std::string& code, std::int32_t id,
+                const Value& value, std::vector<Fault>& faults)
 {
     const ResourceDef& def = *content.FindResource(id);
     const std::string where = value.Place() + ": " + ResourceLabel(content, id);
-    if (def.type == ResourceType::Picture) {
+    if (def.type == RESOURCE_PICTURE) {
         const std::optional<JpegFrame> frame = ReadJpegFrame(value.bytes);
         if (!frame) {
             faults.push_back({code, where + ": the picture is not a JPEG file"});
@@ -86,9 +85,9 @@ void CheckValue(const Content& content, const std::string& code, std::int32_t id
     if (!value.file.empty()) {
         return;
     }
-    auto program = std::find_if(ProgramResources().begin(), ProgramResources().end(),
-                                [id](const ProgramResource& resource) { return resource.id == id; });
-    const bool shownRaw = program != ProgramResources().end() && !program->expanded;
+    auto program = std::find_if(read.begin(), read.end(),
+                                [id](const Resource::Definition& resource) { return resource.id == id; });
+    const bool shownRaw = program != read.end() && program->macros == Resource::Macros::Plain;
     for (const std::string& macro : FindMacros(value.bytes)) {
         if (!IsKnownMacro(macro)) {
             faults.push_back({code, where + ": unknown macro " + Quoted(macro)});
@@ -107,9 +106,9 @@ void CheckOffer(const Content& content, const std::string& code, std::vector<Fau
         const Value* value = content.Resolve(code, id);
         return value ? value->bytes : std::string();
     };
-    const Value* templateValue = content.Resolve(code, offer::kTemplate);
-    const Value* description = content.Resolve(code, offer::kDescription);
-    const std::string pattern = text(offer::kPlaceholderPattern);
+    const Value* templateValue = content.Resolve(code, Resource::OFFER_TEMPLATE);
+    const Value* description = content.Resolve(code, Resource::OFFER_DESCRIPTION);
+    const std::string pattern = text(Resource::OFFER_PLACEHOLDER_PATTERN);
     if (!templateValue || !description || pattern.empty()) {
         return;  // reported as missing
     }
@@ -121,10 +120,10 @@ void CheckOffer(const Content& content, const std::string& code, std::vector<Fau
 
     // The placeholders exactly as the program searches for them.
     std::vector<std::pair<std::string, std::string>> used;  // key, placeholder
-    for (const char* key : OfferKeys()) {
+    for (const char* key : Resource::kOfferKeys) {
         std::string placeholder = pattern;
         ReplaceAll(placeholder, "$1", key);
-        ReplaceAll(placeholder, text(offer::kTagToken), text(offer::kTag));
+        ReplaceAll(placeholder, text(Resource::OFFER_TAG_TOKEN), text(Resource::OFFER_TAG));
         if (templateValue->bytes.find(placeholder) != std::string::npos) {
             used.emplace_back(key, placeholder);
         }
@@ -138,13 +137,13 @@ void CheckOffer(const Content& content, const std::string& code, std::vector<Fau
         }
     }
 
-    const std::string where = description->Place() + ": " + ResourceLabel(content, offer::kDescription);
+    const std::string where = description->Place() + ": " + ResourceLabel(content, Resource::OFFER_DESCRIPTION);
     rapidjson::Document document;
     document.Parse(description->bytes.c_str(), description->bytes.size());
     if (document.HasParseError()) {
         const int line = description->file.empty() ? 0 : LineOfOffset(description->bytes, document.GetErrorOffset());
         faults.push_back({code, description->Place(line) + ": " +
-                                    ResourceLabel(content, offer::kDescription) + ": the offer description is not JSON: " +
+                                    ResourceLabel(content, Resource::OFFER_DESCRIPTION) + ": the offer description is not JSON: " +
                                     rapidjson::GetParseError_En(document.GetParseError())});
         return;
     }
@@ -152,13 +151,13 @@ void CheckOffer(const Content& content, const std::string& code, std::vector<Fau
         faults.push_back({code, where + ": the offer description is not a JSON object"});
         return;
     }
-    const bool pictureAvailable = content.Resolve(code, offer::kPicture) != nullptr;
+    const bool pictureAvailable = content.Resolve(code, Resource::PICTURE_OFFER) != nullptr;
     for (const auto& [key, placeholder] : used) {
         auto member = document.FindMember(key.c_str());
         if (member == document.MemberEnd()) {
             faults.push_back({code, where + ": the offer description lacks \"" + key +
                                         "\", which the template uses (" + Quoted(placeholder) + ")"});
-        } else if (!member->value.IsString() && !(key == kOfferPictureKey && pictureAvailable)) {
+        } else if (!member->value.IsString() && !(key == Resource::kOfferPictureKey && pictureAvailable)) {
             faults.push_back({code, where + ": the value of \"" + key + "\" is not a string"});
         }
     }
@@ -185,7 +184,7 @@ std::vector<std::string> ReadersOf(const Content& content, const std::string& co
 // that reads it has no digest: a download altered on its way would run.
 void CheckInstallerAddresses(const Content& content, std::vector<Fault>& faults)
 {
-    for (const InstallerResource& installer : InstallerResources()) {
+    for (const Resource::Installer& installer : Resource::kInstallers) {
         for (const auto& [code, values] : content.values) {
             const auto address = values.find(installer.address);
             if (address == values.end() || !IsPlainHttp(address->second.bytes)) {
@@ -225,7 +224,13 @@ std::size_t CountErrors(const std::vector<Fault>& faults)
         std::count_if(faults.begin(), faults.end(), [](const Fault& fault) { return !fault.warning; }));
 }
 
-std::vector<Fault> CheckContent(const Content& content)
+const ProgramResources& ProgramReads()
+{
+    static const ProgramResources read(std::begin(Resource::kProgramResources), std::end(Resource::kProgramResources));
+    return read;
+}
+
+std::vector<Fault> CheckContent(const Content& content, const ProgramResources& read)
 {
     std::vector<Fault> faults;
 
@@ -240,26 +245,22 @@ std::vector<Fault> CheckContent(const Content& content)
 
     for (const auto& [code, values] : content.values) {
         for (const auto& [id, value] : values) {
-            CheckValue(content, code, id, value, faults);
+            CheckValue(content, read, code, id, value, faults);
         }
     }
 
-    for (const ProgramResource& resource : ProgramResources()) {
-        CheckType(content, resource.id, resource.type, resource.use, faults);
-    }
-    for (const InstallerResource& installer : InstallerResources()) {
-        CheckType(content, installer.digest, ResourceType::Text,
-                  "SHA-256 digest of the installer at " + std::to_string(installer.address), faults);
+    for (const Resource::Definition& resource : read) {
+        CheckType(content, resource.id, resource.type, resource.reader, faults);
     }
 
     for (const Language& language : content.languages) {
         if (language.code == kNeutralLanguage) {
             continue;  // never chosen by the user
         }
-        for (const ProgramResource& resource : ProgramResources()) {
-            if (!content.Resolve(language.code, resource.id)) {
+        for (const Resource::Definition& resource : read) {
+            if (resource.need == Resource::Need::Required && !content.Resolve(language.code, resource.id)) {
                 faults.push_back({language.code, "missing " + std::string(TypeName(resource.type)) + " " +
-                                                     ResourceLabel(content, resource.id) + " (" + resource.use +
+                                                     ResourceLabel(content, resource.id) + " (" + resource.reader +
                                                      "), neither in this language nor in the neutral language"});
             }
         }

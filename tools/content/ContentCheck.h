@@ -21,7 +21,11 @@ struct Fault {
     bool warning = false;  // worth knowing, but the content works
 };
 
-std::vector<Fault> CheckContent(const Content& content);
+using ProgramResources = std::vector<Resource::Definition>;
+// What the program states that it reads (resources/ResourceContract.h).
+const ProgramResources& ProgramReads();
+
+std::vector<Fault> CheckContent(const Content& content, const ProgramResources& read = ProgramReads());
 
 // How many of the faults are not warnings: the check fails when any is.
 std::size_t CountErrors(const std::vector<Fault>& faults);

@@ -176,9 +176,9 @@ void ReadResources(const fs::path& folder, Content& content)
     std::map<std::string, const ResourceDef*> byName;
     for (const Line& line : ReadTable(folder / "resources.tsv", {"id", "name", "type"})) {
         std::vector<std::string> fields = SplitTabs(line.text);
-        ResourceDef def{parseId(fields[0], line.origin), fields[1], ResourceType::Text, line.origin};
+        ResourceDef def{parseId(fields[0], line.origin), fields[1], RESOURCE_TEXT, line.origin};
         if (fields[2] == "picture") {
-            def.type = ResourceType::Picture;
+            def.type = RESOURCE_PICTURE;
         } else if (fields[2] != "text") {
             throw ContentError(line.origin, "type must be \"text\" or \"picture\", not \"" + fields[2] + "\"");
         }
@@ -257,7 +257,7 @@ void ReadTexts(const fs::path& folder, Content& content)
                 throw ContentError(line.origin, "expected the resource id, a tab and the text");
             }
             AddValue(content, code, line.text.substr(0, tab), Value{line.text.substr(tab + 1), line.origin, {}},
-                     ResourceType::Text);
+                     RESOURCE_TEXT);
         }
     }
 }
@@ -305,7 +305,7 @@ void ReadDigests(const fs::path& folder, Content& content)
         RequireLanguage(content, fields[0], line.origin);
         const fs::path file = FileInFolder(folder, fields[2], line.origin);
         const std::string digest = Sha256Text(sha256(ReadFileBytes(file, line.origin)));
-        AddValue(content, fields[0], fields[1], Value{digest, line.origin, {}}, ResourceType::Text);
+        AddValue(content, fields[0], fields[1], Value{digest, line.origin, {}}, RESOURCE_TEXT);
     }
 }
 

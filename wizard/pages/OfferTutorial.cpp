@@ -13,18 +13,19 @@ OfferTutorial::OfferTutorial(ResourceManager* resources)
 {
 }
 
-std::string OfferTutorial::RawText(int id)
+void OfferTutorial::BuildOfferHtml()
 {
-    std::vector<unsigned char> data;
-    if (!m_resources.fetchBlob(m_resources.currentLanguage().code, id, RESOURCE_TEXT, data))
-        return std::string();
-    return std::string(data.begin(), data.end());
+    offerTag = m_resources.getRawText(Resource::OFFER_TAG).value_or(std::string());
+    imageId = Resource::PICTURE_OFFER;
+    jsonTextId = Resource::OFFER_DESCRIPTION;
+    templateId = Resource::OFFER_TEMPLATE;
+    BuildHtml();
 }
 
 void OfferTutorial::LoadPlaceholders()
 {
-    offerTagToken = RawText(Resource::OFFER_TAG_TOKEN);
-    placeholderPattern = RawText(Resource::OFFER_PLACEHOLDER_PATTERN);
+    offerTagToken = m_resources.getRawText(Resource::OFFER_TAG_TOKEN).value_or(std::string());
+    placeholderPattern = m_resources.getRawText(Resource::OFFER_PLACEHOLDER_PATTERN).value_or(std::string());
     for (const char* key : Resource::kOfferKeys) {
         std::string placeholder = placeholderPattern;
         Win32xx::ReplaceAll<std::string>(placeholder, "$1", key);
@@ -36,8 +37,8 @@ void OfferTutorial::BuildHtml()
 {
     Win32xx::CString pictureBase64;
     const bool pictureOk = m_resources.getPictureBase64(imageId, pictureBase64);
-    const std::string jsonText = RawText(jsonTextId);
-    html = RawText(templateId);
+    const std::string jsonText = m_resources.getRawText(jsonTextId).value_or(std::string());
+    html = m_resources.getRawText(templateId).value_or(std::string());
 
     // The iterative parser keeps its nesting on the heap: the recursive one
     // runs out of stack on a description nested a few hundred thousand deep.

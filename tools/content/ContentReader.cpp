@@ -146,11 +146,6 @@ std::int32_t parseId(const std::string& text, const Origin& origin)
     return static_cast<std::int32_t>(std::strtoll(text.c_str(), nullptr, 10));
 }
 
-bool IsLanguageCode(const std::string& text)
-{
-    return IsDecimal(text) && (text == "0" || text[0] != '0') && text.size() <= 5;
-}
-
 bool IsSymbolicName(const std::string& text)
 {
     auto nameChar = [](char c) {
@@ -342,6 +337,11 @@ void ReadDigests(const fs::path& folder, Content& content)
 }
 
 }  // namespace
+
+bool IsLanguageCode(const std::string& text)
+{
+    return IsDecimal(text) && (text == "0" || text[0] != '0') && text.size() <= 5;
+}
 
 Content ReadContent(const fs::path& folder)
 {

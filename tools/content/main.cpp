@@ -3,6 +3,7 @@
 #include "Build.h"
 #include "ContentCheck.h"
 #include "ContentReader.h"
+#include "NewLanguage.h"
 #if CONTENT_TOOL_SIGNING
 #include "ArchiveSigning.h"
 #endif
@@ -182,6 +183,17 @@ int Verify(const fs::path& archive, const std::vector<fs::path>& publicKeys)
 #endif
 }
 
+int NewLanguage(const std::string& code, const std::string& from, const fs::path& contentFolder)
+{
+    const std::vector<std::string> toDo = content::AddLanguage(contentFolder, code, from);
+    std::cout << "added language " << code << " to " << contentFolder.u8string() << "; now:\n";
+    for (const std::string& step : toDo) {
+        std::cout << "  " << step << "\n";
+    }
+    std::cout << "  content-tool check " << contentFolder.u8string() << " lists what is still missing\n";
+    return 0;
+}
+
 int RunCommand(const std::string& command, const std::vector<fs::path>& arguments, const Options& options)
 {
     const std::size_t count = arguments.size();
@@ -193,6 +205,9 @@ int RunCommand(const std::string& command, const std::vector<fs::path>& argument
     }
     if (command == "verify" && count >= 3) {
         return Verify(arguments[1], {arguments.begin() + 2, arguments.end()});
+    }
+    if (command == "new-language" && (count == 3 || count == 4)) {
+        return NewLanguage(arguments[1].u8string(), arguments[2].u8string(), count == 4 ? arguments[3] : ".");
     }
     if (command == "check" && count == 2) {
         return Check(arguments[1], options);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "ResourceContract.h"
 #include "tasks/ArchiveAddress.h"
 #include "tasks/TrustedArchiveKeys.h"
 #include "app/Die.h"
@@ -14,6 +15,13 @@
 
 namespace {
 constexpr int kDownloadShare = 100;  // the bar's end for the download; the extraction fills the rest
+
+// The name is plain ASCII: it widens byte by byte.
+Win32xx::CString DatabaseFileName()
+{
+    const std::string name = Resource::kDatabaseFileName;
+    return Win32xx::CString(std::wstring(name.begin(), name.end()).c_str());
+}
 }
 
 // The task handlers below speak for the dialog's message procedure.
@@ -106,7 +114,7 @@ void Resloader::OnDownloadFinished()
 void Resloader::OnExtractionFinished()
 {
     LOG_HANDLER(logging::info) << "Extracting Resource Archive Done.";
-    m_resourceFilePath = m_unzipTask.GetStringResult() + L"\\resources.db";
+    m_resourceFilePath = m_unzipTask.GetStringResult() + L"\\" + DatabaseFileName();
     if (::PathFileExistsW(m_resourceFilePath.c_str())) {
         LOG_HANDLER(logging::info) << "Resource File is " << m_resourceFilePath;
         EndDialog(0);

@@ -24,14 +24,6 @@ const wchar_t NEUTRAL_LANGUAGE[] = L"0";
 
 namespace {
 
-const char kByNameSql[] =
-    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  "
-    "where V.LANG_CODE = ? and D.RES_NAME = ? and D.RES_TYPE = ? ; ";
-const char kByIdSql[] =
-    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  "
-    "where V.LANG_CODE = ? and D.RES_DEF_ID = ? and D.RES_TYPE = ? ; ";
-const char kBlobSql[] = "select DATA from BLOB where BLOB_ID = ? ;";
-const char kLanguagesSql[] = "SELECT LANG_CODE, LANG_NATIVE_NAME , ABREVIATION , LANG_ENGLISH_NAME, RTL FROM LANGUAGE;";
 constexpr int kStatementLengthLimit = 1024;
 
 // The length to hand SQLite for a statement: SQLite reads that many bytes, so
@@ -42,8 +34,6 @@ constexpr int StatementLength(const char (&)[N])
     return static_cast<int>(N < kStatementLengthLimit ? N : kStatementLengthLimit);
 }
 
-constexpr int kProductNameId = 58;
-constexpr int kNextButtonId = 78;
 // Stands for the id of a text given to expandMacros without one.
 constexpr int kUnnamedText = -1;
 
@@ -117,12 +107,17 @@ void ResourceManager::initDatabase()
                                "PRAGMA checkpoint_fullfsync = true;"})
         sqlite3_exec(m_connection, pragma, nullptr, nullptr, nullptr);
 
-    checkPrepareError(sqlite3_prepare_v2(m_connection, kByNameSql, StatementLength(kByNameSql), &m_byNameStatement, nullptr));
-    checkPrepareError(sqlite3_prepare_v2(m_connection, kByIdSql, StatementLength(kByIdSql), &m_byIdStatement, nullptr));
-    checkPrepareError(sqlite3_prepare_v2(m_connection, kBlobSql, StatementLength(kBlobSql), &m_blobStatement, nullptr));
-    checkPrepareError(
-        sqlite3_prepare_v2(m_connection, kLanguagesSql, StatementLength(kLanguagesSql), &m_languageStatement, nullptr));
+    Prepare(Resource::kByNameStatement, m_byNameStatement);
+    Prepare(Resource::kByIdStatement, m_byIdStatement);
+    Prepare(Resource::kBlobStatement, m_blobStatement);
+    Prepare(Resource::kLanguagesStatement, m_languageStatement);
     fetchLangsDefinition();
+}
+
+template <size_t N>
+void ResourceManager::Prepare(const char (&sql)[N], sqlite3_stmt*& statement)
+{
+    checkPrepareError(sqlite3_prepare_v2(m_connection, sql, StatementLength(sql), &statement, nullptr));
 }
 
 void ResourceManager::checkPrepareError(int code)
@@ -234,12 +229,12 @@ Win32xx::CString& ResourceManager::expandMacros(Win32xx::CString& text, int id)
     values.languageAbbreviation = m_currentLanguage.abbreviation;
     values.languageCode = m_currentLanguage.code;
     if (text.Find(L"$(^Name)") >= 0 || text.Find(L"${PRIMARY_SW_NAME}") >= 0)
-        values.productName = UpToNul(getString(m_currentLanguage.code, kProductNameId)).str();
+        values.productName = UpToNul(getString(m_currentLanguage.code, Resource::PRODUCT_NAME)).str();
     bool complete = ExpandNameAndLanguageMacros(text, values, kMaxExpandedLength);
     // Looked for in the text as the macros before left it: a value that they
     // inserted may hold the macro, or join the pieces of one.
     if (complete && text.Find(L"$(^NextBtn)") >= 0)
-        values.nextButton = UpToNul(getString(m_currentLanguage.code, kNextButtonId)).str();
+        values.nextButton = UpToNul(getString(m_currentLanguage.code, Resource::BUTTON_NEXT)).str();
     complete = complete && ExpandNextButtonAndEscapes(text, values, kMaxExpandedLength);
     if (!complete) {
         LOG_ERROR << "Macros of "

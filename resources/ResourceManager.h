@@ -11,13 +11,12 @@
 
 #include "GenericSingleton.h"
 #include "LangDefinition.h"
+#include "ResourceContract.h"
 #include "framework/CString.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 class CJPEGStatic;
-
-enum ResourceType { RESOURCE_TEXT = 1, RESOURCE_PICTURE = 3 };
 
 extern const wchar_t NEUTRAL_LANGUAGE[];  // "0"
 
@@ -59,6 +58,8 @@ public:
 private:
     void Open();
     void initDatabase();
+    template <size_t N>
+    void Prepare(const char (&sql)[N], sqlite3_stmt*& statement);
     void checkPrepareError(int code);
     int stepStatement(sqlite3* connection, sqlite3_stmt* statement, const char* label);
     bool fetchLangsDefinition();

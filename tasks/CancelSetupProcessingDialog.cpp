@@ -6,7 +6,6 @@
 #include "resources/ResourceManager.h"
 
 namespace {
-constexpr int kPleaseWaitText = 7;
 constexpr UINT_PTR kWaitTimer = 1;
 // How often a task that still runs elsewhere is looked at.
 constexpr UINT kWaitPollMs = 50;
@@ -20,7 +19,7 @@ CancelSetupProcessingDialog::CancelSetupProcessingDialog() : CDialog(IDD_CANCEL_
 BOOL CancelSetupProcessingDialog::OnInitDialog()
 {
     m_statusText.AttachDlgItem(IDC_CANCEL_SETUP_STATUS, GetHwnd());
-    m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getLocalizedString(kPleaseWaitText));
+    m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getLocalizedString(Resource::CANCEL_CLEANUP_TEXT));
     ::PostMessageW(GetHwnd(), UWM_START_CLEANUP, 0, 0);
     return TRUE;
 }

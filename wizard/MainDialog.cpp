@@ -14,11 +14,6 @@ namespace {
 
 const wchar_t kMessageStep[] = L"GenericMessage";
 
-constexpr int kBannerPicture = 239;
-constexpr int kFinishedStrip = 25, kTasksStrip = 26, kOfferStrip = 27, kWelcomeStrip = 28;
-constexpr int kSkipText = 1, kSkipAllText = 2, kTitleText = 65, kVersionText = 233, kPreviousText = 77,
-              kNextText = 78, kCancelText = 84, kCloseText = 85, kFinishText = 216;
-
 constexpr int kButtons[] = {IDC_MAIN_SKIP,     IDC_MAIN_SKIP_ALL, IDC_MAIN_NEXT,       IDC_MAIN_CLOSE,
                             IDC_MAIN_PREVIOUS, IDC_MAIN_CANCEL,   IDC_MAIN_TASK_CANCEL};
 
@@ -73,7 +68,7 @@ BOOL MainDialog::OnInitDialog()
     m_bottomRule.AttachDlgItem(IDC_MAIN_RULE, dialog);
 
     MakeFontBold(m_headerTitle.GetHwnd());
-    Resources().loadPicture(kBannerPicture, m_banner);
+    Resources().loadPicture(Resource::PICTURE_BANNER, m_banner);
     Steps().pageContainer.AttachDlgItem(IDC_MAIN_PAGES, dialog);
     Steps().pageContainer.ShowWindow(SW_HIDE);
     LoadTexts();
@@ -87,15 +82,15 @@ void MainDialog::LoadTexts()
 {
     ::SendMessageW(GetHwnd(), WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))));
-    m_skipButton.SetWindowText(PlainText(kSkipText));
-    m_skipAllButton.SetWindowText(PlainText(kSkipAllText));
-    m_nextButton.SetWindowText(PlainText(kNextText));
-    SetWindowText(Resources().getLocalizedString(kTitleText) + L" (V" + Resources().getLocalizedString(kVersionText) +
+    m_skipButton.SetWindowText(PlainText(Resource::BUTTON_SKIP));
+    m_skipAllButton.SetWindowText(PlainText(Resource::BUTTON_SKIP_ALL));
+    m_nextButton.SetWindowText(PlainText(Resource::BUTTON_NEXT));
+    SetWindowText(Resources().getLocalizedString(Resource::WINDOW_TITLE) + L" (V" + Resources().getLocalizedString(Resource::WINDOW_TITLE_VERSION) +
                   L")");
-    m_closeButton.SetWindowText(PlainText(kCloseText));
-    m_cancelButton.SetWindowText(PlainText(kCancelText));
-    m_taskCancelButton.SetWindowText(PlainText(kCancelText));
-    m_previousButton.SetWindowText(PlainText(kPreviousText));
+    m_closeButton.SetWindowText(PlainText(Resource::BUTTON_CLOSE));
+    m_cancelButton.SetWindowText(PlainText(Resource::BUTTON_CANCEL));
+    m_taskCancelButton.SetWindowText(PlainText(Resource::BUTTON_CANCEL));
+    m_previousButton.SetWindowText(PlainText(Resource::BUTTON_PREVIOUS));
 
     m_headerTitle.ShowWindow(SW_HIDE);
     m_headerText.ShowWindow(SW_HIDE);
@@ -131,24 +126,24 @@ void MainDialog::OnStepChanged(StepFrame* step)
     ::SetFocus(m_nextButton.GetHwnd());
 
     if (message && mode == GenericMessageFrame::Welcome) {
-        Resources().loadPicture(kWelcomeStrip, m_strip);
+        Resources().loadPicture(Resource::PICTURE_STRIP_WELCOME, m_strip);
         ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_CANCEL});
     } else if (step->isOffer) {
-        Resources().loadPicture(kOfferStrip, m_strip);
+        Resources().loadPicture(Resource::PICTURE_STRIP_OFFER, m_strip);
         ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_PREVIOUS, IDC_MAIN_CANCEL, IDC_MAIN_SKIP, IDC_MAIN_SKIP_ALL});
     } else if (Steps().IsSuspended()) {
         ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_CLOSE});
         MoveNextToCancel();
     } else if (step->isTaskStep) {
-        Resources().loadPicture(kTasksStrip, m_strip);
+        Resources().loadPicture(Resource::PICTURE_STRIP_TASKS, m_strip);
         ShowButtons({IDC_MAIN_CANCEL, IDC_MAIN_TASK_CANCEL});
         m_cancelButton.EnableWindow(false);
-        m_cancelButton.SetWindowText(PlainText(kFinishText));
+        m_cancelButton.SetWindowText(PlainText(Resource::BUTTON_FINISH));
     } else if (message && mode == GenericMessageFrame::Finished) {
-        Resources().loadPicture(kFinishedStrip, m_strip);
+        Resources().loadPicture(Resource::PICTURE_STRIP_FINISHED, m_strip);
         ShowButtons({IDC_MAIN_NEXT});
         m_nextButton.EnableWindow(true);
-        m_nextButton.SetWindowText(PlainText(kFinishText));
+        m_nextButton.SetWindowText(PlainText(Resource::BUTTON_FINISH));
     }
 
     if (!step->isTaskStep)

@@ -12,14 +12,6 @@ namespace content_test {
 
 namespace {
 
-// The statements as the setup program runs them.
-constexpr const char* kByIdStatement =
-    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  where "
-    "V.LANG_CODE = ? and D.RES_DEF_ID = ? and D.RES_TYPE = ? ; ";
-constexpr const char* kBlobStatement = "select DATA from BLOB where BLOB_ID = ? ;";
-constexpr const char* kLanguageStatement =
-    "SELECT LANG_CODE, LANG_NATIVE_NAME , ABREVIATION , LANG_ENGLISH_NAME, RTL FROM LANGUAGE;";
-
 using Rows = std::vector<std::vector<std::string>>;
 
 class Build : public ContentFixture {
@@ -46,8 +38,8 @@ protected:
     // The value of this language alone, as the program fetches it.
     std::string value(const std::string& code, std::int32_t id, content::ResourceType type) const
     {
-        const Rows blob = query(kByIdStatement, {code, std::to_string(id), std::to_string(static_cast<int>(type))});
-        const Rows data = blob.empty() ? Rows{} : query(kBlobStatement, {blob[0][0]});
+        const Rows blob = query(Resource::kByIdStatement, {code, std::to_string(id), std::to_string(static_cast<int>(type))});
+        const Rows data = blob.empty() ? Rows{} : query(Resource::kBlobStatement, {blob[0][0]});
         EXPECT_EQ(data.size(), 1u) << "language " << code << ", resource " << id;
         return data.empty() ? std::string() : data[0][0];
     }
@@ -70,10 +62,10 @@ TEST_F(Build, DatabaseAndArchiveHoldExactlyTheContent)
     database_.reset(database);
 
     const std::string hebrew = "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA";
-    EXPECT_EQ(query(kLanguageStatement), (Rows{{"0", "Neutral", "", "Neutral", "0"},
+    EXPECT_EQ(query(Resource::kLanguagesStatement), (Rows{{"0", "Neutral", "", "Neutral", "0"},
                                                {"1033", "English", "en", "English", "0"},
                                                {"1037", hebrew, "he", "Hebrew", "1"}}));
-    EXPECT_EQ(value("1037", 301, content::ResourceType::Text), kAbcDigest);  // a file's digest, in lower case
+    EXPECT_EQ(value("1037", 301, RESOURCE_TEXT), kAbcDigest);  // a file's digest, in lower case
     const content::Content content = content::ReadContent(this->content());
     std::size_t count = 0;
     for (const auto& [code, values] : content.values)

@@ -1,6 +1,12 @@
 // The check names each fault's place, warns of unchecked http:// installers; malformed content stops check and build.
 #include "ContentFixture.h"
 
+#include "ContentCheck.h"
+#include "ContentReader.h"
+
+#include <regex>
+#include <set>
+
 namespace content_test {
 
 namespace {
@@ -211,6 +217,36 @@ TEST_F(EarlierOutputs, FailedWriteLeavesNoPartialFiles)
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("content-tool: build failed: "), std::string::npos) << run.output;
     expectEarlierOutputs();
+}
+
+// The check follows what the program states that it reads: a resource that the program starts reading fails it
+// while the content lacks it.
+TEST_F(ContentFixture, ResourceThatTheProgramStartsReadingFailsTheCheckUntilGiven)
+{
+    content::ProgramResources read = content::ProgramReads();
+    read.push_back({Resource::Id{4242}, "NEW_TEXT", RESOURCE_TEXT, Resource::Macros::Plain, Resource::Need::Required, ""});
+    EXPECT_EQ(content::CountErrors(content::CheckContent(content::ReadContent(content()), false, read)), 2u);  // per language
+    appending("resources.tsv", "4242\tNEW_TEXT\ttext")(content());
+    appending("texts/0.txt", "4242\tNew")(content());
+    EXPECT_EQ(content::CountErrors(content::CheckContent(content::ReadContent(content()), false, read)), 0u);
+}
+
+// content/README.md's table of the resources that the program reads names each of them, and no other.
+TEST(ContentReadme, ListsTheResourcesThatTheProgramReads)
+{
+    const std::string readme = readFile(fs::path(DEMO_CONTENT_DIR) / "README.md");
+    const std::size_t begin = readme.find("## Resources the program reads");
+    const std::string section = readme.substr(begin, readme.find("\n## ", begin) - begin);
+    std::set<int> listed, read;
+    const std::regex idsCell("\n\\| ([0-9, /]+) \\|"), number("[0-9]+");
+    for (auto row = std::sregex_iterator(section.begin(), section.end(), idsCell); row != std::sregex_iterator(); ++row) {
+        const std::string ids = (*row)[1];
+        for (auto id = std::sregex_iterator(ids.begin(), ids.end(), number); id != std::sregex_iterator(); ++id)
+            listed.insert(std::stoi(id->str()));
+    }
+    for (const Resource::Definition& resource : content::ProgramReads())
+        read.insert(resource.id);
+    EXPECT_EQ(listed, read);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "ContentFixture.h"
 
-#include "ProgramResources.h"
+#include "ContentCheck.h"
 
 #include <cstdio>
 #include <fstream>
@@ -78,9 +78,11 @@ ContentFixture::ContentFixture()
     std::string neutralTexts = "# neutral texts\n56\thttps://127.0.0.1/setup.exe\n61\thttps://127.0.0.1/partner.exe\n";
     std::string files = "language\tid\tfile\n0\t40\toffer/template.html\n1033\t38\toffer/1033.json\n"
                         "1037\t38\toffer/1037.json\n";
-    for (const content::ProgramResource& resource : content::ProgramResources()) {
+    for (const Resource::Definition& resource : content::ProgramReads()) {
+        if (resource.need == Resource::Need::Optional)
+            continue;
         const std::string id = std::to_string(resource.id);
-        const bool picture = resource.type == content::ResourceType::Picture;
+        const bool picture = resource.type == RESOURCE_PICTURE;
         resources += id + "\tRESOURCE_" + id + "\t" + (picture ? "picture" : "text") + "\n";
         const auto value = special.find(resource.id);
         if (picture)

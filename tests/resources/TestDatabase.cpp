@@ -7,16 +7,15 @@
 #include <sqlite3.h>
 
 #include "framework/Utf8.h"
+#include "resources/ResourceContract.h"
 
 TestDatabase::TestDatabase(const std::wstring& path)
 {
     ::DeleteFileW(path.c_str());
     if (sqlite3_open(Win32xx::WideToUtf8(path).c_str(), &m_db) != SQLITE_OK)
         throw std::runtime_error("cannot create the test database");
-    Execute("CREATE TABLE RESOURCE_DEF (RES_DEF_ID INTEGER PRIMARY KEY, RES_NAME TEXT, RES_TYPE INTEGER);"
-            "CREATE TABLE RESOURCE_VALUE (RES_DEF_ID INTEGER, LANG_CODE TEXT, BLOB_ID INTEGER);"
-            "CREATE TABLE BLOB (BLOB_ID INTEGER PRIMARY KEY, DATA BLOB); CREATE TABLE LANGUAGE (LANG_CODE TEXT,"
-            " LANG_NATIVE_NAME TEXT, ABREVIATION TEXT, LANG_ENGLISH_NAME TEXT, RTL INTEGER);");
+    // Without the constraints, so that a test may store what the content tool never writes.
+    Execute(Resource::Schema(Resource::Constraints::Left));
 }
 
 TestDatabase::~TestDatabase() { sqlite3_close(m_db); }
@@ -66,6 +65,7 @@ void TestDatabase::AddValue(const char* code, int id, int type, const std::strin
 void TestDatabase::AddValueRow(const char* code, int id, int type, int blobId)
 {
     const std::string res = std::to_string(id);
-    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + res + ", 'R" + res + "', " + std::to_string(type) +
+    Execute("INSERT INTO RESOURCE_DEF SELECT " + res + ", 'R" + res + "', " + std::to_string(type) +
+            " WHERE NOT EXISTS (SELECT 1 FROM RESOURCE_DEF WHERE RES_DEF_ID = " + res +
             "); INSERT INTO RESOURCE_VALUE VALUES (" + res + ", '" + code + "', " + std::to_string(blobId) + ");");
 }

@@ -3,11 +3,12 @@
 
 #include <string>
 
+#include "resources/ResourceContract.h"
 #include "wizard/pages/OfferTutorial.h"
 
 namespace testing_support {
 
-inline const char* const kOfferKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
+using Resource::kOfferKeys;
 
 // The description 38 in the template 40, the picture `imageId` (0: none); placeholders first, then the resources.
 inline std::string BuildOfferHtml(ResourceManager* resources, const std::string& offerTag, int imageId = 241)

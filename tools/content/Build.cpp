@@ -3,6 +3,7 @@
 #include "ContentReader.h"
 #include "DatabaseWriter.h"
 #include "ZipWriter.h"
+#include "resources/ResourceContract.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -14,7 +15,6 @@ namespace content {
 
 namespace {
 
-constexpr const char* kDatabaseName = "resources.db";
 constexpr const char* kArchiveName = "resources.zip";
 
 // A file under construction next to its target: removed again unless it
@@ -116,11 +116,11 @@ std::string ReadAll(const fs::path& path)
 void BuildContent(const Content& content, const fs::path& outFolder, const ArchiveSigner& sign)
 {
     fs::create_directories(outFolder);
-    TemporaryFile database(outFolder / kDatabaseName);
+    TemporaryFile database(outFolder / Resource::kDatabaseFileName);
     TemporaryFile archive(outFolder / kArchiveName);
     WriteDatabase(content, database.path());
     ZipEntry entry;
-    entry.name = kDatabaseName;
+    entry.name = Resource::kDatabaseFileName;
     entry.bytes = ReadAll(database.path());
     WriteZip(archive.path(), {entry}, ArchiveDate());
     if (sign) {

@@ -4,7 +4,7 @@ namespace content {
 
 const char* TypeName(ResourceType type)
 {
-    return type == ResourceType::Picture ? "picture" : "text";
+    return type == RESOURCE_PICTURE ? "picture" : "text";
 }
 
 std::string Origin::Describe() const

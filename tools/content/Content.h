@@ -11,13 +11,14 @@
 #include <utility>
 #include <vector>
 
+#include "resources/ResourceContract.h"
+
 namespace content {
 
 // The language whose values serve every language that lacks its own.
 inline const std::string kNeutralLanguage = "0";
 
-// Values of RES_TYPE.
-enum class ResourceType : int { Text = 1, Picture = 3 };
+using ResourceType = ::ResourceType;
 
 const char* TypeName(ResourceType type);
 
@@ -42,7 +43,7 @@ struct Language {
 struct ResourceDef {
     std::int32_t id = 0;
     std::string name;  // symbolic name, RES_NAME
-    ResourceType type = ResourceType::Text;
+    ResourceType type = RESOURCE_TEXT;
     Origin origin;
 };
 

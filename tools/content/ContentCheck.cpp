@@ -1,7 +1,6 @@
 #include "ContentCheck.h"
 
 #include "Jpeg.h"
-#include "ProgramResources.h"
 #include "TextRules.h"
 #include "tasks/Sha256Text.h"
 #include "wizard/controls/LinkAddress.h"
@@ -10,6 +9,7 @@
 #include <rapidjson/error/en.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cctype>
 
 namespace content {
@@ -45,12 +45,13 @@ void ReplaceAll(std::string& text, const std::string& search, const std::string&
 // kept with the offer template.
 bool MayBeEmpty(std::int32_t id)
 {
-    return id == 57 || id == 62 || id == 167;
+    return id == Resource::PRODUCT_INSTALLER_PARAMETERS || id == Resource::OFFER_INSTALLER_PARAMETERS ||
+           id == Resource::OFFER_TEMPLATE_NOTE;
 }
 
 bool IsLinkAddress(std::int32_t id)
 {
-    return id == 158 || id == 159;
+    return id == Resource::LINK_PRIVACY_URL || id == Resource::LINK_LICENSE_URL;
 }
 
 // The program's own rule for the addresses that it opens.
@@ -62,9 +63,8 @@ bool IsOpenable(const std::string& address)
 
 bool IsInstallerDigest(std::int32_t id)
 {
-    const auto& installers = InstallerResources();
-    return std::any_of(installers.begin(), installers.end(),
-                       [id](const InstallerResource& installer) { return installer.digest == id; });
+    return std::any_of(std::begin(Resource::kInstallers), std::end(Resource::kInstallers),
+                       [id](const Resource::Installer& installer) { return installer.digest == id; });
 }
 
 // The scheme in any case, as the download accepts it.
@@ -145,12 +145,12 @@ void CheckTranslationSource(const Content& content, const std::string& code, std
 }
 
 // Faults of one stored value, whatever language reads it.
-void CheckValue(const Content& content, const std::string& code, std::int32_t id, const Value& value,
-                bool release, std::vector<Fault>& faults)
+void CheckValue(const Content& content, const ProgramResources& read, const std::string& code, std::int32_t id,
+                const Value& value, bool release, std::vector<Fault>& faults)
 {
     const ResourceDef& def = *content.FindResource(id);
     const std::string where = value.Place() + ": " + ResourceLabel(content, id);
-    if (def.type == ResourceType::Picture) {
+    if (def.type == RESOURCE_PICTURE) {
         const std::optional<JpegFrame> frame = ReadJpegFrame(value.bytes);
         if (!frame) {
             faults.push_back({code, where + ": the picture is not a JPEG file"});
@@ -176,10 +176,10 @@ void CheckValue(const Content& content, const std::string& code, std::int32_t id
     if (value.translates) {
         CheckTranslationSource(content, code, id, value, faults);
     }
-    auto program = std::find_if(ProgramResources().begin(), ProgramResources().end(),
-                                [id](const ProgramResource& resource) { return resource.id == id; });
-    const bool shownRaw = program != ProgramResources().end() && !program->expanded;
-    if (program != ProgramResources().end() && value.bytes.empty() && !MayBeEmpty(id)) {
+    auto program = std::find_if(read.begin(), read.end(),
+                                [id](const Resource::Definition& resource) { return resource.id == id; });
+    const bool shownRaw = program != read.end() && program->macros == Resource::Macros::Plain;
+    if (program != read.end() && value.bytes.empty() && !MayBeEmpty(id)) {
         faults.push_back({code, where + ": the text is empty, so the program shows nothing there", !release});
     }
     if (IsLinkAddress(id) && !IsOpenable(value.bytes)) {
@@ -212,7 +212,8 @@ void CheckUnknownKeys(const std::string& code, const Value& templateValue, const
             ++end;
         }
         const std::string key = page.substr(at + before.size(), end - at - before.size());
-        const bool known = std::find(OfferKeys().begin(), OfferKeys().end(), key) != OfferKeys().end();
+        const bool known = std::find(std::begin(Resource::kOfferKeys), std::end(Resource::kOfferKeys), key) !=
+                           std::end(Resource::kOfferKeys);
         if (key.empty() || page.compare(end, after.size(), after) != 0 || known ||
             std::find(reported.begin(), reported.end(), key) != reported.end()) {
             continue;
@@ -252,9 +253,9 @@ void CheckOffer(const Content& content, const Language& language, bool release, 
         const Value* value = content.Resolve(code, id);
         return value ? value->bytes : std::string();
     };
-    const Value* templateValue = content.Resolve(code, offer::kTemplate);
-    const Value* description = content.Resolve(code, offer::kDescription);
-    const std::string pattern = text(offer::kPlaceholderPattern);
+    const Value* templateValue = content.Resolve(code, Resource::OFFER_TEMPLATE);
+    const Value* description = content.Resolve(code, Resource::OFFER_DESCRIPTION);
+    const std::string pattern = text(Resource::OFFER_PLACEHOLDER_PATTERN);
     if (!templateValue || !description || pattern.empty()) {
         return;  // reported as missing
     }
@@ -265,15 +266,15 @@ void CheckOffer(const Content& content, const Language& language, bool release, 
     }
 
     std::string anyKey = pattern;
-    ReplaceAll(anyKey, text(offer::kTagToken), text(offer::kTag));
+    ReplaceAll(anyKey, text(Resource::OFFER_TAG_TOKEN), text(Resource::OFFER_TAG));
     CheckUnknownKeys(code, *templateValue, anyKey, faults);
 
     // The placeholders exactly as the program searches for them.
     std::vector<std::pair<std::string, std::string>> used;  // key, placeholder
-    for (const char* key : OfferKeys()) {
+    for (const char* key : Resource::kOfferKeys) {
         std::string placeholder = pattern;
         ReplaceAll(placeholder, "$1", key);
-        ReplaceAll(placeholder, text(offer::kTagToken), text(offer::kTag));
+        ReplaceAll(placeholder, text(Resource::OFFER_TAG_TOKEN), text(Resource::OFFER_TAG));
         if (templateValue->bytes.find(placeholder) != std::string::npos) {
             used.emplace_back(key, placeholder);
         }
@@ -287,13 +288,13 @@ void CheckOffer(const Content& content, const Language& language, bool release, 
         }
     }
 
-    const std::string where = description->Place() + ": " + ResourceLabel(content, offer::kDescription);
+    const std::string where = description->Place() + ": " + ResourceLabel(content, Resource::OFFER_DESCRIPTION);
     rapidjson::Document document;
     document.Parse(description->bytes.c_str(), description->bytes.size());
     if (document.HasParseError()) {
         const int line = description->file.empty() ? 0 : LineOfOffset(description->bytes, document.GetErrorOffset());
         faults.push_back({code, description->Place(line) + ": " +
-                                    ResourceLabel(content, offer::kDescription) + ": the offer description is not JSON: " +
+                                    ResourceLabel(content, Resource::OFFER_DESCRIPTION) + ": the offer description is not JSON: " +
                                     rapidjson::GetParseError_En(document.GetParseError())});
         return;
     }
@@ -301,13 +302,13 @@ void CheckOffer(const Content& content, const Language& language, bool release, 
         faults.push_back({code, where + ": the offer description is not a JSON object"});
         return;
     }
-    const bool pictureAvailable = content.Resolve(code, offer::kPicture) != nullptr;
+    const bool pictureAvailable = content.Resolve(code, Resource::PICTURE_OFFER) != nullptr;
     for (const auto& [key, placeholder] : used) {
         auto member = document.FindMember(key.c_str());
         if (member == document.MemberEnd()) {
             faults.push_back({code, where + ": the offer description lacks \"" + key +
                                         "\", which the template uses (" + Quoted(placeholder) + ")"});
-        } else if (key == kOfferPictureKey && pictureAvailable) {
+        } else if (key == Resource::kOfferPictureKey && pictureAvailable) {
             continue;  // the picture takes its place
         } else if (!member->value.IsString()) {
             faults.push_back({code, where + ": the value of \"" + key + "\" is not a string"});
@@ -339,7 +340,7 @@ std::vector<std::string> ReadersOf(const Content& content, const std::string& co
 // that reads it has no digest: a download altered on its way would run.
 void CheckInstallerAddresses(const Content& content, std::vector<Fault>& faults)
 {
-    for (const InstallerResource& installer : InstallerResources()) {
+    for (const Resource::Installer& installer : Resource::kInstallers) {
         for (const auto& [code, values] : content.values) {
             const auto address = values.find(installer.address);
             if (address == values.end() || !IsPlainHttp(address->second.bytes)) {
@@ -365,7 +366,7 @@ void CheckInstallerAddresses(const Content& content, std::vector<Fault>& faults)
 // https:// and checks it against its digest, in every language.
 void CheckReleaseInstallers(const Content& content, const Language& language, std::vector<Fault>& faults)
 {
-    for (const InstallerResource& installer : InstallerResources()) {
+    for (const Resource::Installer& installer : Resource::kInstallers) {
         const Value* address = content.Resolve(language.code, installer.address);
         const std::string label = ResourceLabel(content, installer.address);
         if (address && IsPlainHttp(address->bytes)) {
@@ -401,7 +402,13 @@ std::size_t CountErrors(const std::vector<Fault>& faults)
         std::count_if(faults.begin(), faults.end(), [](const Fault& fault) { return !fault.warning; }));
 }
 
-std::vector<Fault> CheckContent(const Content& content, bool release)
+const ProgramResources& ProgramReads()
+{
+    static const ProgramResources read(std::begin(Resource::kProgramResources), std::end(Resource::kProgramResources));
+    return read;
+}
+
+std::vector<Fault> CheckContent(const Content& content, bool release, const ProgramResources& read)
 {
     std::vector<Fault> faults;
 
@@ -416,26 +423,22 @@ std::vector<Fault> CheckContent(const Content& content, bool release)
 
     for (const auto& [code, values] : content.values) {
         for (const auto& [id, value] : values) {
-            CheckValue(content, code, id, value, release, faults);
+            CheckValue(content, read, code, id, value, release, faults);
         }
     }
 
-    for (const ProgramResource& resource : ProgramResources()) {
-        CheckType(content, resource.id, resource.type, resource.use, faults);
-    }
-    for (const InstallerResource& installer : InstallerResources()) {
-        CheckType(content, installer.digest, ResourceType::Text,
-                  "SHA-256 digest of the installer at " + std::to_string(installer.address), faults);
+    for (const Resource::Definition& resource : read) {
+        CheckType(content, resource.id, resource.type, resource.reader, faults);
     }
 
     for (const Language& language : content.languages) {
         if (language.code == kNeutralLanguage) {
             continue;  // never chosen by the user
         }
-        for (const ProgramResource& resource : ProgramResources()) {
-            if (!content.Resolve(language.code, resource.id)) {
+        for (const Resource::Definition& resource : read) {
+            if (resource.need == Resource::Need::Required && !content.Resolve(language.code, resource.id)) {
                 faults.push_back({language.code, "missing " + std::string(TypeName(resource.type)) + " " +
-                                                     ResourceLabel(content, resource.id) + " (" + resource.use +
+                                                     ResourceLabel(content, resource.id) + " (" + resource.reader +
                                                      "), neither in this language nor in the neutral language"});
             }
         }

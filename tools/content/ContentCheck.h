@@ -25,9 +25,14 @@ struct Fault {
     bool warning = false;  // worth knowing, but the content works
 };
 
+using ProgramResources = std::vector<Resource::Definition>;
+// What the program states that it reads (resources/ResourceContract.h).
+const ProgramResources& ProgramReads();
+
 // In a release (`release`), plain http:// or loopback installer addresses,
 // missing installer digests and empty texts are faults too.
-std::vector<Fault> CheckContent(const Content& content, bool release = false);
+std::vector<Fault> CheckContent(const Content& content, bool release = false,
+                                const ProgramResources& read = ProgramReads());
 
 // How many of the faults are not warnings: the check fails when any is.
 std::size_t CountErrors(const std::vector<Fault>& faults);

@@ -196,9 +196,9 @@ void ReadResources(const fs::path& folder, Content& content)
     AddInput(content, folder / "resources.tsv");
     for (const Line& line : ReadTable(folder / "resources.tsv", {"id", "name", "type"})) {
         std::vector<std::string> fields = SplitTabs(line.text);
-        ResourceDef def{parseId(fields[0], line.origin), fields[1], ResourceType::Text, line.origin};
+        ResourceDef def{parseId(fields[0], line.origin), fields[1], RESOURCE_TEXT, line.origin};
         if (fields[2] == "picture") {
-            def.type = ResourceType::Picture;
+            def.type = RESOURCE_PICTURE;
         } else if (fields[2] != "text") {
             throw ContentError(line.origin, "type must be \"text\" or \"picture\", not \"" + fields[2] + "\"");
         }
@@ -279,7 +279,7 @@ void ReadTexts(const fs::path& folder, Content& content)
                 throw ContentError(line.origin, "expected the resource id, a tab and the text");
             }
             Value value{line.text.substr(tab + 1), line.origin, {}, {}, line.translates};
-            AddValue(content, code, line.text.substr(0, tab), std::move(value), ResourceType::Text);
+            AddValue(content, code, line.text.substr(0, tab), std::move(value), RESOURCE_TEXT);
         }
     }
 }
@@ -332,7 +332,7 @@ void ReadDigests(const fs::path& folder, Content& content)
         AddInput(content, file);
         const std::string digest = Sha256Text(sha256(ReadFileBytes(file, line.origin)));
         AddValue(content, fields[0], fields[1], Value{digest, line.origin, {}, DisplayPath(file), {}},
-                 ResourceType::Text);
+                 RESOURCE_TEXT);
     }
 }
 

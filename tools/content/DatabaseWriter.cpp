@@ -2,33 +2,14 @@
 
 #include <sqlite3.h>
 
+#include "resources/ResourceContract.h"
+
 #include <map>
 #include <memory>
 
 namespace content {
 
 namespace {
-
-const char* const kSchema = R"sql(
-CREATE TABLE LANGUAGE (
-    LANG_CODE TEXT NOT NULL PRIMARY KEY,
-    LANG_NATIVE_NAME TEXT NOT NULL,
-    ABREVIATION TEXT NOT NULL,
-    LANG_ENGLISH_NAME TEXT NOT NULL,
-    RTL INTEGER NOT NULL);
-CREATE TABLE RESOURCE_DEF (
-    RES_DEF_ID INTEGER NOT NULL PRIMARY KEY,
-    RES_NAME TEXT NOT NULL UNIQUE,
-    RES_TYPE INTEGER NOT NULL);
-CREATE TABLE BLOB (
-    BLOB_ID INTEGER NOT NULL PRIMARY KEY,
-    DATA BLOB NOT NULL);
-CREATE TABLE RESOURCE_VALUE (
-    RES_DEF_ID INTEGER NOT NULL REFERENCES RESOURCE_DEF (RES_DEF_ID),
-    LANG_CODE TEXT NOT NULL,
-    BLOB_ID INTEGER NOT NULL REFERENCES BLOB (BLOB_ID),
-    PRIMARY KEY (LANG_CODE, RES_DEF_ID));
-)sql";
 
 struct ConnectionCloser {
     void operator()(sqlite3* connection) const { sqlite3_close(connection); }
@@ -127,7 +108,7 @@ void WriteDatabase(const Content& content, const std::filesystem::path& path)
     // The file is temporary until it is complete; no journal is needed.
     writer.Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA page_size = 4096;");
     writer.Exec("BEGIN");
-    writer.Exec(kSchema);
+    writer.Exec(Resource::Schema().c_str());
 
     Statement language = writer.Prepare(
         "INSERT INTO LANGUAGE (LANG_CODE, LANG_NATIVE_NAME, ABREVIATION, LANG_ENGLISH_NAME, RTL) VALUES (?, ?, ?, ?, ?)");

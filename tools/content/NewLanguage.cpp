@@ -39,7 +39,7 @@ std::string TextsToTranslate(const Content& content, const Language& from, const
                         from.code + " changes after it was translated.\n";
     for (const auto& [id, value] : content.values.at(from.code)) {
         const ResourceDef* def = content.FindResource(id);
-        if (def->type == ResourceType::Text && value.file.empty() && value.digestOf.empty()) {
+        if (def->type == RESOURCE_TEXT && value.file.empty() && value.digestOf.empty()) {
             texts += "\n# " + std::to_string(id) + " " + def->name + "\n#from " + from.code + "\t" + value.bytes +
                      "\n#" + std::to_string(id) + "\t" + value.bytes + "\n";
         }
@@ -66,10 +66,10 @@ std::vector<std::string> AddLanguage(const fs::path& folder, const std::string& 
     std::vector<std::string> toDo;
     WriteNewFile(folder / "texts" / (code + ".txt"), TextsToTranslate(content, *source, code));
     toDo.push_back("translate the texts in texts/" + code + ".txt");
-    const auto description = content.values.at(from).find(38);
+    const auto description = content.values.at(from).find(Resource::OFFER_DESCRIPTION);
     if (description != content.values.at(from).end() && !description->second.file.empty()) {
         WriteNewFile(folder / "offer" / (code + ".json"), description->second.bytes);
-        AppendLines(folder / "files.tsv", code + "\t38\toffer/" + code + ".json\n");
+        AppendLines(folder / "files.tsv", code + "\t" + std::to_string(Resource::OFFER_DESCRIPTION) + "\toffer/" + code + ".json\n");
         toDo.push_back("translate the offer's texts in offer/" + code + ".json (its \"dir\" is " + from + "'s)");
     }
     AppendLines(folder / "languages.tsv", "# " + code + ": give its native name, English name and abbreviation\n" +

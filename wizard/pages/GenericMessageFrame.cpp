@@ -8,15 +8,15 @@
 namespace {
 
 constexpr int kNoText = -1;
-constexpr int kPictureId = 240;
-constexpr int kLeftLinkText = 11, kRightLinkText = 12, kRightLinkAddress = 158, kLeftLinkAddress = 159;
 
 struct ModeTexts {
     int title;
     int subtitle;
     int body;
 };
-constexpr ModeTexts kModeTexts[] = {{9, 242, 10}, {15, kNoText, 16}, {13, kNoText, 14}};
+constexpr ModeTexts kModeTexts[] = {{Resource::WELCOME_TITLE, Resource::WELCOME_SUBTITLE, Resource::WELCOME_BODY},
+                                   {Resource::FINISHED_TITLE, kNoText, Resource::FINISHED_BODY},
+                                   {Resource::CANCEL_TITLE, kNoText, Resource::CANCEL_BODY}};
 
 Win32xx::CString LinkMarkup(const std::wstring& address, const std::wstring& text)
 {
@@ -80,15 +80,15 @@ void GenericMessageFrame::Refresh()
         return;
     ::LockWindowUpdate(GetHwnd());
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    pictureId = kPictureId;
+    pictureId = Resource::PICTURE_MESSAGE_PAGE;
     titleLabel.SetWindowText(resources.getLocalizedString(titleId));
     subtitleLabel.SetWindowText(subtitleId != kNoText ? resources.getLocalizedString(subtitleId) : Win32xx::CString());
     bodyLabel.SetWindowText(resources.getLocalizedString(bodyId));
     resources.loadPicture(pictureId, picture);
 
     const std::wstring code = resources.currentLanguage().code;
-    rightLink.SetWindowText(LinkMarkup(resources.getString(code, kRightLinkAddress), resources.getString(code, kRightLinkText)));
-    leftLink.SetWindowText(LinkMarkup(resources.getString(code, kLeftLinkAddress), resources.getString(code, kLeftLinkText)));
+    rightLink.SetWindowText(LinkMarkup(resources.getString(code, Resource::LINK_LICENSE_URL), resources.getString(code, Resource::LINK_LICENSE_TEXT)));
+    leftLink.SetWindowText(LinkMarkup(resources.getString(code, Resource::LINK_PRIVACY_URL), resources.getString(code, Resource::LINK_PRIVACY_TEXT)));
     const int linkState = mode == Welcome ? SW_SHOW : SW_HIDE;
     leftLink.ShowWindow(linkState);
     rightLink.ShowWindow(linkState);

@@ -11,16 +11,7 @@
 #include "wizard/StepsManager.h"
 
 namespace {
-
-constexpr int kOfferTagId = 157;
-constexpr int kOfferPictureId = 241;
-constexpr int kOfferJsonId = 38;
-constexpr int kOfferTemplateId = 40;
-constexpr int kOfferAddressId = 61;
-constexpr int kOfferParametersId = 62;
-constexpr int kOfferDigestId = 301;
 constexpr int kBrowserBorder = 2;  // pixels
-constexpr int kSkipCaption = 1, kNextCaption = 78, kOfferNextCaption = 237, kOfferSkipCaption = 238;
 
 const HCURSOR kWaitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
 const HCURSOR kArrowCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -48,16 +39,16 @@ BOOL GenericProductOffer::OnInitPage()
     PlaceBrowser();
 
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    tutorial.offerTag = RawText(resources, kOfferTagId);
-    tutorial.imageId = kOfferPictureId;
-    tutorial.jsonTextId = kOfferJsonId;
-    tutorial.templateId = kOfferTemplateId;
+    tutorial.offerTag = RawText(resources, Resource::OFFER_TAG);
+    tutorial.imageId = Resource::PICTURE_OFFER;
+    tutorial.jsonTextId = Resource::OFFER_DESCRIPTION;
+    tutorial.templateId = Resource::OFFER_TEMPLATE;
     tutorial.BuildHtml();
     LoadHtml(tutorial.html);
 
-    offerUrl = resources.getString(resources.currentLanguage().code, kOfferAddressId);
-    offerParams = resources.getLocalizedString(kOfferParametersId).str();
-    m_offerDigest = InstallerDigest(resources, kOfferDigestId);
+    offerUrl = resources.getString(resources.currentLanguage().code, Resource::kOfferInstaller.address);
+    offerParams = resources.getLocalizedString(Resource::kOfferInstaller.parameters).str();
+    m_offerDigest = InstallerDigest(resources, Resource::kOfferInstaller.digest);
     ::SetCursor(kArrowCursor);
     return TRUE;
 }
@@ -133,7 +124,7 @@ void GenericProductOffer::SetOfferCaptions(bool offer)
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     const std::wstring code = resources.currentLanguage().code;
     ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_SKIP),
-                     resources.getString(code, offer ? kOfferSkipCaption : kSkipCaption).c_str());
+                     resources.getString(code, offer ? Resource::OFFER_BUTTON_DECLINE : Resource::BUTTON_SKIP).c_str());
     ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_NEXT),
-                     resources.getString(code, offer ? kOfferNextCaption : kNextCaption).c_str());
+                     resources.getString(code, offer ? Resource::OFFER_BUTTON_ACCEPT : Resource::BUTTON_NEXT).c_str());
 }

@@ -8,17 +8,6 @@
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 
-namespace {
-
-// The resources that shape every offer page.
-constexpr int kOfferTagTokenId = 166;
-constexpr int kPlaceholderPatternId = 168;
-
-const char* const kKeys[] = {"h", "i", "t1", "d1", "t2", "b1", "b2", "b3", "b4", "f", "i2", "dir"};
-const char kPictureKey[] = "i2";
-
-}  // namespace
-
 OfferTutorial::OfferTutorial(ResourceManager* resources)
     : m_resources(resources ? *resources : GenericSingleton<ResourceManager>::instance())
 {
@@ -34,9 +23,9 @@ std::string OfferTutorial::RawText(int id)
 
 void OfferTutorial::LoadPlaceholders()
 {
-    offerTagToken = RawText(kOfferTagTokenId);
-    placeholderPattern = RawText(kPlaceholderPatternId);
-    for (const char* key : kKeys) {
+    offerTagToken = RawText(Resource::OFFER_TAG_TOKEN);
+    placeholderPattern = RawText(Resource::OFFER_PLACEHOLDER_PATTERN);
+    for (const char* key : Resource::kOfferKeys) {
         std::string placeholder = placeholderPattern;
         Win32xx::ReplaceAll<std::string>(placeholder, "$1", key);
         placeholders[key] = placeholder;
@@ -62,7 +51,7 @@ void OfferTutorial::BuildHtml()
         if (member == json.MemberEnd())
             continue;
         std::string value;
-        if (key == kPictureKey && pictureOk) {
+        if (key == Resource::kOfferPictureKey && pictureOk) {
             // Base64 is plain ASCII: the wide text narrows losslessly.
             const std::wstring& encoded = pictureBase64.str();
             value = "<img src=\"data:image/jpeg;base64," + std::string(encoded.begin(), encoded.end()) + "\" />";

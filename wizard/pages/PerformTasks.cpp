@@ -8,10 +8,6 @@
 #include "wizard/StepsManager.h"
 
 namespace {
-constexpr int kInstallerAddressId = 56;
-constexpr int kInstallerParametersId = 57;
-constexpr int kInstallerDigestId = 300;
-constexpr int kStatusTextId = 3;
 constexpr int kProgressPerTask = 100;
 }  // namespace
 
@@ -19,13 +15,13 @@ PerformTasks::PerformTasks(StepFrame* step) : StepFrameDialogBase(step, IDD_PERF
 {
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     const std::wstring code = resources.currentLanguage().code;
-    const Win32xx::CString address(resources.getString(code, kInstallerAddressId).c_str());
-    const Win32xx::CString parameters = resources.getLocalizedString(kInstallerParametersId);
+    const Win32xx::CString address(resources.getString(code, Resource::kProductInstaller.address).c_str());
+    const Win32xx::CString parameters = resources.getLocalizedString(Resource::kProductInstaller.parameters);
 
     auto download = std::make_shared<DownloadTask>(address);
     auto launch = std::make_shared<ExecProgramTask>(download);
     launch->SetParameters(parameters);
-    launch->SetExpectedDigest(InstallerDigest(resources, kInstallerDigestId));
+    launch->SetExpectedDigest(InstallerDigest(resources, Resource::kProductInstaller.digest));
     step->tasks.push_back(download);
     step->tasks.push_back(launch);
     step->isOffer = 0;
@@ -39,7 +35,7 @@ BOOL PerformTasks::OnInitPage()
     m_progressBar.AttachDlgItem(IDC_TASKS_PROGRESS, GetHwnd());
     m_statusText.AttachDlgItem(IDC_TASKS_STATUS, GetHwnd());
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    m_statusText.SetWindowText(resources.getString(resources.currentLanguage().code, kStatusTextId).c_str());
+    m_statusText.SetWindowText(resources.getString(resources.currentLanguage().code, Resource::TASKS_STATUS).c_str());
     return TRUE;
 }
 

@@ -6,9 +6,12 @@
 #include "NewLanguage.h"
 #if CONTENT_TOOL_SIGNING
 #include "ArchiveSigning.h"
+#include "OfferPreview.h"
 #endif
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -194,6 +197,47 @@ int NewLanguage(const std::string& code, const std::string& from, const fs::path
     return 0;
 }
 
+#if CONTENT_TOOL_SIGNING
+// A word for the shell.
+std::string ShellWord(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Writes the offer page of a language and checks it in headless Chromium as
+// the offer tests do, at the page's size (dialog template 114, 445 x 310
+// units of "MS Shell Dlg" 8 pt at 96 dpi), with a screenshot beside it.
+int Preview(const fs::path& contentFolder, const std::string& code, const fs::path& out)
+{
+    const content::Content content = content::ReadContent(contentFolder);
+    if (code == content::kNeutralLanguage || !content.FindLanguage(code)) {
+        throw std::runtime_error("the content has no language " + code + " that a user can choose");
+    }
+    const std::string html = content::BuildOfferPreview(content, code);
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    if (!(file << html).flush()) {
+        throw std::runtime_error("cannot write " + out.u8string());
+    }
+    fs::path screenshot = out;
+    screenshot.replace_extension(".png");
+    std::cout << "wrote " << out.u8string() << "; checking it in headless Chromium" << std::endl;
+    const std::string command = "python3 " + ShellWord(CONTENT_TOOL_OFFER_PAGE_CHECK) + " --content " +
+                                ShellWord(contentFolder.u8string()) + " --language " + ShellWord(code) + " --html " +
+                                ShellWord(out.u8string()) + " --screenshot " + ShellWord(screenshot.u8string()) +
+                                " --chromium chromium --width 668 --height 504";
+    return std::system(command.c_str()) == 0 ? 0 : kExitFault;
+}
+#else
+[[noreturn]] int Preview(const fs::path&, const std::string&, const fs::path&)
+{
+    throw std::runtime_error("the preview needs the content tool built for the build machine");
+}
+#endif
+
 int RunCommand(const std::string& command, const std::vector<fs::path>& arguments, const Options& options)
 {
     const std::size_t count = arguments.size();
@@ -208,6 +252,9 @@ int RunCommand(const std::string& command, const std::vector<fs::path>& argument
     }
     if (command == "new-language" && (count == 3 || count == 4)) {
         return NewLanguage(arguments[1].u8string(), arguments[2].u8string(), count == 4 ? arguments[3] : ".");
+    }
+    if (command == "preview" && count == 4) {
+        return Preview(arguments[1], arguments[2].u8string(), arguments[3]);
     }
     if (command == "check" && count == 2) {
         return Check(arguments[1], options);

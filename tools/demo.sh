@@ -47,13 +47,11 @@ text_of() {
     echo "demo: no text $1 for language $language in $content" >&2
     return 1
 }
-# The language's place in the language dialog's list: the content's order, without the neutral language.
-language_index=""
+# The language's name as the language dialog lists it.
+language_name=""
 if [[ -n "$language" ]]; then
-    language_index=$(grep -v '^#' "$content/languages.tsv" | cut -f1 | grep -v -x -e code -e 0 -e '' |
-        grep -n -x "$language" | cut -d: -f1 || true)
-    [[ -n "$language_index" ]] || { echo "demo: no language $language in $content/languages.tsv" >&2; exit 2; }
-    language_index=$((language_index - 1))
+    language_name=$(grep -P "^$language\t" "$content/languages.tsv" | cut -f2 || true)
+    [[ -n "$language_name" ]] || { echo "demo: no language $language in $content/languages.tsv" >&2; exit 2; }
 fi
 cp build/content/resources.zip "$served/"
 cp build/recorder.exe "$served/KestrafinInstaller.exe"
@@ -118,7 +116,12 @@ wait_for_text() {
 # The whole setup, in English or the chosen language, accepting the offer.
 walk_through() {
     winauto wait "Kestrafin" 30000
-    [[ -n "$language" ]] && winauto select "Kestrafin" 1001 "$language_index"
+    if [[ -n "$language" ]]; then  # the list's order is the dialog's own
+        local place
+        place=$(winauto combo "Kestrafin" 1001 | tr -d '\r' | tail -n +2 | grep -n -x -F "$language_name" | cut -d: -f1)
+        [[ -n "$place" ]] || { echo "demo: the language dialog does not list $language_name" >&2; return 1; }
+        winauto select "Kestrafin" 1001 $((place - 1))
+    fi
     screenshot "Kestrafin" 01-language
     winauto click "Kestrafin" 1
     if [[ -n "$language" ]]; then

@@ -9,8 +9,9 @@
 #include <rapidjson/error/en.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cctype>
+#include <iterator>
+#include <regex>
 
 namespace content {
 
@@ -104,26 +105,10 @@ bool IsLoopback(const std::string& address)
 // tag.
 std::optional<std::string> FindBareMarkup(const std::string& value)
 {
+    static const std::regex markup("&([A-Za-z][A-Za-z0-9]*|#[0-9]+|#[xX][0-9A-Fa-f]+);|<[A-Za-z/!]");
     for (std::size_t at = value.find_first_of("&<"); at != std::string::npos; at = value.find_first_of("&<", at + 1)) {
-        const char next = at + 1 < value.size() ? value[at + 1] : '\0';
-        if (value[at] == '<') {
-            if (!std::isalpha(static_cast<unsigned char>(next)) && next != '/' && next != '!') {
-                return value.substr(at, 12);
-            }
-            continue;
-        }
-        std::size_t end = at + 1;
-        const bool numeric = next == '#';
-        end += numeric ? 1 : 0;
-        const bool hex = numeric && end < value.size() && (value[end] == 'x' || value[end] == 'X');
-        end += hex ? 1 : 0;
-        const std::size_t digits = end;
-        while (end < value.size() && (hex ? std::isxdigit(static_cast<unsigned char>(value[end]))
-                                          : numeric ? std::isdigit(static_cast<unsigned char>(value[end]))
-                                                    : std::isalnum(static_cast<unsigned char>(value[end])))) {
-            ++end;
-        }
-        if (end == digits || end >= value.size() || value[end] != ';') {
+        if (!std::regex_search(value.begin() + static_cast<std::ptrdiff_t>(at), value.end(), markup,
+                               std::regex_constants::match_continuous)) {
             return value.substr(at, 12);
         }
     }

@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     }
     const std::wstring address = L"http://127.0.0.1:" + std::to_wstring(port);
     const std::wstring url = address + L"/payload.bin";
-    DownloadTask::SetConnectivityCheckUrl((address + L"/").c_str());
+    const Win32xx::CString checkUrl((address + L"/").c_str());
     std::printf("download: serving %s on %s\n", bench::Megabytes(kFileSize).c_str(),
                 testing_support::Narrow(url).c_str());
     std::fflush(stdout);
@@ -141,7 +141,7 @@ int main(int argc, char** argv)
     std::vector<double> task, bare, bareWithCallback;
     const auto runTask = [&]() -> double {
         ::DeleteUrlCacheEntryW(url.c_str());
-        DownloadTask download(&window);
+        DownloadTask download(&window, checkUrl);
         download.SetUrl(url.c_str());
         const double seconds = bench::RunTask(download, window, 600000);
         testing_support::WaitForTask(download);

@@ -6,7 +6,7 @@
 #include <typeinfo>
 
 #include "ResourceContract.h"
-#include "tasks/ArchiveAddress.h"
+#include "resources/ArchiveAddress.h"
 #include "tasks/TrustedArchiveKeys.h"
 #include "app/Die.h"
 #include "framework/logging/Logger.h"
@@ -27,10 +27,13 @@ Win32xx::CString DatabaseFileName()
 // The task handlers below speak for the dialog's message procedure.
 #define LOG_HANDLER(severity) LOG_NAMED(severity, "Resloader::DialogProc")
 
-Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this), m_sequence(*this)
+Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this, ConnectivityCheckAddress()), m_sequence(*this)
 {
     m_sequence.Reset({TaskSequence::Unowned(m_downloadTask), TaskSequence::Unowned(m_unzipTask)});
-    m_sequence.onEnded = [this](int index) { index == 0 ? OnDownloadFinished() : OnExtractionFinished(); };
+    m_sequence.onProgress = [this](WPARAM threadId, int percent) { OnTaskProgress(threadId, percent); };
+    m_sequence.onError = [](const std::wstring* text) { OnTaskError(text); };
+    m_sequence.onTaskEnded = [this](int index) { return index != 0 || OnDownloadFinished(); };
+    m_sequence.onFinished = [this] { OnExtractionFinished(); };
 }
 
 BOOL Resloader::OnInitDialog()
@@ -48,17 +51,9 @@ BOOL Resloader::OnInitDialog()
 
 INT_PTR Resloader::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_sequence.OnMessage(message, wParam, lParam))
+        return 1;
     switch (message) {
-    case UWM_TASK_PROGRESS:
-        OnTaskProgress(wParam, static_cast<int>(lParam));
-        return 1;
-    case UWM_TASK_ERROR:
-        OnTaskError(reinterpret_cast<std::wstring*>(lParam));
-        return 1;
-    case UWM_TASK_FINISHED:
-    case UWM_TASK_ENDED:
-        m_sequence.OnMessage(message, wParam);
-        return 1;
     case UWM_ATTACH_BROWSER:
         // The dialog manager shows a modal dialog only once its message
         // queue first runs empty, which this posted message precedes: show
@@ -81,16 +76,15 @@ void Resloader::OnTaskProgress(WPARAM threadId, int percent)
     m_progressBar.SetPos(fromDownload ? percent : percent + kDownloadShare);
 }
 
-void Resloader::OnTaskError(std::wstring* text)
+void Resloader::OnTaskError(const std::wstring* text)
 {
-    const std::unique_ptr<std::wstring> owned(text);
-    if (owned)
-        ::MessageBoxW(nullptr, owned->c_str(), L"", MB_OK);
+    if (text)
+        ::MessageBoxW(nullptr, text->c_str(), L"", MB_OK);
     LOG_HANDLER(logging::fatal) << "Fatal error Error Occured While Preparing Setup Resource File.";
     Die();
 }
 
-void Resloader::OnDownloadFinished()
+bool Resloader::OnDownloadFinished()
 {
     const Any::Base* result = m_downloadTask.GetResult();
     const Win32xx::CString* downloaded = result ? result->As<Win32xx::CString>() : nullptr;
@@ -102,13 +96,13 @@ void Resloader::OnDownloadFinished()
         LOG_HANDLER(logging::fatal) << "Cannot locate Setup Resource Archive" << path;
         ::MessageBoxW(nullptr, L"Cannot locate Setup Resource Archive", L"Fatal Error", MB_OK);
         Die();
-        return;
+        return false;
     }
     m_unzipTask.SetNotifyWindow(this);
     m_unzipTask.SetArchivePath(path);
     m_unzipTask.SetTrustedKeys(TrustedArchiveKeys());
     LOG_HANDLER(logging::info) << "Start Extracting Resource Archive.";
-    m_sequence.Start(1);
+    return true;
 }
 
 void Resloader::OnExtractionFinished()

@@ -28,8 +28,9 @@ protected:
 
 private:
     void OnTaskProgress(WPARAM threadId, int percent);
-    void OnTaskError(std::wstring* text);
-    void OnDownloadFinished();
+    static void OnTaskError(const std::wstring* text);
+    // Prepares the extraction; false when the run stops instead.
+    bool OnDownloadFinished();
     void OnExtractionFinished();
 
     Win32xx::CString m_resourceFilePath;

@@ -107,9 +107,9 @@ inline constexpr Installer kProductInstaller{PRODUCT_INSTALLER_URL, PRODUCT_INST
 inline constexpr Installer kOfferInstaller{OFFER_INSTALLER_URL, OFFER_INSTALLER_PARAMETERS, OFFER_INSTALLER_SHA256};
 inline constexpr Installer kInstallers[] = {kProductInstaller, kOfferInstaller};
 
-// The keys of the offer description, in the order in which the program
-// replaces their placeholders (plain byte order of the key); the value of
-// kOfferPictureKey is replaced by picture PICTURE_OFFER when there is one.
+// The keys of the offer description (the offer page visits their
+// placeholders in the platform's string order); the placeholder of
+// kOfferPictureKey receives picture PICTURE_OFFER when there is one.
 inline constexpr const char* kOfferKeys[] = {"b1", "b2", "b3", "b4", "d1", "dir", "f", "h", "i", "i2", "t1", "t2"};
 inline constexpr char kOfferPictureKey[] = "i2";
 

@@ -210,6 +210,14 @@ std::wstring ResourceManager::getString(const std::wstring& code, int id)
     return Win32xx::Utf8ToWide(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
+std::optional<std::string> ResourceManager::getRawText(int id)
+{
+    std::vector<unsigned char> data;
+    if (!fetchBlob(m_currentLanguage.code, id, RESOURCE_TEXT, data))
+        return std::nullopt;
+    return std::string(data.begin(), data.end());
+}
+
 Win32xx::CString ResourceManager::getLocalizedString(int id)
 {
     Win32xx::CString text = UpToNul(getString(m_currentLanguage.code, id));

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,12 @@ public:
     // Text resource `id` in `code` (with the fallback), no macros replaced;
     // empty when missing.
     std::wstring getString(const std::wstring& code, int id);
+    // The same in the current language: how a page reads a text that it
+    // shows as it is.
+    std::wstring getString(int id) { return getString(m_currentLanguage.code, id); }
+    // Text resource `id` in the current language (with the fallback) as
+    // stored, UTF-8 bytes; nothing when missing.
+    std::optional<std::string> getRawText(int id);
     // Text resource `id` in the current language with its macros replaced.
     Win32xx::CString getLocalizedString(int id);
     // Stops, with an error record, before the text would grow beyond

@@ -22,15 +22,9 @@ protected:
 
 private:
     void StartCancelSetupTasks();
-    void StartTask(int index);
-    // Starts task `index`, or, while a worker of it started elsewhere still
-    // runs, looks again on a timer.
-    void RunOnceEnded(int index);
-    void OnFinishTask(int index);
+    static void OnFinishTask(int index);
     void OnDone();
 
     Win32xx::CWnd m_statusText;
     StepTaskSequence m_sequence{*this};
-    // The task waited for (see RunOnceEnded), -1 when none.
-    int m_waitingIndex = -1;
 };

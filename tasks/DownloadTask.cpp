@@ -1,7 +1,5 @@
 #include "DownloadTask.h"
 
-#include "ArchiveAddress.h"
-
 #include <shlwapi.h>
 #include <wininet.h>
 
@@ -14,10 +12,6 @@
 #include "framework/logging/Logger.h"
 
 namespace {
-
-// The connectivity probe's address; see SetConnectivityCheckUrl.
-Win32xx::CCriticalSection g_checkUrlLock;
-Win32xx::CString g_checkUrl = ConnectivityCheckAddress();
 
 // An HTTP error status as an HRESULT of the HTTP facility (404 gives
 // 0x80190194), so that the error text names the status.
@@ -51,13 +45,15 @@ bool FileWouldFollowLink(const WorkFolder& folder, const Win32xx::CString& name)
 
 }  // namespace
 
-DownloadTask::DownloadTask(Win32xx::CWnd* notifyWindow)
-    : AbstractTaskBase(notifyWindow), m_callback(std::make_shared<CallbackHandler>(this))
+DownloadTask::DownloadTask(Win32xx::CWnd* notifyWindow, const Win32xx::CString& connectivityCheckUrl)
+    : AbstractTaskBase(notifyWindow), m_callback(std::make_shared<CallbackHandler>(this)),
+      m_checkUrl(connectivityCheckUrl)
 {
 }
 
-DownloadTask::DownloadTask(const Win32xx::CString& url)
-    : AbstractTaskBase(nullptr), m_callback(std::make_shared<CallbackHandler>(this)), m_url(url)
+DownloadTask::DownloadTask(const Win32xx::CString& url, const Win32xx::CString& connectivityCheckUrl)
+    : AbstractTaskBase(nullptr), m_callback(std::make_shared<CallbackHandler>(this)), m_url(url),
+      m_checkUrl(connectivityCheckUrl)
 {
 }
 
@@ -76,24 +72,12 @@ Win32xx::CString DownloadTask::GetDescription() const
     return text;
 }
 
-void DownloadTask::SetConnectivityCheckUrl(const Win32xx::CString& url)
-{
-    Win32xx::CThreadLock lock(g_checkUrlLock);
-    g_checkUrl = url;
-}
-
-Win32xx::CString DownloadTask::GetConnectivityCheckUrl()
-{
-    Win32xx::CThreadLock lock(g_checkUrlLock);
-    return g_checkUrl;
-}
-
 BOOL DownloadTask::OnStart()
 {
     if (GetInputTask())
         SetUrl(GetInputTask()->GetStringResult());
 
-    if (!::InternetCheckConnectionW(GetConnectivityCheckUrl().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
+    if (!::InternetCheckConnectionW(m_checkUrl.c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
         OnError(L"Error downloading resource,Please check your internet connection!");
         return FALSE;
     }

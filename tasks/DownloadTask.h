@@ -13,23 +13,18 @@ class DownloadTask : public AbstractTaskBase {
 public:
     class CallbackHandler;
 
+    // `connectivityCheckUrl` is the address whose reachability decides,
+    // before the download, whether a network exists at all.
     // For an owner that sets the URL (SetUrl) before it starts the task.
-    explicit DownloadTask(Win32xx::CWnd* notifyWindow);
+    DownloadTask(Win32xx::CWnd* notifyWindow, const Win32xx::CString& connectivityCheckUrl);
     // No window yet; the owner gives it one with SetNotifyWindow.
-    explicit DownloadTask(const Win32xx::CString& url);
+    DownloadTask(const Win32xx::CString& url, const Win32xx::CString& connectivityCheckUrl);
     ~DownloadTask() override;
 
     Win32xx::CString GetDescription() const override;
     void SetUrl(const Win32xx::CString& url) { WriteText(m_url, url); }
     Win32xx::CString GetUrl() const { return ReadText(m_url); }
     const std::shared_ptr<CallbackHandler>& GetCallback() const noexcept { return m_callback; }
-
-    // The address whose reachability decides, before every download, whether
-    // a network exists at all. Process-wide; defaults to the build setting
-    // SETUP_CONNECTIVITY_CHECK_URL. Tests point it at their own server; set
-    // it before any download task starts.
-    static void SetConnectivityCheckUrl(const Win32xx::CString& url);
-    static Win32xx::CString GetConnectivityCheckUrl();
 
 protected:
     BOOL OnStart() override;
@@ -41,6 +36,7 @@ private:
 
     std::shared_ptr<CallbackHandler> m_callback;
     Win32xx::CString m_url;
+    const Win32xx::CString m_checkUrl;
 };
 
 // Receives the platform download's progress on the worker thread and

@@ -8,7 +8,7 @@
 void CreateWizardSteps()
 {
     StepsManager& steps = GenericSingleton<StepsManager>::instance();
-    steps.AddStep<GenericMessageFrame>(L"GenericMessage");
-    steps.AddStep<GenericProductOffer>(L"ProductOffer");
-    steps.AddStep<PerformTasks>(L"ExecuteSetupTasks");
+    steps.AddStep<GenericMessageFrame>(GenericMessageFrame::kStepName);
+    steps.AddStep<GenericProductOffer>(GenericProductOffer::kStepName);
+    steps.AddStep<PerformTasks>(PerformTasks::kStepName);
 }

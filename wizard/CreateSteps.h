@@ -1,5 +1,6 @@
 #pragma once
 
 // Creates the wizard's three steps in the steps manager, in their order:
-// "GenericMessage", "ProductOffer", "ExecuteSetupTasks" (each only once).
+// the message, offer and task pages' steps (each only once), named by their
+// pages' kStepName.
 void CreateWizardSteps();

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "FrameLayout.h"
 #include "framework/CString.h"
 
 class StepFrame;
@@ -24,6 +25,9 @@ public:
     virtual void OnStepShown() = 0;
     // May the wizard go back from this page?
     virtual bool OnPrevious() = 0;
+
+    // What the page is, for the main dialog's layout around it.
+    virtual PageKind Kind() const = 0;
 
     // The page as a dialog, for the page container.
     virtual Win32xx::CDialog& Dialog() = 0;

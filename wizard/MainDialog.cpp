@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "FrameLayout.h"
 #include "StepFrameDialogBase.h"
 #include "StepsManager.h"
 #include "app/Die.h"
@@ -12,10 +13,7 @@
 
 namespace {
 
-const wchar_t kMessageStep[] = L"GenericMessage";
-
-constexpr int kButtons[] = {IDC_MAIN_SKIP,     IDC_MAIN_SKIP_ALL, IDC_MAIN_NEXT,       IDC_MAIN_CLOSE,
-                            IDC_MAIN_PREVIOUS, IDC_MAIN_CANCEL,   IDC_MAIN_TASK_CANCEL};
+const wchar_t* const kMessageStep = GenericMessageFrame::kStepName;
 
 StepsManager& Steps()
 {
@@ -25,12 +23,6 @@ StepsManager& Steps()
 ResourceManager& Resources()
 {
     return GenericSingleton<ResourceManager>::instance();
-}
-
-Win32xx::CString PlainText(int id)
-{
-    ResourceManager& resources = Resources();
-    return Win32xx::CString(resources.getString(resources.currentLanguage().code, id).c_str());
 }
 
 }  // namespace
@@ -82,15 +74,15 @@ void MainDialog::LoadTexts()
 {
     ::SendMessageW(GetHwnd(), WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))));
-    m_skipButton.SetWindowText(PlainText(Resource::BUTTON_SKIP));
-    m_skipAllButton.SetWindowText(PlainText(Resource::BUTTON_SKIP_ALL));
-    m_nextButton.SetWindowText(PlainText(Resource::BUTTON_NEXT));
+    m_skipButton.SetWindowText(Resources().getString(Resource::BUTTON_SKIP).c_str());
+    m_skipAllButton.SetWindowText(Resources().getString(Resource::BUTTON_SKIP_ALL).c_str());
+    m_nextButton.SetWindowText(Resources().getString(Resource::BUTTON_NEXT).c_str());
     SetWindowText(Resources().getLocalizedString(Resource::WINDOW_TITLE) + L" (V" + Resources().getLocalizedString(Resource::WINDOW_TITLE_VERSION) +
                   L")");
-    m_closeButton.SetWindowText(PlainText(Resource::BUTTON_CLOSE));
-    m_cancelButton.SetWindowText(PlainText(Resource::BUTTON_CANCEL));
-    m_taskCancelButton.SetWindowText(PlainText(Resource::BUTTON_CANCEL));
-    m_previousButton.SetWindowText(PlainText(Resource::BUTTON_PREVIOUS));
+    m_closeButton.SetWindowText(Resources().getString(Resource::BUTTON_CLOSE).c_str());
+    m_cancelButton.SetWindowText(Resources().getString(Resource::BUTTON_CANCEL).c_str());
+    m_taskCancelButton.SetWindowText(Resources().getString(Resource::BUTTON_CANCEL).c_str());
+    m_previousButton.SetWindowText(Resources().getString(Resource::BUTTON_PREVIOUS).c_str());
 
     m_headerTitle.ShowWindow(SW_HIDE);
     m_headerText.ShowWindow(SW_HIDE);
@@ -100,9 +92,9 @@ void MainDialog::LoadTexts()
     ::GetWindowPlacement(m_nextButton.GetHwnd(), &m_nextPlacement);
 }
 
-void MainDialog::ShowButtons(std::initializer_list<int> visible)
+void MainDialog::ShowButtons(const std::vector<int>& visible)
 {
-    for (const int id : kButtons) {
+    for (const int id : FrameButtons()) {
         const bool show = std::find(visible.begin(), visible.end(), id) != visible.end();
         ::ShowWindow(GetDlgItem(id), show ? SW_SHOW : SW_HIDE);
     }
@@ -119,32 +111,12 @@ void MainDialog::MoveNextToCancel()
 
 void MainDialog::OnStepChanged(StepFrame* step)
 {
-    const auto* message = dynamic_cast<GenericMessageFrame*>(step->page.get());
-    const int mode = message ? message->GetMode() : -1;
+    const FrameLayout& layout = LayoutFor(step->page->Kind(), Steps().IsSuspended());
 
     ::SetWindowPlacement(m_nextButton.GetHwnd(), &m_nextPlacement);
     ::SetFocus(m_nextButton.GetHwnd());
-
-    if (message && mode == GenericMessageFrame::Welcome) {
-        Resources().loadPicture(Resource::PICTURE_STRIP_WELCOME, m_strip);
-        ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_CANCEL});
-    } else if (step->isOffer) {
-        Resources().loadPicture(Resource::PICTURE_STRIP_OFFER, m_strip);
-        ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_PREVIOUS, IDC_MAIN_CANCEL, IDC_MAIN_SKIP, IDC_MAIN_SKIP_ALL});
-    } else if (Steps().IsSuspended()) {
-        ShowButtons({IDC_MAIN_NEXT, IDC_MAIN_CLOSE});
-        MoveNextToCancel();
-    } else if (step->isTaskStep) {
-        Resources().loadPicture(Resource::PICTURE_STRIP_TASKS, m_strip);
-        ShowButtons({IDC_MAIN_CANCEL, IDC_MAIN_TASK_CANCEL});
-        m_cancelButton.EnableWindow(false);
-        m_cancelButton.SetWindowText(PlainText(Resource::BUTTON_FINISH));
-    } else if (message && mode == GenericMessageFrame::Finished) {
-        Resources().loadPicture(Resource::PICTURE_STRIP_FINISHED, m_strip);
-        ShowButtons({IDC_MAIN_NEXT});
-        m_nextButton.EnableWindow(true);
-        m_nextButton.SetWindowText(PlainText(Resource::BUTTON_FINISH));
-    }
+    if (layout.changes)
+        ApplyLayout(layout);
 
     if (!step->isTaskStep)
         step->page->OnStepShown();
@@ -209,6 +181,23 @@ INT_PTR MainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DialogProcDefault(message, wParam, lParam);
+}
+
+void MainDialog::ApplyLayout(const FrameLayout& layout)
+{
+    if (layout.strip)
+        Resources().loadPicture(layout.strip, m_strip);
+    ShowButtons(layout.buttons);
+    if (layout.nextAtCancel)
+        MoveNextToCancel();
+    if (layout.cancelDisabled)
+        m_cancelButton.EnableWindow(false);
+    if (layout.cancelCaption)
+        m_cancelButton.SetWindowText(Resources().getString(layout.cancelCaption).c_str());
+    if (layout.nextEnabled)
+        m_nextButton.EnableWindow(true);
+    if (layout.nextCaption)
+        m_nextButton.SetWindowText(Resources().getString(layout.nextCaption).c_str());
 }
 
 bool MainDialog::ConfirmCancel()

@@ -4,11 +4,15 @@
 // a step error into a fatal stop, and records whether the setup finished.
 #pragma once
 
+#include <vector>
+
 #include "framework/Dialog.h"
 #include "framework/GdiObject.h"
 #include "wizard/controls/CJPEGStatic.h"
 
 class StepFrame;
+
+struct FrameLayout;
 
 class MainDialog : public Win32xx::CDialog {
 public:
@@ -30,7 +34,8 @@ private:
     void LoadTexts();
     void OnStepChanged(StepFrame* step);
     // Shows exactly the buttons given (by id); hides the others.
-    void ShowButtons(std::initializer_list<int> visible);
+    void ShowButtons(const std::vector<int>& visible);
+    void ApplyLayout(const FrameLayout& layout);
     void MoveNextToCancel();
     // Whether the dialog may close; else the setup is suspended and the
     // cancel question shown (outside the task step).

@@ -20,7 +20,19 @@ public:
     // step, in page order. A task that is not running is made to report to
     // the window; a running one keeps the window that it has.
     void Collect(const Contribution& contribution);
+    // Also looks again at a task that waits for its earlier worker (see Launch).
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    void OnStarting(int index) override;
+    // A task whose worker, started elsewhere (the task page), still runs and
+    // reports to that window is started again only once it has ended. It is
+    // looked at on a timer from the window's modal loop, so that the window
+    // shows and handles input meanwhile; a held worker would never end, and
+    // nobody else is left to resume it.
+    void Launch(int index) override;
+    void OnLaunching(int index) override;
+
+private:
+    // The task waited for, -1 when none.
+    int m_waitingIndex = -1;
 };

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""check-layers.py LAYERS_FILE GRAPH_DOT (CMake's --graphviz output): fails on a cycle among the project's
-own targets, a link from a library to one of a higher layer, and a program library that no layer names."""
+"""check-layers.py LAYERS_FILE GRAPH_DOT SOURCE_DIR (GRAPH_DOT: CMake's --graphviz output): fails on a cycle among
+the project's own targets, a link from a library to one of a higher layer, a program library that no layer names, an
+include from a file of one layer into a file of a higher one, a crossing (a layer's path inside another layer's folder)
+that ARCHITECTURE.md does not name, and a picture in ARCHITECTURE.md that names other layers or libraries."""
 import graphlib
+import os
 import re
+import subprocess
 import sys
 
 # Third-party code, settings and the content tool's libraries: no layer of the program links them.
@@ -10,12 +14,14 @@ NOT_LAYERED = {"project_options", "sqlite3", "minizip", "zlib", "rapidjson", "co
 
 
 def main():
-    layer_of, order = {}, []
+    layer_of, order, paths = {}, [], []
     for line in open(sys.argv[1], encoding="utf-8"):
         if ":" in (line := line.split("#", 1)[0]):
-            name, targets = line.split(":", 1)
+            name, rest = line.split(":", 1)
+            targets, _, folders = rest.partition("|")
             order.append(name.strip())
             layer_of.update((target, len(order) - 1) for target in targets.split())
+            paths += [(path, len(order) - 1) for path in folders.split()]
     labels, shapes, links = {}, {}, set()
     for line in open(sys.argv[2], encoding="utf-8"):
         if node := re.match(r'^\s*"(node\d+)" \[ label = "([^"]+)", shape = (\w+) \];', line):
@@ -35,8 +41,41 @@ def main():
                for name in sorted(own) if shapes[name] != "egg" and name not in layer_of]
     faults += [f"{a} ({order[layer_of[a]]}) links {b} of the higher layer {order[layer_of[b]]}"
                for a, b in sorted(links) if a in layer_of and b in layer_of and layer_of[b] > layer_of[a]]
+    faults += include_faults(sys.argv[3], order, paths) + picture_faults(sys.argv[3], order, layer_of)
     print("\n".join(faults) if faults else "layers in order, no cycle: " + " < ".join(order))
     return 1 if faults else 0
+
+
+def include_faults(root, order, paths):
+    def layer(path):  # the layer of the longest path that the file lies in
+        owners = [(len(prefix), index) for prefix, index in paths if path.startswith(prefix)]
+        return max(owners)[1] if owners else None
+    architecture = open(os.path.join(root, "ARCHITECTURE.md"), encoding="utf-8").read()
+    faults = [f"{path}: a crossing of layer {order[index]} that ARCHITECTURE.md does not name"
+              for path, index in paths if any(path.startswith(outer) and layer(outer) != index for outer, _ in paths)
+              and path.rstrip(".") not in architecture]
+    folders = sorted({path.split("/")[0] for path, _ in paths})
+    for file in subprocess.run(["git", "-C", root, "ls-files", *folders], capture_output=True, text=True).stdout.split():
+        for included in re.findall(r'^#include "([^"]+)"', open(os.path.join(root, file), encoding="utf-8").read(), re.M):
+            if not os.path.exists(os.path.join(root, included)):  # beside the file, or generated
+                included = os.path.normpath(os.path.join(os.path.dirname(file), included))
+            if os.path.exists(os.path.join(root, included)) and None not in (low := layer(file), high := layer(included)) and high > low:
+                faults.append(f"{file} ({order[low]}) includes {included} of the higher layer {order[high]}")
+    return faults
+
+
+def picture_faults(root, order, layer_of):
+    architecture = open(os.path.join(root, "ARCHITECTURE.md"), encoding="utf-8").read()
+    picture = re.search(r"## Layers\n.*?```\n(.*?)```", architecture, re.S)[1]
+    drawn = {}  # layer number: (name, libraries)
+    for line in picture.splitlines():
+        if numbered := re.match(r" ?(\d+) (\S+(?: \S+)?)  ", line):
+            number = int(numbered[1])
+            drawn[number] = (numbered[2], [])
+        drawn[number][1].extend(re.findall(r"\b(?:setup_\w+|win32xx)\b", line))
+    pictured = [(name.replace(" ", "-"), sorted(libraries)) for _, (name, libraries) in sorted(drawn.items())]
+    listed = [(name, sorted(t for t, index in layer_of.items() if index == i)) for i, name in enumerate(order)]
+    return [] if pictured == listed else [f"ARCHITECTURE.md draws the layers {pictured}, cmake/layers.txt {listed}"]
 
 
 if __name__ == "__main__":

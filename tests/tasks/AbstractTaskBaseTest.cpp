@@ -214,13 +214,13 @@ TEST_F(AbstractTaskBaseTest, SequenceGoesOnOnlyAfterItsCurrentWorker)
     ScriptedTask task(&window, [](ScriptedTask&) { return TRUE; });
     TaskSequence sequence(window);
     std::vector<int> ended;
-    sequence.onEnded = [&](int index) { ended.push_back(index); };
+    sequence.onTaskEnded = [&](int index) { return ended.push_back(index), true; };
     sequence.Reset({TaskSequence::Unowned(task)});
     sequence.Start(0);
     ASSERT_TRUE(WaitForTask(task));
-    sequence.OnMessage(UWM_TASK_ENDED, ::GetCurrentThreadId());
+    sequence.OnMessage(UWM_TASK_ENDED, ::GetCurrentThreadId(), 0);
     EXPECT_TRUE(ended.empty());
-    sequence.OnMessage(UWM_TASK_ENDED, task.GetThreadId());
+    sequence.OnMessage(UWM_TASK_ENDED, task.GetThreadId(), 0);
     EXPECT_EQ(ended, std::vector<int>{0});
 }
 

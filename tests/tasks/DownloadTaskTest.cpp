@@ -15,9 +15,8 @@ namespace {
 
 class DownloadTaskTest : public TaskTest {
 protected:
-    DownloadTaskTest() { DownloadTask::SetConnectivityCheckUrl(server.Url("/").c_str()); }
-
     CString Url(const std::string& path) const { return CString(server.Url(path).c_str()); }
+    CString CheckUrl() const { return Url("/"); }
     std::vector<std::wstring> DownloadFolders() const { return GuidFolders(Temp().Path()); }
 
     LoopbackHttpServer server;
@@ -33,7 +32,7 @@ TEST_F(DownloadTaskTest, DownloadsTheWholeFileIntoAGuidFolderWithStrictlyRisingP
     reply.pieceSize = 8192;
     reply.pauseMs = 15;
     server.Serve("/files/setup.exe", reply);
-    DownloadTask task(Url("/files/setup.exe"));
+    DownloadTask task(Url("/files/setup.exe"), CheckUrl());
     ASSERT_TRUE(RunToEnd(task, &window, 60000));
 
     ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1) << (window.Errors().empty() ? "" : Narrow(window.Errors()[0]));
@@ -60,7 +59,7 @@ TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
         SCOPED_TRACE(Narrow(code));
         server.Serve("/setup.exe", reply);
         TaskWindow failing;
-        DownloadTask task(Url("/setup.exe"));
+        DownloadTask task(Url("/setup.exe"), CheckUrl());
         ASSERT_TRUE(RunToEnd(task, &failing));
         ExpectFailure(task, failing, std::wstring(L"An error occured while downloading the file : error code = ") + code);
     }
@@ -92,10 +91,9 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
                          nullptr});
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.url + L": " + c.error));
-        DownloadTask::SetConnectivityCheckUrl(c.checkUrl.c_str());
         SetTempVariables(c.temp);
         TaskWindow failing;
-        DownloadTask task(CString(c.url.c_str()));
+        DownloadTask task(CString(c.url.c_str()), CString(c.checkUrl.c_str()));
         task.SetInputTask(c.input);
         ASSERT_TRUE(RunToEnd(task, &failing));
         ExpectFailure(task, failing, c.error);
@@ -120,7 +118,7 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
     };
     for (const auto& [reports, sent] : cases) {
         TaskWindow receiver;
-        DownloadTask task(&receiver);
+        DownloadTask task(&receiver, CheckUrl());
         for (const Report& report : reports)
             EXPECT_EQ(task.GetCallback()->OnProgress(report.progress, report.total, report.code, L""), S_OK);
         EXPECT_EQ(receiver.Progress(), sent);
@@ -137,7 +135,7 @@ TEST_F(DownloadTaskTest, OnlyAnUnencodedResponseDemandsItsContentLength)
         {L"Content-Encoding:  identity \r\nContent-Length: 1234\r\n", 1234}, {L"Content-Type: application/zip\r\n", -1},
     };
     for (const auto& [headers, expectedSize] : cases) {
-        DownloadTask task(CString(L"http://127.0.0.1/x.zip"));
+        DownloadTask task(CString(L"http://127.0.0.1/x.zip"), CheckUrl());
         const std::wstring response = std::wstring(L"HTTP/1.1 200 OK\r\n") + headers + L"\r\n";
         EXPECT_EQ(task.GetCallback()->OnResponse(200, response.c_str(), nullptr, nullptr), S_OK);
         EXPECT_EQ(task.GetCallback()->GetExpectedFileSize(), expectedSize) << Narrow(headers);

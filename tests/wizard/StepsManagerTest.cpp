@@ -1,6 +1,8 @@
-// Navigation: past skipped offers, back, pages that refuse, offers ignored one by one or all.
+// Navigation: past skipped offers, back, pages that refuse, offers ignored one by one or all; the frame of an unknown page.
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 #include "TestPages.h"
 #include "wizard/StepsManager.h"
@@ -101,4 +103,11 @@ TEST_F(StepsManagerTest, PreviousMakesTheOfferActiveAgainAndDropsItsTasks)
     m_steps.GetStep(0);
     m_steps.PreviousStep();
     EXPECT_EQ(m_steps.GetCurrentIndex(), 0) << "nothing before the first step";
+}
+
+// A page of a kind that the frame's layout table lacks fails loudly, instead of keeping the previous page's buttons.
+TEST(FrameLayoutTest, PageOfAnUnknownKindFailsLoudly)
+{
+    EXPECT_NO_THROW(LayoutFor(PageKind::Message, true));
+    EXPECT_THROW(LayoutFor(static_cast<PageKind>(99), false), std::logic_error);
 }

@@ -7,6 +7,7 @@
 class TestPage : public StepFrameDialogBase {
 public:
     explicit TestPage(StepFrame* owner) : StepFrameDialogBase(owner, 116) {}
+    PageKind Kind() const override { return PageKind::Message; }
     bool OnNext() override { return allowNext; }
     bool OnPrevious() override { return allowPrevious; }
 
@@ -16,4 +17,5 @@ public:
 class TestOfferPage : public TestPage {
 public:
     explicit TestOfferPage(StepFrame* owner) : TestPage(owner) { owner->isOffer = 1; }
+    PageKind Kind() const override { return PageKind::Offer; }
 };

@@ -21,21 +21,6 @@
 
 namespace {
 
-// The offer page's resources (its OnInitPage uses the same).
-constexpr int kOfferTagId = 157;       // raw text: the tutorial's offer tag
-constexpr int kOfferPictureId = 241;   // picture for key "i2"
-constexpr int kOfferJsonId = 38;       // raw text: the JSON description
-constexpr int kOfferTemplateId = 40;   // raw text: the HTML template
-
-// A text resource's bytes as stored; empty when missing.
-std::string RawText(ResourceManager& resources, int id)
-{
-    std::vector<unsigned char> data;
-    if (!resources.fetchBlob(resources.currentLanguage().code, id, RESOURCE_TEXT, data))
-        return std::string();
-    return std::string(data.begin(), data.end());
-}
-
 void PrintError(const std::wstring& text)
 {
     const std::string bytes = Win32xx::WideToUtf8(L"offer-html: " + text + L"\n");
@@ -82,11 +67,7 @@ int wmain(int argc, wchar_t** argv)
     // then builds the document.
     OfferTutorial tutorial(&resources);
     tutorial.LoadPlaceholders();
-    tutorial.offerTag = RawText(resources, kOfferTagId);
-    tutorial.imageId = kOfferPictureId;
-    tutorial.jsonTextId = kOfferJsonId;
-    tutorial.templateId = kOfferTemplateId;
-    tutorial.BuildHtml();
+    tutorial.BuildOfferHtml();
     const std::string& html = tutorial.html;
 
     if (!WriteFileBytes(output, html)) {

@@ -32,6 +32,13 @@ GenericMessageFrame::GenericMessageFrame(StepFrame* owner) : StepFrameDialogBase
     Refresh();
 }
 
+PageKind GenericMessageFrame::Kind() const
+{
+    if (mode == Welcome)
+        return PageKind::WelcomeMessage;
+    return mode == Finished ? PageKind::FinishedMessage : PageKind::Message;
+}
+
 BOOL GenericMessageFrame::OnInitPage()
 {
     titleLabel.AttachDlgItem(IDC_MESSAGE_TITLE, GetHwnd());
@@ -86,9 +93,10 @@ void GenericMessageFrame::Refresh()
     bodyLabel.SetWindowText(resources.getLocalizedString(bodyId));
     resources.loadPicture(pictureId, picture);
 
-    const std::wstring code = resources.currentLanguage().code;
-    rightLink.SetWindowText(LinkMarkup(resources.getString(code, Resource::LINK_LICENSE_URL), resources.getString(code, Resource::LINK_LICENSE_TEXT)));
-    leftLink.SetWindowText(LinkMarkup(resources.getString(code, Resource::LINK_PRIVACY_URL), resources.getString(code, Resource::LINK_PRIVACY_TEXT)));
+    rightLink.SetWindowText(
+        LinkMarkup(resources.getString(Resource::LINK_LICENSE_URL), resources.getString(Resource::LINK_LICENSE_TEXT)));
+    leftLink.SetWindowText(
+        LinkMarkup(resources.getString(Resource::LINK_PRIVACY_URL), resources.getString(Resource::LINK_PRIVACY_TEXT)));
     const int linkState = mode == Welcome ? SW_SHOW : SW_HIDE;
     leftLink.ShowWindow(linkState);
     rightLink.ShowWindow(linkState);

@@ -12,7 +12,10 @@ class GenericMessageFrame : public StepFrameDialogBase {
 public:
     enum Mode { Welcome = 0, Finished = 1, CancelRequested = 2 };
 
+    static constexpr const wchar_t* kStepName = L"GenericMessage";
+
     explicit GenericMessageFrame(StepFrame* owner);
+    PageKind Kind() const override;
 
     void OnStepEnter() override;
     // Sets the mode and its texts, and renders the page.

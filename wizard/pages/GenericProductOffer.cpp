@@ -1,12 +1,9 @@
 #include "GenericProductOffer.h"
 
-#include "InstallerDigest.h"
 #include "framework/ComPtr.h"
 #include "framework/MemoryStream.h"
 #include "res/resource.h"
 #include "resources/ResourceManager.h"
-#include "tasks/DownloadTask.h"
-#include "tasks/ExecProgramTask.h"
 #include "wizard/MainDialog.h"
 #include "wizard/StepsManager.h"
 
@@ -15,14 +12,6 @@ constexpr int kBrowserBorder = 2;  // pixels
 
 const HCURSOR kWaitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
 const HCURSOR kArrowCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-
-std::string RawText(ResourceManager& resources, int id)
-{
-    std::vector<unsigned char> data;
-    if (!resources.fetchBlob(resources.currentLanguage().code, id, RESOURCE_TEXT, data))
-        return std::string();
-    return std::string(data.begin(), data.end());
-}
 
 }  // namespace
 
@@ -38,17 +27,9 @@ BOOL GenericProductOffer::OnInitPage()
     browser.AttachDlgItem(IDC_OFFER_BROWSER, GetHwnd());
     PlaceBrowser();
 
-    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    tutorial.offerTag = RawText(resources, Resource::OFFER_TAG);
-    tutorial.imageId = Resource::PICTURE_OFFER;
-    tutorial.jsonTextId = Resource::OFFER_DESCRIPTION;
-    tutorial.templateId = Resource::OFFER_TEMPLATE;
-    tutorial.BuildHtml();
+    tutorial.BuildOfferHtml();
     LoadHtml(tutorial.html);
-
-    offerUrl = resources.getString(resources.currentLanguage().code, Resource::kOfferInstaller.address);
-    offerParams = resources.getLocalizedString(Resource::kOfferInstaller.parameters).str();
-    m_offerDigest = InstallerDigest(resources, Resource::kOfferInstaller.digest);
+    m_installer = InstallerChain(GenericSingleton<ResourceManager>::instance(), Resource::kOfferInstaller);
     ::SetCursor(kArrowCursor);
     return TRUE;
 }
@@ -90,13 +71,7 @@ void GenericProductOffer::LoadHtml(const std::string& html)
 
 bool GenericProductOffer::OnNext()
 {
-    stepFrame->tasks.clear();
-    auto download = std::make_shared<DownloadTask>(Win32xx::CString(offerUrl.c_str()));
-    auto launch = std::make_shared<ExecProgramTask>(download);
-    launch->SetParameters(offerParams.c_str());
-    launch->SetExpectedDigest(m_offerDigest);
-    stepFrame->tasks.push_back(download);
-    stepFrame->tasks.push_back(launch);
+    stepFrame->tasks = m_installer.Tasks();
     SetOfferCaptions(false);
     return true;
 }
@@ -122,9 +97,8 @@ void GenericProductOffer::SetOfferCaptions(bool offer)
     if (!main)
         return;
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    const std::wstring code = resources.currentLanguage().code;
     ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_SKIP),
-                     resources.getString(code, offer ? Resource::OFFER_BUTTON_DECLINE : Resource::BUTTON_SKIP).c_str());
+                     resources.getString(offer ? Resource::OFFER_BUTTON_DECLINE : Resource::BUTTON_SKIP).c_str());
     ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_NEXT),
-                     resources.getString(code, offer ? Resource::OFFER_BUTTON_ACCEPT : Resource::BUTTON_NEXT).c_str());
+                     resources.getString(offer ? Resource::OFFER_BUTTON_ACCEPT : Resource::BUTTON_NEXT).c_str());
 }

@@ -7,13 +7,17 @@
 #include <optional>
 #include <string>
 
+#include "InstallerChain.h"
 #include "OfferTutorial.h"
 #include "wizard/StepFrameDialogBase.h"
 #include "wizard/controls/CWebBrowserEx.h"
 
 class GenericProductOffer : public StepFrameDialogBase {
 public:
+    static constexpr const wchar_t* kStepName = L"ProductOffer";
+
     explicit GenericProductOffer(StepFrame* owner);
+    PageKind Kind() const override { return PageKind::Offer; }
 
     void OnSetupCancel() override { SetOfferCaptions(false); }
     bool OnNext() override;
@@ -33,10 +37,9 @@ private:
     void LoadHtml(const std::string& html);
     void SetOfferCaptions(bool offer);
 
-    std::optional<std::string> m_offerDigest;
+    // The offer's installer, read with the page (before: no address).
+    InstallerChain m_installer;
     // Established names without the m_ prefix.
     OfferTutorial tutorial;
     CWebBrowserEx browser;
-    std::wstring offerUrl;
-    std::wstring offerParams;
 };

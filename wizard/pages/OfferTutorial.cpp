@@ -11,18 +11,19 @@ OfferTutorial::OfferTutorial(ResourceManager* resources)
 {
 }
 
-std::string OfferTutorial::RawText(int id)
+void OfferTutorial::BuildOfferHtml()
 {
-    std::vector<unsigned char> data;
-    if (!m_resources.fetchBlob(m_resources.currentLanguage().code, id, RESOURCE_TEXT, data))
-        return std::string();
-    return std::string(data.begin(), data.end());
+    offerTag = m_resources.getRawText(Resource::OFFER_TAG).value_or(std::string());
+    imageId = Resource::PICTURE_OFFER;
+    jsonTextId = Resource::OFFER_DESCRIPTION;
+    templateId = Resource::OFFER_TEMPLATE;
+    BuildHtml();
 }
 
 void OfferTutorial::LoadPlaceholders()
 {
-    offerTagToken = RawText(Resource::OFFER_TAG_TOKEN);
-    placeholderPattern = RawText(Resource::OFFER_PLACEHOLDER_PATTERN);
+    offerTagToken = m_resources.getRawText(Resource::OFFER_TAG_TOKEN).value_or(std::string());
+    placeholderPattern = m_resources.getRawText(Resource::OFFER_PLACEHOLDER_PATTERN).value_or(std::string());
     for (const char* key : Resource::kOfferKeys)
         placeholders[key] = OfferPlaceholder(placeholderPattern, key);
 }
@@ -36,8 +37,8 @@ void OfferTutorial::BuildHtml()
         const std::wstring& encoded = pictureBase64.str();
         parts.pictureBase64.emplace(encoded.begin(), encoded.end());
     }
-    parts.description = RawText(jsonTextId);
-    parts.templateHtml = RawText(templateId);
+    parts.description = m_resources.getRawText(jsonTextId).value_or(std::string());
+    parts.templateHtml = m_resources.getRawText(templateId).value_or(std::string());
     parts.tagToken = offerTagToken;
     parts.tag = offerTag;
     const std::vector<std::pair<std::string, std::string>> inOrder(placeholders.begin(), placeholders.end());

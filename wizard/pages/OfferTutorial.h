@@ -22,6 +22,9 @@ public:
 
     // Builds `html` from the template `templateId` and the JSON `jsonTextId`.
     virtual void BuildHtml();
+    // Builds the offer page of the current language: its tag, picture,
+    // description and template.
+    void BuildOfferHtml();
     // Reads the offer tag token and the placeholder pattern, and makes the
     // placeholder of every key.
     virtual void LoadPlaceholders();
@@ -43,8 +46,6 @@ public:
     const std::map<std::string, std::string, PlatformOrder>& Placeholders() const noexcept { return placeholders; }
 
 private:
-    std::string RawText(int id);
-
     ResourceManager& m_resources;
     std::map<std::string, std::string, PlatformOrder> placeholders;
     std::string offerTagToken;

@@ -10,7 +10,10 @@
 
 class PerformTasks : public StepFrameDialogBase {
 public:
+    static constexpr const wchar_t* kStepName = L"ExecuteSetupTasks";
+
     explicit PerformTasks(StepFrame* step);
+    PageKind Kind() const override { return PageKind::Tasks; }
 
     void OnStepEnter() override;
 
@@ -22,8 +25,6 @@ protected:
     BOOL OnInitPage() override;
 
 private:
-    void OnTaskError(std::wstring* text);
-    void OnTaskEnded(int index);
 
     Win32xx::CProgressBar m_progressBar;
     Win32xx::CWnd m_statusText;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildSettings.h"
-#include "tasks/ArchiveAddress.h"
+#include "resources/ArchiveAddress.h"
 
 // The build stores the address scrambled; the program restores the configured one.
 TEST(ArchiveAddressTest, UnscramblingDropsAsterisksAndLowersTheRest)

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <memory>
+#include <string>
 #include <typeinfo>
 
 #include "ResourceContract.h"
@@ -22,12 +23,13 @@ Win32xx::CString DatabaseFileName()
     const std::string name = Resource::kDatabaseFileName;
     return Win32xx::CString(std::wstring(name.begin(), name.end()).c_str());
 }
-}
+}  // namespace
 
 // The task handlers below speak for the dialog's message procedure.
 #define LOG_HANDLER(severity) LOG_NAMED(severity, "Resloader::DialogProc")
 
-Resloader::Resloader() : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this, ConnectivityCheckAddress()), m_sequence(*this)
+Resloader::Resloader()
+    : CDialog(IDD_RESOURCE_LOADER), m_unzipTask(this), m_downloadTask(this, ConnectivityCheckAddress()), m_sequence(*this)
 {
     m_sequence.Reset({TaskSequence::Unowned(m_downloadTask), TaskSequence::Unowned(m_unzipTask)});
     m_sequence.onProgress = [this](WPARAM threadId, int percent) { OnTaskProgress(threadId, percent); };

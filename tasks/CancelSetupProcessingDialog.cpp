@@ -19,7 +19,8 @@ CancelSetupProcessingDialog::CancelSetupProcessingDialog() : CDialog(IDD_CANCEL_
 BOOL CancelSetupProcessingDialog::OnInitDialog()
 {
     m_statusText.AttachDlgItem(IDC_CANCEL_SETUP_STATUS, GetHwnd());
-    m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getLocalizedString(Resource::CANCEL_CLEANUP_TEXT));
+    ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
+    m_statusText.SetWindowText(resources.getLocalizedString(Resource::CANCEL_CLEANUP_TEXT));
     ::PostMessageW(GetHwnd(), UWM_START_CLEANUP, 0, 0);
     return TRUE;
 }

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""check-layers.py LAYERS_FILE GRAPH_DOT SOURCE_DIR (GRAPH_DOT: CMake's --graphviz output): fails on a cycle among
-the project's own targets, a link from a library to one of a higher layer, a program library that no layer names, an
-include from a file of one layer into a file of a higher one, a crossing (a layer's path inside another layer's folder)
-that ARCHITECTURE.md does not name, and a picture in ARCHITECTURE.md that names other layers or libraries."""
+"""check-layers.py LAYERS_FILE GRAPH_DOT (CMake's --graphviz output) SOURCE_DIR: fails on a cycle among the project's
+own targets, a link or an include into a higher layer, a program library that no layer names, a crossing that
+ARCHITECTURE.md does not name, and a picture in ARCHITECTURE.md that names other layers or libraries."""
 import graphlib
 import os
 import re
@@ -41,41 +40,40 @@ def main():
                for name in sorted(own) if shapes[name] != "egg" and name not in layer_of]
     faults += [f"{a} ({order[layer_of[a]]}) links {b} of the higher layer {order[layer_of[b]]}"
                for a, b in sorted(links) if a in layer_of and b in layer_of and layer_of[b] > layer_of[a]]
-    faults += include_faults(sys.argv[3], order, paths) + picture_faults(sys.argv[3], order, layer_of)
+    architecture = open(os.path.join(sys.argv[3], "ARCHITECTURE.md"), encoding="utf-8").read()
+    faults += include_faults(sys.argv[3], order, paths, architecture) + picture_faults(architecture, order, layer_of)
     print("\n".join(faults) if faults else "layers in order, no cycle: " + " < ".join(order))
     return 1 if faults else 0
 
 
-def include_faults(root, order, paths):
+def include_faults(root, order, paths, architecture):
     def layer(path):  # the layer of the longest path that the file lies in
-        owners = [(len(prefix), index) for prefix, index in paths if path.startswith(prefix)]
-        return max(owners)[1] if owners else None
-    architecture = open(os.path.join(root, "ARCHITECTURE.md"), encoding="utf-8").read()
-    faults = [f"{path}: a crossing of layer {order[index]} that ARCHITECTURE.md does not name"
-              for path, index in paths if any(path.startswith(outer) and layer(outer) != index for outer, _ in paths)
+        return max([(len(prefix), index) for prefix, index in paths if path.startswith(prefix)], default=(0, None))[1]
+    faults = [f"{path}: a crossing of layer {order[index]} that ARCHITECTURE.md does not name" for path, index in paths
+              if any(path.startswith(outer) and layer(outer) != index for outer, _ in paths)
               and path.rstrip(".") not in architecture]
-    folders = sorted({path.split("/")[0] for path, _ in paths})
-    for file in subprocess.run(["git", "-C", root, "ls-files", *folders], capture_output=True, text=True).stdout.split():
+    files = subprocess.run(["git", "-C", root, "ls-files", *{path.split("/")[0] for path, _ in paths}],
+                           capture_output=True, text=True).stdout.split()
+    for file in files:
         for included in re.findall(r'^#include "([^"]+)"', open(os.path.join(root, file), encoding="utf-8").read(), re.M):
             if not os.path.exists(os.path.join(root, included)):  # beside the file, or generated
                 included = os.path.normpath(os.path.join(os.path.dirname(file), included))
-            if os.path.exists(os.path.join(root, included)) and None not in (low := layer(file), high := layer(included)) and high > low:
+            low, high = layer(file), layer(included)
+            if os.path.exists(os.path.join(root, included)) and None not in (low, high) and high > low:
                 faults.append(f"{file} ({order[low]}) includes {included} of the higher layer {order[high]}")
     return faults
 
 
-def picture_faults(root, order, layer_of):
-    architecture = open(os.path.join(root, "ARCHITECTURE.md"), encoding="utf-8").read()
-    picture = re.search(r"## Layers\n.*?```\n(.*?)```", architecture, re.S)[1]
-    drawn = {}  # layer number: (name, libraries)
-    for line in picture.splitlines():
-        if numbered := re.match(r" ?(\d+) (\S+(?: \S+)?)  ", line):
-            number = int(numbered[1])
-            drawn[number] = (numbered[2], [])
-        drawn[number][1].extend(re.findall(r"\b(?:setup_\w+|win32xx)\b", line))
-    pictured = [(name.replace(" ", "-"), sorted(libraries)) for _, (name, libraries) in sorted(drawn.items())]
-    listed = [(name, sorted(t for t, index in layer_of.items() if index == i)) for i, name in enumerate(order)]
-    return [] if pictured == listed else [f"ARCHITECTURE.md draws the layers {pictured}, cmake/layers.txt {listed}"]
+def picture_faults(architecture, order, layer_of):
+    drawn = []  # (layer, libraries), from the top of the picture
+    for line in re.search(r"## Layers\n.*?```\n(.*?)```", architecture, re.S)[1].splitlines():
+        if numbered := re.match(r" ?\d+ (\S+) ", line):
+            drawn.insert(0, (numbered[1], []))
+        drawn[0][1].extend(re.findall(r"\b(?:setup_\w+|win32xx)\b", line))
+    listed = [(name, [t for t, index in layer_of.items() if index == i]) for i, name in enumerate(order)]
+    if [(name, sorted(libraries)) for name, libraries in drawn] != [(name, sorted(ts)) for name, ts in listed]:
+        return [f"ARCHITECTURE.md draws the layers {drawn}, cmake/layers.txt {listed}"]
+    return []
 
 
 if __name__ == "__main__":

@@ -38,7 +38,7 @@ protected:
     // The value of this language alone, as the program fetches it.
     std::string value(const std::string& code, std::int32_t id, content::ResourceType type) const
     {
-        const Rows blob = query(Resource::kByIdStatement, {code, std::to_string(id), std::to_string(static_cast<int>(type))});
+        const Rows blob = query(Resource::kByIdStatement, {code, std::to_string(id), std::to_string(type)});
         const Rows data = blob.empty() ? Rows{} : query(Resource::kBlobStatement, {blob[0][0]});
         EXPECT_EQ(data.size(), 1u) << "language " << code << ", resource " << id;
         return data.empty() ? std::string() : data[0][0];
@@ -63,8 +63,8 @@ TEST_F(Build, DatabaseAndArchiveHoldExactlyTheContent)
 
     const std::string hebrew = "\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA";
     EXPECT_EQ(query(Resource::kLanguagesStatement), (Rows{{"0", "Neutral", "", "Neutral", "0"},
-                                               {"1033", "English", "en", "English", "0"},
-                                               {"1037", hebrew, "he", "Hebrew", "1"}}));
+                                                          {"1033", "English", "en", "English", "0"},
+                                                          {"1037", hebrew, "he", "Hebrew", "1"}}));
     EXPECT_EQ(value("1037", 301, RESOURCE_TEXT), kAbcDigest);  // a file's digest, in lower case
     const content::Content content = content::ReadContent(this->content());
     std::size_t count = 0;

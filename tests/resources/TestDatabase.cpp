@@ -14,8 +14,8 @@ TestDatabase::TestDatabase(const std::wstring& path)
     ::DeleteFileW(path.c_str());
     if (sqlite3_open(Win32xx::WideToUtf8(path).c_str(), &m_db) != SQLITE_OK)
         throw std::runtime_error("cannot create the test database");
-    // Without the constraints, so that a test may store what the content tool never writes.
-    Execute(Resource::Schema(Resource::Constraints::Left));
+    // Without the constraints, so that a test may store what the content tool never writes; one definition an id.
+    Execute(Resource::Schema(Resource::Constraints::Left) + "CREATE UNIQUE INDEX DEF_ID ON RESOURCE_DEF (RES_DEF_ID);");
 }
 
 TestDatabase::~TestDatabase() { sqlite3_close(m_db); }
@@ -65,7 +65,6 @@ void TestDatabase::AddValue(const char* code, int id, int type, const std::strin
 void TestDatabase::AddValueRow(const char* code, int id, int type, int blobId)
 {
     const std::string res = std::to_string(id);
-    Execute("INSERT INTO RESOURCE_DEF SELECT " + res + ", 'R" + res + "', " + std::to_string(type) +
-            " WHERE NOT EXISTS (SELECT 1 FROM RESOURCE_DEF WHERE RES_DEF_ID = " + res +
+    Execute("INSERT OR IGNORE INTO RESOURCE_DEF VALUES (" + res + ", 'R" + res + "', " + std::to_string(type) +
             "); INSERT INTO RESOURCE_VALUE VALUES (" + res + ", '" + code + "', " + std::to_string(blobId) + ");");
 }

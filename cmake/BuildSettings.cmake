@@ -5,6 +5,16 @@ set(SETUP_RESOURCE_ARCHIVE_URL "http://127.0.0.1:47800/resources.zip" CACHE STRI
     "Built-in address of the resource archive (lower case only)")
 set(SETUP_CONNECTIVITY_CHECK_URL "" CACHE STRING
     "Address that the download task's connectivity check probes (empty: the archive address)")
+# The content that the build packs into resources.zip: the demo's unless a
+# release names its own folder (its installers and their digests live there,
+# outside the project), which the build then checks as a release.
+set(SETUP_CONTENT_DIR "${CMAKE_SOURCE_DIR}/content" CACHE PATH
+    "Content folder packed into resources.zip (default: the demo content, content/)")
+file(REAL_PATH "${SETUP_CONTENT_DIR}" SETUP_CONTENT_SOURCE BASE_DIRECTORY "${CMAKE_SOURCE_DIR}")
+file(REAL_PATH "${CMAKE_SOURCE_DIR}/content" SETUP_DEMO_CONTENT_SOURCE)
+if(NOT IS_DIRECTORY "${SETUP_CONTENT_SOURCE}")
+    message(FATAL_ERROR "SETUP_CONTENT_DIR: no folder ${SETUP_CONTENT_SOURCE}")
+endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/CheckBuildSettings.cmake)
 

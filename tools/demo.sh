@@ -11,12 +11,20 @@
 # finished), then once more in Hebrew up to the mirrored welcome page, and
 # saves a screenshot of each page into demo-output/screenshots.
 # It ends by printing what ran (the installers' records) and the exit codes.
+#
+#   bash tools/demo.sh [LANGUAGE]
+#
+# With a language code of the content (3082, 1031, ...) the walk chooses that
+# language in the language dialog and saves its pictures into
+# demo-output/screenshots/LANGUAGE, so that each language's captions are seen
+# in the dialogs before a user sees them; there is no second run then.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 interactive=0
 [[ -n "${DISPLAY:-}" ]] && interactive=1
+language="${1:-}"
 
 bash tools/setup-machine.sh
 cmake --preset windows >/dev/null
@@ -24,9 +32,27 @@ cmake --build --preset windows
 
 bench="$root/build/wine-bench"
 output="$root/demo-output"
-screenshots="$output/screenshots"
+screenshots="$output/screenshots${language:+/$language}"
 served="$output/served"
 rm -rf "$output" && mkdir -p "$screenshots" "$served"
+# The content that the build packed (SETUP_CONTENT_DIR, the demo's by default).
+content=$(sed -n 's/^SETUP_CONTENT_DIR:[A-Z]*=//p' build/CMakeCache.txt)
+content="${content:-$root/content}"
+# A text of the chosen language, else of the neutral one, as the program reads it.
+text_of() {
+    local file
+    for file in "$content/texts/$language.txt" "$content/texts/0.txt"; do
+        [[ -f "$file" ]] && grep -q -P "^$1\t" "$file" && { grep -m1 -P "^$1\t" "$file" | cut -f2-; return; }
+    done
+    echo "demo: no text $1 for language $language in $content" >&2
+    return 1
+}
+# The language's name as the language dialog lists it.
+language_name=""
+if [[ -n "$language" ]]; then
+    language_name=$(grep -P "^$language\t" "$content/languages.tsv" | cut -f2 || true)
+    [[ -n "$language_name" ]] || { echo "demo: no language $language in $content/languages.tsv" >&2; exit 2; }
+fi
 cp build/content/resources.zip "$served/"
 cp build/recorder.exe "$served/KestrafinInstaller.exe"
 cp build/recorder.exe "$served/PartnerInstaller.exe"
@@ -54,7 +80,22 @@ log_size_before=$(stat -c %s "$log" 2>/dev/null || echo 0)
 rm -f "$temp"/*.record.txt
 
 wizard="Kestrafin Setup (V3.2)"
+accept="Accept"
+finish="Finish"
+if [[ -n "$language" ]]; then
+    accept=$(text_of 237)
+    finish=$(text_of 216)
+fi
 winauto() { wine build/winauto.exe "$@"; }
+# The caption of the wizard's window once it shows: "TITLE (VVERSION)".
+wizard_caption() {
+    for _ in $(seq 300); do
+        xwininfo -root -tree | sed -n 's/^ *0x[0-9a-f]* "\([^"]*(V[^"]*)\)".*/\1/p' | head -1 | grep . && return 0
+        sleep 0.1
+    done
+    echo "demo: no wizard window" >&2
+    return 1
+}
 # Saves a picture of the window with that caption.
 screenshot() {
     sleep 0.5
@@ -72,21 +113,31 @@ wait_for_text() {
     return 1
 }
 
-# The whole setup, in English, accepting the offer.
+# The whole setup, in English or the chosen language, accepting the offer.
 walk_through() {
     winauto wait "Kestrafin" 30000
+    if [[ -n "$language" ]]; then  # the list's order is the dialog's own
+        local place
+        place=$(winauto combo "Kestrafin" 1001 | tr -d '\r' | tail -n +2 | grep -n -x -F "$language_name" | cut -d: -f1)
+        [[ -n "$place" ]] || { echo "demo: the language dialog does not list $language_name" >&2; return 1; }
+        winauto select "Kestrafin" 1001 $((place - 1))
+    fi
     screenshot "Kestrafin" 01-language
     winauto click "Kestrafin" 1
-    winauto wait "$wizard" 30000
+    if [[ -n "$language" ]]; then
+        wizard=$(wizard_caption)
+    else
+        winauto wait "$wizard" 30000
+    fi
     screenshot "$wizard" 02-welcome
     winauto click "$wizard" 1009
-    wait_for_text 1009 "Accept"
+    wait_for_text 1009 "$accept"
     screenshot "$wizard" 03-offer
     winauto click "$wizard" 1009
-    wait_for_text 1055 "Finish"
+    wait_for_text 1055 "$finish"
     sleep 1
     screenshot "$wizard" 04-progress
-    wait_for_text 1009 "Finish"
+    wait_for_text 1009 "$finish"
     screenshot "$wizard" 05-finished
     winauto click "$wizard" 1009
 }
@@ -112,7 +163,7 @@ product_pid=$!
 wait "$product_pid"
 exit_code=$?
 rtl_exit_code=""
-if ((interactive == 0)); then
+if ((interactive == 0)) && [[ -z "$language" ]]; then
     wine build/KestrafinSetup.exe &
     product_pid=$!
     walk_right_to_left

@@ -67,7 +67,20 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, Check,
     ::testing::Values(
         // Most values only in the neutral language; every known macro and a plain "$5".
-        CheckCase{"CompleteContent", {}, {"content is complete: 2 languages"}, kComplete},
+        CheckCase{"CompleteContent", {}, {"digest " + kAbcDigest + " of ", "installers/partner.exe (301",
+                                           "content is complete: 2 languages"}, kComplete},
+        CheckCase{"PlaceholderOfAKeyNotFilled", {replacing("offer/template.html", "</h1>", "{demo:h3}</h1>")},
+                  {"language 1033", "template.html:2: the placeholder \"{demo:h3}\" is of the key \"h3\""},
+                  "\n2 faults found\n"},
+        CheckCase{"EmptyTextWarns", {replacing("texts/1033.txt", "9\tWelcome", "9\t")},
+                  {"warning: ", "1033.txt:1: 9 RESOURCE_9: the text is empty"}, kComplete + "1 warning\n"},
+        CheckCase{"DirAgainstTheLanguage", {replacing("offer/1037.json", "\"rtl\"", "\"ltr\"")},
+                  {"language 1037", "\"dir\" is \"ltr\", but the language reads rtl"}, "\n1 fault found\n"},
+        CheckCase{"LinkAddressNotOpenable", {replacing("texts/0.txt", "https://b", "file:///C:/x.exe")},
+                  {"159 RESOURCE_159: the link address \"file:///C:/x.exe\" is not http"}, "\n1 fault found\n"},
+        CheckCase{"BareAmpersandAndLessThan", {replacing("offer/1033.json", "Heading", "Fish &amp; &#x4A; & Chips"),
+                   replacing("offer/1033.json", "Intro", "<b>1</b> < 2")},
+                  {"\"h\" holds a bare '&' (\"& Chips\")", "\"i\" holds a bare '<' (\"< 2\")"}, "\n2 faults found\n"},
         CheckCase{"TextMissingInOneLanguage", {replacing("texts/1037.txt", "9\t", "#9\t")},
                   {"language 1037 (Hebrew):\n  missing text 9 RESOURCE_9"}, kOneFault},
         CheckCase{"PictureNotJpeg", {replacing("files.tsv", "0\t239\tpictures/picture.jpg", "0\t239\tfiles.tsv")},
@@ -149,6 +162,51 @@ INSTANTIATE_TEST_SUITE_P(
                   {"digests.tsv:2: \"/etc/partner.exe\" is not a path relative to the content folder"}, ""}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
 
+// A release refuses what the demo allows; a build checks first, as a release when told so, or says it does not.
+TEST_F(EarlierOutputs, ReleaseCheckAndBuildRefuseContentOnlyFitForTheDemo)
+{
+    writeFile(out() / "resources.zip", "earlier archive");
+    replacing("texts/0.txt", "56\thttps://127.0.0.1/", "56\thttp://downloads.example/")(content());
+    replacing("texts/1033.txt", "9\tWelcome", "9\t")(content());
+    for (const ToolRun& run : {runTool({"check", "--release", content().string()}),
+                               runTool({"build", "--release", content().string(), out().string()})}) {
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        for (const char* part : {"language 1033 (English):\n  ", "texts/1033.txt:1: 9 RESOURCE_9: the text is empty",
+                                 "texts/0.txt:2: 56 RESOURCE_56: \"http://downloads.example/setup.exe\" is plain",
+                                 "texts/0.txt:3: 61 RESOURCE_61: \"https://127.0.0.1/partner.exe\" names the computer",
+                                 "missing text 300 RESOURCE_300", "missing text 301", "language 1037 (Hebrew):",
+                                 "missing text 300 RESOURCE_300", "\n8 faults found\n"})
+            EXPECT_NE(run.output.find(part), std::string::npos) << part << " missing in:\n" << run.output;
+    }
+    expectEarlierOutputs();
+    replacing("offer/1033.json", "Intro", "&")(content());
+    const ToolRun refused = build(), unchecked = runTool({"build", "--no-check", content().string(), out().string()});
+    EXPECT_EQ(refused.exitCode, 1) << refused.output;
+    EXPECT_NE(refused.output.find("nothing built: the content fails the check"), std::string::npos) << refused.output;
+    EXPECT_EQ(unchecked.exitCode, 0) << unchecked.output;
+    EXPECT_EQ(unchecked.output.find("content-tool: building without checking the content (--no-check)\nwrote "), 0) << unchecked.output;
+}
+
+// A new language misses the texts to translate until they are; a source text changed after its translation warns.
+TEST_F(ContentFixture, NewLanguageMissesItsTextsUntilTranslated)
+{
+    ASSERT_EQ(runTool({"new-language", "3082", "1033", content().string()}).exitCode, 0);
+    const ToolRun untranslated = check();
+    EXPECT_EQ(untranslated.exitCode, 1);
+    EXPECT_NE(untranslated.output.find("language 3082 (Language 3082):\n  missing text 9 RESOURCE_9 (welcome page: "
+                                       "title)"), std::string::npos) << untranslated.output;
+    EXPECT_NE(untranslated.output.find("missing text 10 RESOURCE_10 (welcome page: body), neither in this language "
+                                       "nor in the neutral language\n2 faults found\n"), std::string::npos);
+    replacing("texts/3082.txt", "#9\tWelcome", "9\tBienvenido")(content());
+    replacing("texts/3082.txt", "#10\t", "10\t")(content());
+    EXPECT_EQ(check().exitCode, 0) << check().output;
+    replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome!")(content());
+    const ToolRun outdated = check();
+    EXPECT_NE(outdated.output.find("3082.txt:7: 9 RESOURCE_9: translated from an older text of language 1033, which "
+                                   "now reads \"Welcome!\"\n"), std::string::npos) << outdated.output;
+    EXPECT_EQ(outdated.exitCode, 0);
+}
+
 // A failure after the content was read (a folder holds the archive's name) leaves no partial file either.
 TEST_F(EarlierOutputs, FailedWriteLeavesNoPartialFiles)
 {
@@ -166,10 +224,10 @@ TEST_F(ContentFixture, ResourceThatTheProgramStartsReadingFailsTheCheckUntilGive
     content::ProgramResources read = content::ProgramReads();
     read.push_back({Resource::Id{4242}, "NEW_TEXT", RESOURCE_TEXT, Resource::Macros::Plain, Resource::Need::Required, ""});
     // Missing in the neutral language too: a fault in each language.
-    EXPECT_EQ(content::CountErrors(content::CheckContent(content::ReadContent(content()), read)), 2u);
+    EXPECT_EQ(content::CountErrors(content::CheckContent(content::ReadContent(content()), false, read)), 2u);
     appending("resources.tsv", "4242\tNEW_TEXT\ttext")(content());
     appending("texts/0.txt", "4242\tNew")(content());
-    EXPECT_EQ(content::CountErrors(content::CheckContent(content::ReadContent(content()), read)), 0u);
+    EXPECT_EQ(content::CountErrors(content::CheckContent(content::ReadContent(content()), false, read)), 0u);
 }
 
 // content/README.md's table of the resources that the program reads names each of them, and no other.

@@ -72,7 +72,7 @@ ContentFixture::ContentFixture()
                                            "1037\t" + hebrew + "\tHebrew\the\t1\n");
     // The texts with a value of their own; 9, 10 and the offer's are per language.
     const std::map<int, std::string> special = {
-        {56, ""}, {61, ""}, {9, ""}, {10, ""}, {38, ""}, {40, ""}, {157, "demo"}, {166, "%TAG%"}, {168, "{%TAG%:$1}"},
+        {56, ""}, {61, ""}, {9, ""}, {10, ""}, {38, ""}, {40, ""}, {157, "demo"}, {166, "%TAG%"}, {168, "{%TAG%:$1}"}, {158, "mailto:a@b"}, {159, "https://b"},
         {65, "$(^Name) ${PRIMARY_SW_NAME} $(^LangAbrev) $(^LangID) $(^NextBtn)$\\r$\\n for $5"}};
     std::string resources = "id\tname\ttype\n5000\tNOTE\ttext\n300\tRESOURCE_300\ttext\n301\tRESOURCE_301\ttext\n";
     std::string neutralTexts = "# neutral texts\n56\thttps://127.0.0.1/setup.exe\n61\thttps://127.0.0.1/partner.exe\n";

@@ -52,6 +52,39 @@ TEST_F(Signing, OnlyItsOwnKeyVerifiesAndAnyChangeFails)
     }
 }
 
+// A pass phrase from the environment or a file; a missing or wrong one said as such; verify tells an unsigned archive
+// from one signed with another key; sign, build and verify name the key by its digest, as OpenSSL computes it.
+TEST_F(Signing, PassPhrasesAndWhatSignBuildAndVerifySay)
+{
+    const std::string key = (root_ / "locked.pem").string(), pub = publicKey("locked");
+    ASSERT_EQ(run({"openssl", "genpkey", "-algorithm", "EC", "-pkeyopt", "ec_paramgen_curve:P-256", "-aes256", "-pass",
+                   "pass:s3cret", "-out", key}).exitCode, 0);
+    ASSERT_EQ(run({"openssl", "pkey", "-passin", "pass:s3cret", "-in", key, "-pubout", "-out", pub}).exitCode, 0);
+    const std::string digest = run({"sh", "-c", "openssl pkey -pubin -outform DER <" + pub + " | sha256sum"}).output;
+    const std::string named = "(public key SHA-256 " + digest.substr(0, 64) + ")\n";
+    makeKey("other");
+    writeFile(root_ / "pass.txt", "s3cret\n");
+    ::setenv("ARCHIVE_PASS", "s3cret", 1);
+    const std::tuple<std::vector<std::string>, std::string, int> runs[] = {
+        {{"build", content().string(), out().string()}, "\nthe archive is not signed (no signing key given)\n", 0},
+        {{"verify", archive(), pub}, ": no signature\n", 1},
+        {{"sign", archive(), key}, "locked.pem is encrypted and no pass phrase was given", 1},
+        {{"sign", "--passin", "pass:secret", archive(), key}, "wrong pass phrase for " + key + "\n", 1},
+        {{"sign", archive(), key, "--passin", "env:ARCHIVE_PASS"}, " with " + key + " " + named, 0},
+        {{"verify", archive(), publicKey("other")}, ": signed with another key", 1},
+        {{"build", "--passin", "file:" + (root_ / "pass.txt").string(), content().string(), out().string(), key},
+         "\nsigned the archive with " + key + " " + named, 0},
+        {{"verify", archive(), publicKey("other"), pub}, " signed with " + pub + " " + named, 0}};
+    for (const auto& [arguments, said, exitCode] : runs) {
+        std::string command = "</dev/null '" CONTENT_TOOL_PATH "'";  // no terminal to ask
+        for (const std::string& argument : arguments)
+            command += " '" + argument + "'";
+        const ToolRun ran = run({"sh", "-c", command});
+        EXPECT_NE(ran.output.find(said), std::string::npos) << command << ":\n" << ran.output;
+        EXPECT_EQ(ran.exitCode, exitCode) << command;
+    }
+}
+
 }  // namespace
 
 }  // namespace content_test

@@ -73,6 +73,11 @@ if [[ -n "$reference" ]]; then
     fi
     options=("-DSETUP_RESOURCE_ARCHIVE_URL=$(cache_value "$reference" SETUP_RESOURCE_ARCHIVE_URL)"
              "-DSETUP_CONNECTIVITY_CHECK_URL=$(cache_value "$reference" SETUP_CONNECTIVITY_CHECK_URL)")
+    # A release's content folder lies outside the sources; the demo's is each copy's own.
+    content="$(cache_value "$reference" SETUP_CONTENT_DIR)"
+    if [[ "$content" != "$(cache_value "$reference" CMAKE_HOME_DIRECTORY)/content" ]]; then
+        options+=("-DSETUP_CONTENT_DIR=$content")
+    fi
     first="$reference"
 else
     epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}"

@@ -113,10 +113,8 @@ std::string ReadAll(const fs::path& path)
 }
 
 
-void BuildContent(const fs::path& contentFolder, const fs::path& outFolder, const ArchiveSigner& sign)
+void BuildContent(const Content& content, const fs::path& outFolder, const ArchiveSigner& sign)
 {
-    const Content content = ReadContent(contentFolder);
-
     fs::create_directories(outFolder);
     TemporaryFile database(outFolder / Resource::kDatabaseFileName);
     TemporaryFile archive(outFolder / kArchiveName);
@@ -129,6 +127,22 @@ void BuildContent(const fs::path& contentFolder, const fs::path& outFolder, cons
         WriteAll(archive.path(), sign(ReadAll(archive.path())));
     }
     PutInPlace(database, archive);
+}
+
+void WriteDependencies(const Content& content, const fs::path& target, const fs::path& depfile)
+{
+    auto escaped = [](const std::string& path) {
+        std::string text;
+        for (const char c : path) {
+            text += c == ' ' || c == '#' ? std::string("\\") + c : c == '$' ? std::string("$$") : std::string(1, c);
+        }
+        return text;
+    };
+    std::string rule = escaped(fs::absolute(target).lexically_normal().u8string()) + ":";
+    for (const std::string& input : content.inputs) {
+        rule += " \\\n " + escaped(input);
+    }
+    WriteAll(depfile, rule + "\n");
 }
 
 void SignArchiveFile(const fs::path& archivePath, const ArchiveSigner& sign)

@@ -47,10 +47,18 @@ struct ResourceDef {
     Origin origin;
 };
 
+// The text that a translation was made from, as the translator saw it.
+struct TranslationSource {
+    std::string language;
+    std::string text;
+};
+
 struct Value {
     std::string bytes;  // UTF-8 text without terminator, or the picture file
     Origin origin;      // the line that gives the value
     std::string file;   // for a value kept as a whole file: that file; else empty
+    std::string digestOf;  // for a digest computed from a file: that file; else empty
+    std::optional<TranslationSource> translates;  // recorded beside a translated text
 
     // Where to look for the value's bytes: the file (at a line of it, when
     // one is given) or the line of the text file.
@@ -62,6 +70,9 @@ struct Content {
     std::map<std::int32_t, ResourceDef> resources;  // by id
     // values[language code][resource id]
     std::map<std::string, std::map<std::int32_t, Value>> values;
+    // Every file and folder that the values were read from, installers whose
+    // digests are computed included: what a build of the content depends on.
+    std::vector<std::string> inputs;
 
     const Language* FindLanguage(const std::string& code) const;
     const ResourceDef* FindResource(std::int32_t id) const;

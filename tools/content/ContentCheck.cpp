@@ -3,13 +3,15 @@
 #include "Jpeg.h"
 #include "TextRules.h"
 #include "tasks/Sha256Text.h"
+#include "wizard/controls/LinkAddress.h"
 
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cctype>
+#include <iterator>
+#include <regex>
 
 namespace content {
 
@@ -40,6 +42,26 @@ void ReplaceAll(std::string& text, const std::string& search, const std::string&
     }
 }
 
+// Texts whose emptiness is meaningful: installer parameters and the note
+// kept with the offer template.
+bool MayBeEmpty(std::int32_t id)
+{
+    return id == Resource::PRODUCT_INSTALLER_PARAMETERS || id == Resource::OFFER_INSTALLER_PARAMETERS ||
+           id == Resource::OFFER_TEMPLATE_NOTE;
+}
+
+bool IsLinkAddress(std::int32_t id)
+{
+    return id == Resource::LINK_PRIVACY_URL || id == Resource::LINK_LICENSE_URL;
+}
+
+// The program's own rule for the addresses that it opens.
+bool IsOpenable(const std::string& address)
+{
+    const std::wstring wide(address.begin(), address.end());  // the schemes are ASCII
+    return IsOpenableLinkAddress(wide.c_str());
+}
+
 bool IsInstallerDigest(std::int32_t id)
 {
     return std::any_of(std::begin(Resource::kInstallers), std::end(Resource::kInstallers),
@@ -56,9 +78,60 @@ bool IsPlainHttp(const std::string& address)
     return address.size() >= scheme.size() && std::equal(scheme.begin(), scheme.end(), address.begin(), sameLetter);
 }
 
+// The host of an address in lower case, without user name and port.
+std::string HostOf(const std::string& address)
+{
+    const std::size_t start = address.find("://");
+    std::string rest = start == std::string::npos ? address : address.substr(start + 3);
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    rest = rest.substr(rest.rfind('@') == std::string::npos ? 0 : rest.rfind('@') + 1);
+    rest = !rest.empty() && rest[0] == '[' ? rest.substr(0, rest.find(']') + 1) : rest.substr(0, rest.find(':'));
+    std::transform(rest.begin(), rest.end(), rest.begin(), [](unsigned char c) { return std::tolower(c); });
+    return rest;
+}
+
+bool IsLoopback(const std::string& address)
+{
+    std::string host = HostOf(address);
+    if (!host.empty() && host.back() == '.') {
+        host.pop_back();
+    }
+    return host == "localhost" || host.compare(0, 4, "127.") == 0 || host == "[::1]" || host == "0.0.0.0" ||
+           (host.size() > 10 && host.compare(host.size() - 10, 10, ".localhost") == 0);
+}
+
+// The text of a value inserted as HTML that a browser reads otherwise than
+// written: an '&' that starts no character reference, a '<' that starts no
+// tag.
+std::optional<std::string> FindBareMarkup(const std::string& value)
+{
+    static const std::regex markup("&([A-Za-z][A-Za-z0-9]*|#[0-9]+|#[xX][0-9A-Fa-f]+);|<[A-Za-z/!]");
+    for (std::size_t at = value.find_first_of("&<"); at != std::string::npos; at = value.find_first_of("&<", at + 1)) {
+        if (!std::regex_search(value.begin() + static_cast<std::ptrdiff_t>(at), value.end(), markup,
+                               std::regex_constants::match_continuous)) {
+            return value.substr(at, 12);
+        }
+    }
+    return std::nullopt;
+}
+
+// A translation whose source text has changed since it was made.
+void CheckTranslationSource(const Content& content, const std::string& code, std::int32_t id, const Value& value,
+                            std::vector<Fault>& faults)
+{
+    const Value* source = content.Resolve(value.translates->language, id);
+    if (!source || source->bytes != value.translates->text) {
+        faults.push_back({code,
+                          value.Place() + ": " + ResourceLabel(content, id) + ": translated from an older text of " +
+                              "language " + value.translates->language + ", which now reads " +
+                              (source ? Quoted(source->bytes) : std::string("nothing")),
+                          true});
+    }
+}
+
 // Faults of one stored value, whatever language reads it.
 void CheckValue(const Content& content, const ProgramResources& read, const std::string& code, std::int32_t id,
-                const Value& value, std::vector<Fault>& faults)
+                const Value& value, bool release, std::vector<Fault>& faults)
 {
     const ResourceDef& def = *content.FindResource(id);
     const std::string where = value.Place() + ": " + ResourceLabel(content, id);
@@ -85,9 +158,19 @@ void CheckValue(const Content& content, const ProgramResources& read, const std:
     if (!value.file.empty()) {
         return;
     }
+    if (value.translates) {
+        CheckTranslationSource(content, code, id, value, faults);
+    }
     auto program = std::find_if(read.begin(), read.end(),
                                 [id](const Resource::Definition& resource) { return resource.id == id; });
     const bool shownRaw = program != read.end() && program->macros == Resource::Macros::Plain;
+    if (program != read.end() && value.bytes.empty() && !MayBeEmpty(id)) {
+        faults.push_back({code, where + ": the text is empty, so the program shows nothing there", !release});
+    }
+    if (IsLinkAddress(id) && !IsOpenable(value.bytes)) {
+        faults.push_back({code, where + ": the link address " + Quoted(value.bytes) +
+                                    " is not http://, https:// or mailto:, so the program refuses to open it"});
+    }
     for (const std::string& macro : FindMacros(value.bytes)) {
         if (!IsKnownMacro(macro)) {
             faults.push_back({code, where + ": unknown macro " + Quoted(macro)});
@@ -98,10 +181,59 @@ void CheckValue(const Content& content, const ProgramResources& read, const std:
     }
 }
 
+// Placeholders in the template of keys that the program does not fill: the
+// page would show them as they are.
+void CheckUnknownKeys(const std::string& code, const Value& templateValue, const std::string& placeholder,
+                      std::vector<Fault>& faults)
+{
+    const std::size_t keyAt = placeholder.find("$1");
+    const std::string before = placeholder.substr(0, keyAt), after = placeholder.substr(keyAt + 2);
+    const std::string& page = templateValue.bytes;
+    std::vector<std::string> reported;
+    for (std::size_t at = before.empty() ? std::string::npos : page.find(before); at != std::string::npos;
+         at = page.find(before, at + 1)) {
+        std::size_t end = at + before.size();
+        while (end < page.size() && (std::isalnum(static_cast<unsigned char>(page[end])) || page[end] == '_')) {
+            ++end;
+        }
+        const std::string key = page.substr(at + before.size(), end - at - before.size());
+        const bool known = std::find(std::begin(Resource::kOfferKeys), std::end(Resource::kOfferKeys), key) !=
+                           std::end(Resource::kOfferKeys);
+        if (key.empty() || page.compare(end, after.size(), after) != 0 || known ||
+            std::find(reported.begin(), reported.end(), key) != reported.end()) {
+            continue;
+        }
+        reported.push_back(key);
+        faults.push_back({code, templateValue.Place(LineOfOffset(page, at)) + ": the placeholder " +
+                                    Quoted(before + key + after) + " is of the key \"" + key +
+                                    "\", which the program does not fill, so the page would show it as it is"});
+    }
+}
+
+// Faults of one string of the offer description that the template shows.
+void CheckOfferText(const Language& language, const std::string& key, const std::string& text,
+                    const std::string& where, bool release, std::vector<Fault>& faults)
+{
+    const std::string label = where + ": the value of \"" + key + "\"";
+    if (key == "dir") {
+        const char* const reads = language.rtl ? "rtl" : "ltr";
+        if (text != reads) {
+            faults.push_back({language.code, label + " is " + Quoted(text) + ", but the language reads " + reads +
+                                                 " (languages.tsv), so the page would run the other way"});
+        }
+    } else if (text.empty()) {
+        faults.push_back({language.code, label + " is empty, so the page shows nothing there", !release});
+    } else if (const auto bare = FindBareMarkup(text)) {
+        faults.push_back({language.code, label + " holds a bare '" + bare->substr(0, 1) + "' (" + Quoted(*bare) +
+                                             "): it is inserted as HTML, so write &amp; for & and &lt; for <"});
+    }
+}
+
 // Faults of the offer page in one language: the description must parse and
 // hold every key whose placeholder the template contains.
-void CheckOffer(const Content& content, const std::string& code, std::vector<Fault>& faults)
+void CheckOffer(const Content& content, const Language& language, bool release, std::vector<Fault>& faults)
 {
+    const std::string& code = language.code;
     auto text = [&](std::int32_t id) {
         const Value* value = content.Resolve(code, id);
         return value ? value->bytes : std::string();
@@ -117,6 +249,10 @@ void CheckOffer(const Content& content, const std::string& code, std::vector<Fau
                                     " has no \"$1\" for the key, so every key has the same placeholder"});
         return;
     }
+
+    std::string anyKey = pattern;
+    ReplaceAll(anyKey, text(Resource::OFFER_TAG_TOKEN), text(Resource::OFFER_TAG));
+    CheckUnknownKeys(code, *templateValue, anyKey, faults);
 
     // The placeholders exactly as the program searches for them.
     std::vector<std::pair<std::string, std::string>> used;  // key, placeholder
@@ -157,8 +293,13 @@ void CheckOffer(const Content& content, const std::string& code, std::vector<Fau
         if (member == document.MemberEnd()) {
             faults.push_back({code, where + ": the offer description lacks \"" + key +
                                         "\", which the template uses (" + Quoted(placeholder) + ")"});
-        } else if (!member->value.IsString() && !(key == Resource::kOfferPictureKey && pictureAvailable)) {
+        } else if (key == Resource::kOfferPictureKey && pictureAvailable) {
+            continue;  // the picture takes its place
+        } else if (!member->value.IsString()) {
             faults.push_back({code, where + ": the value of \"" + key + "\" is not a string"});
+        } else {
+            CheckOfferText(language, key, std::string(member->value.GetString(), member->value.GetStringLength()),
+                           where, release, faults);
         }
     }
 }
@@ -206,6 +347,28 @@ void CheckInstallerAddresses(const Content& content, std::vector<Fault>& faults)
     }
 }
 
+// A release downloads each installer from a server of the publisher over
+// https:// and checks it against its digest, in every language.
+void CheckReleaseInstallers(const Content& content, const Language& language, std::vector<Fault>& faults)
+{
+    for (const Resource::Installer& installer : Resource::kInstallers) {
+        const Value* address = content.Resolve(language.code, installer.address);
+        const std::string label = ResourceLabel(content, installer.address);
+        if (address && IsPlainHttp(address->bytes)) {
+            faults.push_back({language.code, address->Place() + ": " + label + ": " + Quoted(address->bytes) +
+                                                 " is plain http://; a release downloads its installers over https://"});
+        } else if (address && IsLoopback(address->bytes)) {
+            faults.push_back({language.code, address->Place() + ": " + label + ": " + Quoted(address->bytes) +
+                                                 " names the computer that runs the setup, not a server"});
+        }
+        if (!content.Resolve(language.code, installer.digest)) {
+            faults.push_back({language.code, "missing text " + ResourceLabel(content, installer.digest) +
+                                                 " (SHA-256 digest of the installer at " + label +
+                                                 "): a release checks every installer it launches"});
+        }
+    }
+}
+
 void CheckType(const Content& content, std::int32_t id, ResourceType type, const std::string& use,
                std::vector<Fault>& faults)
 {
@@ -230,7 +393,7 @@ const ProgramResources& ProgramReads()
     return read;
 }
 
-std::vector<Fault> CheckContent(const Content& content, const ProgramResources& read)
+std::vector<Fault> CheckContent(const Content& content, bool release, const ProgramResources& read)
 {
     std::vector<Fault> faults;
 
@@ -245,7 +408,7 @@ std::vector<Fault> CheckContent(const Content& content, const ProgramResources& 
 
     for (const auto& [code, values] : content.values) {
         for (const auto& [id, value] : values) {
-            CheckValue(content, read, code, id, value, faults);
+            CheckValue(content, read, code, id, value, release, faults);
         }
     }
 
@@ -264,10 +427,25 @@ std::vector<Fault> CheckContent(const Content& content, const ProgramResources& 
                                                      "), neither in this language nor in the neutral language"});
             }
         }
-        CheckOffer(content, language.code, faults);
+        CheckOffer(content, language, release, faults);
+        if (release) {
+            CheckReleaseInstallers(content, language, faults);
+        }
     }
     CheckInstallerAddresses(content, faults);
     return faults;
+}
+
+void PrintDigests(const Content& content, std::ostream& out)
+{
+    for (const auto& [code, values] : content.values) {
+        for (const auto& [id, value] : values) {
+            if (!value.digestOf.empty()) {
+                out << "digest " << value.bytes << " of " << value.digestOf << " (" << ResourceLabel(content, id)
+                    << ", language " << code << ")\n";
+            }
+        }
+    }
 }
 
 void PrintFaults(const Content& content, const std::vector<Fault>& faults, std::ostream& out)

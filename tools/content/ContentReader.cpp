@@ -48,7 +48,20 @@ std::string ReadFileBytes(const fs::path& path, const Origin& referencedFrom)
 struct Line {
     std::string text;
     Origin origin;
+    std::optional<TranslationSource> translates;  // from a note on the line just before
 };
+
+// "#from CODE<TAB>TEXT" directly before a text line: the text of language
+// CODE that the line translates (content-tool new-language writes them).
+std::optional<TranslationSource> ReadSourceNote(const std::string& text)
+{
+    const std::string mark = "#from ";
+    const std::size_t tab = text.find('\t');
+    if (text.compare(0, mark.size(), mark) != 0 || tab == std::string::npos) {
+        return std::nullopt;
+    }
+    return TranslationSource{text.substr(mark.size(), tab - mark.size()), text.substr(tab + 1)};
+}
 
 // The meaningful lines of a file: a UTF-8 byte order mark and CR before LF
 // are dropped (files saved on Windows), blank lines and lines starting with
@@ -64,15 +77,18 @@ std::vector<Line> ReadLines(const fs::path& path)
     std::istringstream stream(bytes);
     std::string text;
     int number = 0;
+    std::optional<TranslationSource> note;
     while (std::getline(stream, text)) {
         ++number;
         if (!text.empty() && text.back() == '\r') {
             text.pop_back();
         }
+        std::optional<TranslationSource> before = std::move(note);
+        note = ReadSourceNote(text);
         if (text.empty() || text[0] == '#') {
             continue;
         }
-        lines.push_back(Line{text, Origin{fileOrigin.file, number}});
+        lines.push_back(Line{text, Origin{fileOrigin.file, number}, std::move(before)});
     }
     return lines;
 }
@@ -130,11 +146,6 @@ std::int32_t parseId(const std::string& text, const Origin& origin)
     return static_cast<std::int32_t>(std::strtoll(text.c_str(), nullptr, 10));
 }
 
-bool IsLanguageCode(const std::string& text)
-{
-    return IsDecimal(text) && (text == "0" || text[0] != '0') && text.size() <= 5;
-}
-
 bool IsSymbolicName(const std::string& text)
 {
     auto nameChar = [](char c) {
@@ -143,8 +154,16 @@ bool IsSymbolicName(const std::string& text)
     return !text.empty() && !(text[0] >= '0' && text[0] <= '9') && std::all_of(text.begin(), text.end(), nameChar);
 }
 
+// Notes a file or folder that the content is read from.
+void AddInput(Content& content, const fs::path& path)
+{
+    content.inputs.push_back(fs::absolute(path).lexically_normal().u8string());
+}
+
 void ReadLanguages(const fs::path& folder, Content& content)
 {
+    AddInput(content, folder);
+    AddInput(content, folder / "languages.tsv");
     for (const Line& line : ReadTable(folder / "languages.tsv",
                                       {"code", "native_name", "english_name", "abbreviation", "rtl"})) {
         std::vector<std::string> fields = SplitTabs(line.text);
@@ -174,6 +193,7 @@ void ReadLanguages(const fs::path& folder, Content& content)
 void ReadResources(const fs::path& folder, Content& content)
 {
     std::map<std::string, const ResourceDef*> byName;
+    AddInput(content, folder / "resources.tsv");
     for (const Line& line : ReadTable(folder / "resources.tsv", {"id", "name", "type"})) {
         std::vector<std::string> fields = SplitTabs(line.text);
         ResourceDef def{parseId(fields[0], line.origin), fields[1], RESOURCE_TEXT, line.origin};
@@ -231,6 +251,7 @@ void ReadTexts(const fs::path& folder, Content& content)
         throw ContentError(Origin{DisplayPath(textFolder), 0}, "the folder of texts is missing");
     }
     std::vector<fs::path> files;
+    AddInput(content, textFolder);
     for (const fs::directory_entry& entry : fs::directory_iterator(textFolder)) {
         std::string name = entry.path().filename().u8string();
         if (name.empty() || name[0] == '.') {
@@ -250,14 +271,15 @@ void ReadTexts(const fs::path& folder, Content& content)
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         std::string code = file.stem().u8string();
+        AddInput(content, file);
         content.values[code];  // a language with an empty file still has its place
         for (const Line& line : ReadLines(file)) {
             std::size_t tab = line.text.find('\t');
             if (tab == std::string::npos) {
                 throw ContentError(line.origin, "expected the resource id, a tab and the text");
             }
-            AddValue(content, code, line.text.substr(0, tab), Value{line.text.substr(tab + 1), line.origin, {}},
-                     RESOURCE_TEXT);
+            Value value{line.text.substr(tab + 1), line.origin, {}, {}, line.translates};
+            AddValue(content, code, line.text.substr(0, tab), std::move(value), RESOURCE_TEXT);
         }
     }
 }
@@ -284,11 +306,13 @@ void ReadFiles(const fs::path& folder, Content& content)
     if (!fs::exists(folder / "files.tsv")) {
         return;
     }
+    AddInput(content, folder / "files.tsv");
     for (const Line& line : ReadTable(folder / "files.tsv", {"language", "id", "file"})) {
         std::vector<std::string> fields = SplitTabs(line.text);
         RequireLanguage(content, fields[0], line.origin);
         const fs::path file = FileInFolder(folder, fields[2], line.origin);
-        AddValue(content, fields[0], fields[1], Value{ReadFileBytes(file, line.origin), line.origin, DisplayPath(file)},
+        AddInput(content, file);
+        AddValue(content, fields[0], fields[1], Value{ReadFileBytes(file, line.origin), line.origin, DisplayPath(file), {}, {}},
                  std::nullopt);
     }
 }
@@ -300,16 +324,24 @@ void ReadDigests(const fs::path& folder, Content& content)
     if (!fs::exists(folder / "digests.tsv")) {
         return;
     }
+    AddInput(content, folder / "digests.tsv");
     for (const Line& line : ReadTable(folder / "digests.tsv", {"language", "id", "file"})) {
         std::vector<std::string> fields = SplitTabs(line.text);
         RequireLanguage(content, fields[0], line.origin);
         const fs::path file = FileInFolder(folder, fields[2], line.origin);
+        AddInput(content, file);
         const std::string digest = Sha256Text(sha256(ReadFileBytes(file, line.origin)));
-        AddValue(content, fields[0], fields[1], Value{digest, line.origin, {}}, RESOURCE_TEXT);
+        AddValue(content, fields[0], fields[1], Value{digest, line.origin, {}, DisplayPath(file), {}},
+                 RESOURCE_TEXT);
     }
 }
 
 }  // namespace
+
+bool IsLanguageCode(const std::string& text)
+{
+    return IsDecimal(text) && (text == "0" || text[0] != '0') && text.size() <= 5;
+}
 
 Content ReadContent(const fs::path& folder)
 {

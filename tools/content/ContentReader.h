@@ -26,6 +26,10 @@ public:
     ContentError(const Origin& origin, const std::string& message);
 };
 
+// A language code as the folder's files give it: the decimal Windows
+// language identifier without leading zeros, or 0.
+bool IsLanguageCode(const std::string& text);
+
 // Reads the whole folder; throws ContentError on the first malformed line.
 Content ReadContent(const std::filesystem::path& folder);
 

@@ -8,7 +8,7 @@ namespace {
 bool StartsWithIgnoringCase(const wchar_t* text, const wchar_t* prefix)
 {
     for (; *prefix; ++text, ++prefix) {
-        if (std::towlower(*text) != *prefix)
+        if (static_cast<wchar_t>(std::towlower(*text)) != *prefix)
             return false;
     }
     return true;

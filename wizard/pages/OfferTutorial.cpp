@@ -1,10 +1,8 @@
 #include "OfferTutorial.h"
 
-#include <rapidjson/document.h>
+#include <vector>
 
-#include <algorithm>
-
-#include "framework/ReplaceAll.h"
+#include "OfferPage.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 
@@ -26,47 +24,26 @@ void OfferTutorial::LoadPlaceholders()
 {
     offerTagToken = m_resources.getRawText(Resource::OFFER_TAG_TOKEN).value_or(std::string());
     placeholderPattern = m_resources.getRawText(Resource::OFFER_PLACEHOLDER_PATTERN).value_or(std::string());
-    for (const char* key : Resource::kOfferKeys) {
-        std::string placeholder = placeholderPattern;
-        Win32xx::ReplaceAll<std::string>(placeholder, "$1", key);
-        placeholders[key] = placeholder;
-    }
+    for (const char* key : Resource::kOfferKeys)
+        placeholders[key] = OfferPlaceholder(placeholderPattern, key);
 }
 
 void OfferTutorial::BuildHtml()
 {
+    OfferPageParts parts;
     Win32xx::CString pictureBase64;
-    const bool pictureOk = m_resources.getPictureBase64(imageId, pictureBase64);
-    const std::string jsonText = m_resources.getRawText(jsonTextId).value_or(std::string());
-    html = m_resources.getRawText(templateId).value_or(std::string());
-
-    // The iterative parser keeps its nesting on the heap: the recursive one
-    // runs out of stack on a description nested a few hundred thousand deep.
-    rapidjson::Document json;
-    json.Parse<rapidjson::kParseIterativeFlag>(jsonText.c_str(), jsonText.size());
-    if (json.HasParseError() || !json.IsObject())
-        return;
-
-    for (const auto& [key, placeholder] : placeholders) {
-        const auto member = json.FindMember(key.c_str());
-        if (member == json.MemberEnd())
-            continue;
-        std::string value;
-        if (key == Resource::kOfferPictureKey && pictureOk) {
-            // Base64 is plain ASCII: the wide text narrows losslessly.
-            const std::wstring& encoded = pictureBase64.str();
-            value = "<img src=\"data:image/jpeg;base64," + std::string(encoded.begin(), encoded.end()) + "\" />";
-        } else if (member->value.IsString()) {
-            value.assign(member->value.GetString(), member->value.GetStringLength());
-        }
-        // A search text longer than the page cannot occur in it.
-        std::string search = placeholder;
-        if (!Win32xx::ReplaceAllWithin(search, offerTagToken, offerTag, std::max(html.size(), kMaxHtmlSize)))
-            continue;
-        if (!Win32xx::ReplaceAllWithin(html, search, value, kMaxHtmlSize)) {
-            LOG_ERROR << "Offer page of description " << jsonTextId << " stopped at key " << key
-                      << ": it would exceed " << kMaxHtmlSize << " bytes";
-            return;
-        }
+    if (m_resources.getPictureBase64(imageId, pictureBase64)) {
+        // Base64 is plain ASCII: the wide text narrows losslessly.
+        const std::wstring& encoded = pictureBase64.str();
+        parts.pictureBase64.emplace(encoded.begin(), encoded.end());
+    }
+    parts.description = m_resources.getRawText(jsonTextId).value_or(std::string());
+    parts.templateHtml = m_resources.getRawText(templateId).value_or(std::string());
+    parts.tagToken = offerTagToken;
+    parts.tag = offerTag;
+    const std::vector<std::pair<std::string, std::string>> inOrder(placeholders.begin(), placeholders.end());
+    if (const auto stoppedAt = BuildOfferPage(parts, inOrder, html)) {
+        LOG_ERROR << "Offer page of description " << jsonTextId << " stopped at key " << *stoppedAt
+                  << ": it would exceed " << kMaxHtmlSize << " bytes";
     }
 }

@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "OfferPage.h"
+
 class ResourceManager;
 
 class OfferTutorial {
@@ -27,10 +29,8 @@ public:
     // placeholder of every key.
     virtual void LoadPlaceholders();
 
-    // The largest page, in bytes: BuildHtml stops before it. A value may hold
-    // the placeholders of the keys after it, so each key can multiply the
-    // page: a description of some 50 KB reached gigabytes.
-    static constexpr size_t kMaxHtmlSize = 16 << 20;
+    // The largest page, in bytes: BuildHtml stops before it (OfferPage.h).
+    static constexpr size_t kMaxHtmlSize = kMaxOfferPageSize;
 
     // Established names without the m_ prefix (also those of the private part below).
     int imageId = 0;

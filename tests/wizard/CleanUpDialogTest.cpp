@@ -1,11 +1,13 @@
 // The clean-up dialog runs the offer steps' clean-up tasks in page order; the database comes via the real bootstrap.
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
+#include "support/FatalBoxWatch.h"
 #include "TestPages.h"
 #include "app/Die.h"
 #include "framework/logging/Logger.h"
@@ -185,6 +187,25 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
     EXPECT_EQ(elsewhere.Count(UWM_TASK_FINISHED), 1) << "the first run reports where it was started";
     EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
                                                          "All Cancel Setup Task are done."}));
+}
+
+// Runs last but one: a fatal stop lasts for the rest of the process. The tasks after the failing one never start.
+TEST_F(CleanUpDialogTest, FailingTaskEndsTheRunThroughTheFatalStopWithItsOwnText)
+{
+    const wchar_t text[] = L"Could not remove the offer";
+    auto failing = std::make_shared<ScriptedTask>(nullptr, [&](ScriptedTask& self) { return self.OnError(text), FALSE; });
+    auto later = std::make_shared<ScriptedTask>(nullptr, [](ScriptedTask&) { return TRUE; });
+    SetCleanUpTasks({failing}, {later});
+    testing_support::FatalBoxWatch box;
+    CancelSetupProcessingDialog dialog;
+    dialog.DoModal(nullptr);
+    EXPECT_EQ(box.Text(), text);
+    EXPECT_EQ(later->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
+    const auto log = testing_support::ReadLog(LogPath());
+    EXPECT_TRUE(std::any_of(log.begin() + m_logStart, log.end(), [](const auto& record) {
+        return record.severity == "FATAL" && record.function == "Die" &&
+               record.message == "Could not remove the offer exiting.";
+    }));
 }
 
 // Runs last: a fatal stop lasts for the rest of the process. Die leaves the quit request pending, which ends the

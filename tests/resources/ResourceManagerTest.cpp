@@ -169,7 +169,10 @@ TEST_F(ResourceManagerTest, OpenPrepareAndStepFailuresWriteTheirFatalRecordAndSt
         ResourceManager resources(c.path.c_str());
         EXPECT_EQ(box.Text(), L"Fatal Error occured !  exiting.");
         const auto log = testing_support::ReadLog(testing_support::TestLogPath());
-        ASSERT_GE(log.size(), logStart + 3);
+        if (log.size() < logStart + 3) {
+            ADD_FAILURE() << "no fatal record";
+            continue;
+        }
         EXPECT_EQ(log[logStart + 1].function, c.function);
         EXPECT_EQ(log[logStart + 1].severity, "FATAL");
         EXPECT_EQ(log[logStart + 1].message, c.record);

@@ -83,7 +83,8 @@ protected:
         {
             TestDatabase database(folder / L"resources.db");
             database.AddLanguage("0", "Neutral", "", "", 0);
-            database.AddText("0", 7, "Please wait");
+            database.AddText("0", 7, "Please wait for $(^Name)");
+            database.AddText("0", 58, "Kestrafin");
         }
         using namespace testing_support;
         LoopbackHttpServer server(ArchivePort());
@@ -171,11 +172,13 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
 
     const EnterWatch watch;
     bool shownWhileWaiting = false, enterHandled = false;
+    wchar_t status[64] = {};
     std::thread user([&, uiThread = ::GetCurrentThreadId()] {
         HWND dialog = nullptr;
         for (int tries = 0; tries < 500 && !(dialog && ::IsWindowVisible(dialog)); ++tries, ::Sleep(20))
             dialog = CleanUpDialogOf(uiThread);
         shownWhileWaiting = dialog && ::IsWindowVisible(dialog) && runs == 1;
+        ::GetDlgItemTextW(dialog, 1057, status, 64);
         enterHandled = dialog && EnterWatch::PressEnter(dialog);
         ::SetEvent(release.Get());
     });
@@ -183,6 +186,7 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
     user.join();
     EXPECT_TRUE(shownWhileWaiting && enterHandled) << "hidden, or deaf to input, while it waited";
+    EXPECT_STREQ(status, L"Please wait for Kestrafin");
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(elsewhere.Count(UWM_TASK_FINISHED), 1) << "the first run reports where it was started";
     EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",

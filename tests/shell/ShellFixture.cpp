@@ -116,6 +116,16 @@ void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& ext
     m_server.Serve(testing_support::ArchivePath(), reply);
 }
 
+std::wstring ShellFixture::DownloadedFile(const std::wstring& name)
+{
+    std::vector<std::wstring> found;
+    for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path()))
+        if (testing_support::FileExists(m_temp / entry + L"\\" + name))
+            found.push_back(m_temp / entry + L"\\" + name);
+    EXPECT_EQ(found.size(), 1u) << testing_support::Narrow(name);
+    return found.empty() ? L"" : found[0];
+}
+
 HWND ShellFixture::OpenLanguageDialog()
 {
     ServeArchive();

@@ -90,6 +90,8 @@ protected:
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
     std::vector<int> VisibleButtons(HWND wizard);
+    // The one file of that name in a folder of the temporary folder.
+    std::wstring DownloadedFile(const std::wstring& name);
     // "" when the installer did not run.
     std::string ProductRecord() { return testing_support::ReadFileBytes(m_temp / L"KestrafinInstaller.exe.record.txt"); }
     std::string OfferRecord() { return testing_support::ReadFileBytes(m_temp / L"PartnerInstaller.exe.record.txt"); }

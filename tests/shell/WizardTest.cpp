@@ -168,11 +168,8 @@ TEST_F(WizardTest, LanguageOwnDigestWinsAndAMismatchStopsTheRunBeforeTheProduct)
     ASSERT_TRUE(wizard && ShowOffer(wizard));
     winauto::Click(wizard, Next);
     ASSERT_NE(winauto::WaitForWindow(L"Installer", kTimeoutMs, m_product->Id()), nullptr);
-    std::wstring path;  // in a GUID folder of the temporary folder
-    for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path()))
-        if (testing_support::FileExists(m_temp / entry + L"\\PartnerInstaller.exe"))
-            path = m_temp / entry + L"\\PartnerInstaller.exe";
-    const std::wstring text = L"The downloaded file is damaged or has been altered :" + path;
+    const std::wstring text = L"The downloaded file is damaged or has been altered :" +
+                              DownloadedFile(L"PartnerInstaller.exe");
     ExpectFatalEnd(*m_product, text);
     EXPECT_EQ(CountRecords(testing_support::Narrow(text) + " exiting.", "Die"), 1u);
     EXPECT_EQ(OfferRecord() + ProductRecord(), "") << "the altered installer ran";

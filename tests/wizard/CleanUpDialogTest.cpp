@@ -9,7 +9,6 @@
 #include "TaskTestSupport.h"
 #include "support/FatalBoxWatch.h"
 #include "TestPages.h"
-#include "app/Die.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
@@ -193,38 +192,30 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
                                                          "All Cancel Setup Task are done."}));
 }
 
-// Runs last but one: a fatal stop lasts for the rest of the process. The tasks after the failing one never start.
-TEST_F(CleanUpDialogTest, FailingTaskEndsTheRunThroughTheFatalStopWithItsOwnText)
+// Runs last: a fatal stop lasts for the rest of the process. Die leaves the quit request pending, which ends the
+// dialog at once: a task it started would be terminated wherever it was, so none starts, in this dialog or a later one.
+TEST_F(CleanUpDialogTest, FailingTaskEndsTheRunWithItsOwnTextAndNoTaskStartsAfterIt)
 {
     const wchar_t text[] = L"Could not remove the offer";
     auto failing = std::make_shared<ScriptedTask>(nullptr, [&](ScriptedTask& self) { return self.OnError(text), FALSE; });
     auto later = std::make_shared<ScriptedTask>(nullptr, [](ScriptedTask&) { return TRUE; });
     SetCleanUpTasks({failing}, {later});
-    testing_support::FatalBoxWatch box;
-    CancelSetupProcessingDialog dialog;
-    dialog.DoModal(nullptr);
-    EXPECT_EQ(box.Text(), text);
-    EXPECT_EQ(later->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
-    const auto log = testing_support::ReadLog(LogPath());
-    EXPECT_TRUE(std::any_of(log.begin() + m_logStart, log.end(), [](const auto& record) {
-        return record.severity == "FATAL" && record.function == "Die" &&
-               record.message == "Could not remove the offer exiting.";
-    }));
-}
-
-// Runs last: a fatal stop lasts for the rest of the process. Die leaves the quit request pending, which ends the
-// dialog at once: a task it started would be terminated wherever it was, so none starts.
-TEST_F(CleanUpDialogTest, AfterAFatalStopStartsNoTask)
-{
-    auto task = std::make_shared<ScriptedTask>(nullptr, [](ScriptedTask&) { return TRUE; });
-    SetCleanUpTasks({task}, {});
-    MarkFatalStop();
+    {
+        testing_support::FatalBoxWatch box;
+        CancelSetupProcessingDialog dialog;
+        dialog.DoModal(nullptr);
+        EXPECT_EQ(box.Text(), text);
+    }
     ::PostQuitMessage(-1);
     CancelSetupProcessingDialog dialog;
     dialog.DoModal(nullptr);
     MSG quit;
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was taken";
-    EXPECT_EQ(task->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
-    EXPECT_EQ(DialogRecords(),
-              std::vector<std::string>{"Cancel Setup Tasks not started: the setup ends on a fatal error."});
+    EXPECT_EQ(later->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
+    EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0",
+                                                         "Cancel Setup Tasks not started: the setup ends on a fatal error."}));
+    const auto log = testing_support::ReadLog(LogPath());
+    EXPECT_EQ(std::count_if(log.begin() + m_logStart, log.end(), [](const auto& record) {
+        return record.function == "Die" && record.message == "Could not remove the offer exiting.";
+    }), 1);
 }

@@ -188,6 +188,7 @@ TEST_P(KeyboardTest, KeysLeadWhereTheTableSays)
         for (size_t i = 0; i < after.size(); ++i)
             EXPECT_EQ(after[i] - before[i], kWatched[i] == row.record ? 1u : 0u) << where << ": " << kWatched[i];
     }
+    EXPECT_EQ(OfferRecord(), "") << "the offer ran: skipped, altered or never reached in every run";
 }
 
 const std::vector<KeyRun> KeyboardTest::kRuns = {

@@ -225,7 +225,7 @@ TEST_F(AbstractTaskBaseTest, SequenceGoesOnOnlyAfterItsCurrentWorker)
 }
 
 // The worker posts a marker just before its next safe point. A send is handled before any posted message, so a
-// worker that went on unheld shows its 20 before the marker, or in the same batch.
+// worker that went on unheld shows its 20 before the marker, in the same batch, or waiting in the queue.
 TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
 {
     constexpr int kAtSafePoint = 15;
@@ -242,6 +242,7 @@ TEST_F(AbstractTaskBaseTest, SuspendedTaskSendsNothingUntilResumed)
     task.Start();
     ASSERT_TRUE(PumpUntil([&] { return window.Progress().size() >= 3; }, 10000));
     EXPECT_EQ(window.Progress(), (std::vector<int>{0, 10, kAtSafePoint}));
+    EXPECT_FALSE(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) << "a send waits to be handled";
 
     task.Resume();
     ASSERT_TRUE(WaitForTask(task));

@@ -71,10 +71,6 @@ protected:
     // Confirms the language at `languageIndex` (-1: the preselected one).
     HWND StartWizard(int languageIndex = -1);
     std::wstring PageText(HWND wizard, int id) { return winauto::WindowText(winauto::FindDescendant(wizard, id)); }
-    bool WaitForTitle(HWND wizard, const std::wstring& title)
-    {
-        return winauto::WaitUntil([&] { return PageText(wizard, Title) == title; }, kTimeoutMs);
-    }
     // Next on the welcome page; true once the offer's own captions show.
     bool ShowOffer(HWND wizard)
     {

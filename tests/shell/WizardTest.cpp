@@ -73,18 +73,14 @@ TEST_F(WizardTest, AcceptedOfferRunsBothInstallersOnceAndFinishes)
     ASSERT_TRUE(winauto::WaitUntil([&] { return VisibleButtons(wizard) == kWelcome; }, kTimeoutMs));
     ASSERT_TRUE(Press(wizard, VK_RETURN, kOffer));
     ASSERT_TRUE(Press(wizard, VK_RETURN, {Next}));
-    ASSERT_TRUE(WaitForTitle(wizard, L"Kestrafin is set up"));
+    ASSERT_TRUE(winauto::WaitUntil([&] { return PageText(wizard, Title) == L"Kestrafin is set up"; }, kTimeoutMs));
     EXPECT_EQ(PageText(wizard, Body), L"Done in EN");
     EXPECT_EQ(PageText(wizard, Subtitle), L"");
     EXPECT_EQ(VisibleLinks(wizard), 0);
     EXPECT_TRUE(Shows(wizard, Strip, 25));
     const HWND tasksPage = ::GetParent(winauto::FindDescendant(wizard, TasksProgress));
     EXPECT_EQ(winauto::ProgressMaximum(tasksPage, TasksProgress), 400);
-    // Both installers ran hidden in the temporary folder, with their parameters.
-    for (const std::string& record : {OfferRecord(), ProductRecord()}) {
-        EXPECT_NE(record.find("working-folder=" + testing_support::Narrow(m_temp.Path())), std::string::npos) << record;
-        EXPECT_NE(record.find("show-window=0"), std::string::npos) << record;
-    }
+    // Each with its parameters (hidden, in the temporary folder: ExecProgramTaskTest, the product sets no folder).
     EXPECT_NE(OfferRecord().find("argument=/ABBR=EN"), std::string::npos) << OfferRecord();
     EXPECT_NE(ProductRecord().find("argument=/LANG=1033"), std::string::npos) << ProductRecord();
 

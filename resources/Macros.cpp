@@ -45,10 +45,3 @@ bool ExpandNextButtonAndEscapes(Win32xx::CString& text, const MacroValues& value
                         {L". \\", L"."}},
                        maxLength);
 }
-
-Win32xx::CString& ExpandMacros(Win32xx::CString& text, const MacroValues& values)
-{
-    if (ExpandNameAndLanguageMacros(text, values, std::wstring::npos))
-        ExpandNextButtonAndEscapes(text, values, std::wstring::npos);
-    return text;
-}

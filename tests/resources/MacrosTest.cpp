@@ -19,6 +19,8 @@ TEST(MacrosTest, ExpandsEveryRowOfTheTableInOrder)
     };
     for (const auto& [text, macroValues, expanded] : cases) {
         Win32xx::CString result(text);
-        EXPECT_EQ(ExpandMacros(result, macroValues).str(), expanded);
+        EXPECT_TRUE(ExpandNameAndLanguageMacros(result, macroValues, std::wstring::npos) &&
+                    ExpandNextButtonAndEscapes(result, macroValues, std::wstring::npos));
+        EXPECT_EQ(result.str(), expanded);
     }
 }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "TestDatabase.h"
 #include "resources/Macros.h"
 #include "resources/ResourceManager.h"
+#include "support/FatalBoxWatch.h"
 #include "support/Files.h"
 #include "wizard/controls/CJPEGStatic.h"
 
@@ -132,4 +136,44 @@ TEST_F(ResourceManagerTest, PicturesAsBase64OrLoadedIntoTheControl)
     ASSERT_NE(loaded, nullptr);
     EXPECT_FALSE(resources.loadPicture(25, control));
     EXPECT_EQ(control.GetPicture(), loaded) << "a failed load keeps the picture";
+}
+
+// A database that cannot be opened, prepared or stepped: its fatal record, then the fatal stop's, one box.
+TEST_F(ResourceManagerTest, OpenPrepareAndStepFailuresWriteTheirFatalRecordAndStop)
+{
+    const auto breakLanguagePage = [&] {
+        // The tables' root pages follow in the order of their creation: LANGUAGE's is the fifth of 4096 bytes.
+        std::string bytes = testing_support::ReadFileBytes(Path());
+        bytes.at(4 * 4096) = 1;  // no kind of page
+        testing_support::WriteFileBytes(Path(), bytes);
+    };
+    struct Case {
+        const char* name;
+        std::wstring path;
+        std::function<void()> damage;
+        const char* function;
+        std::string record;
+    };
+    const Case cases[] = {
+        {"open: a folder", m_folder.Path(), [] {}, "ResourceManager::initDatabase",
+         "ERROR: sqlite error 14 - unable to open database file\n"},
+        {"step: a damaged page", Path(), breakLanguagePage, "ResourceManager::stepStatement",
+         "SQLite error on 'fetchLangsDefinition' result=11 error='database disk image is malformed'\n"},
+        {"prepare: a table missing", Path(), [&] { m_database.Execute("DROP TABLE RESOURCE_DEF;"); },
+         "ResourceManager::checkPrepareError", "sql prepare error :SQL logic error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.damage();
+        const size_t logStart = testing_support::ReadLog(testing_support::TestLogPath()).size();
+        testing_support::FatalBoxWatch box;
+        ResourceManager resources(c.path.c_str());
+        EXPECT_EQ(box.Text(), L"Fatal Error occured !  exiting.");
+        const auto log = testing_support::ReadLog(testing_support::TestLogPath());
+        std::vector<std::string> fatal;  // the first two after "Resources aquired"
+        for (size_t at = logStart + 1; at < std::min(log.size(), logStart + 3); ++at)
+            fatal.push_back(log[at].severity + " " + log[at].function + ": " + log[at].message);
+        EXPECT_EQ(fatal, (std::vector<std::string>{"FATAL " + std::string(c.function) + ": " + c.record,
+                                                   "FATAL Die: Fatal Error occured !  exiting."}));
+    }
 }

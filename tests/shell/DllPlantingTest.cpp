@@ -1,16 +1,22 @@
 // A DLL planted under a system DLL's name (leaving a marker when loaded) is not taken once the DLL search is
-// restricted as the product's entry point does. A probe stands in for the product, whose system DLLs Wine loads
-// early; Wine prefers native DLLs for the probe alone, whose loader then searches as Windows does.
+// restricted as the product's entry point does: in a probe that loads them by name with and without the restriction,
+// and in the product itself. Wine prefers native DLLs for these two programs alone, whose loader then searches as
+// Windows does.
 
 #include <gtest/gtest.h>
 
+#include "Automation.h"
 #include "support/ChildProcess.h"
 #include "support/Files.h"
 
 namespace {
 
-const wchar_t kProbe[] = L"dll_search_probe.exe";
-const std::wstring kOverrides = std::wstring(L"Software\\Wine\\AppDefaults\\") + kProbe + L"\\DllOverrides";
+const wchar_t kProbe[] = L"dll_search_probe.exe", kProduct[] = L"KestrafinSetup.exe";
+
+std::wstring Overrides(const std::wstring& program)
+{
+    return L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides";
+}
 
 class DllPlantingTest : public ::testing::Test {
 protected:
@@ -23,32 +29,46 @@ protected:
             m_names.push_back(name);
             ::CopyFileW((source + L"\\" + name).c_str(), (m_folder / name).c_str(), FALSE);
             const wchar_t nativeFirst[] = L"native,builtin";
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides.c_str(), name.substr(0, name.size() - 4).c_str(), REG_SZ,
-                              nativeFirst, sizeof nativeFirst);
+            for (const wchar_t* program : {kProbe, kProduct})
+                ::RegSetKeyValueW(HKEY_CURRENT_USER, Overrides(program).c_str(), Stem(name).c_str(), REG_SZ,
+                                  nativeFirst, sizeof nativeFirst);
         }
     }
     ~DllPlantingTest() override
     {
         for (const std::wstring& name : m_names)
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kOverrides.c_str(), name.substr(0, name.size() - 4).c_str());
+            for (const wchar_t* program : {kProbe, kProduct})
+                ::RegDeleteKeyValueW(HKEY_CURRENT_USER, Overrides(program).c_str(), Stem(name).c_str());
     }
+    static std::wstring Stem(const std::wstring& name) { return name.substr(0, name.size() - 4); }
 
-    // The planted DLLs that the probe, run beside them, loaded.
-    std::vector<std::wstring> RunProbe(const std::wstring& options)
+    // The program, copied beside the planted DLLs and started there.
+    std::unique_ptr<testing_support::ChildProcess> StartBeside(const wchar_t* program, const std::wstring& arguments)
     {
         EXPECT_FALSE(m_names.empty());
-        EXPECT_TRUE(::CopyFileW(testing_support::BuildPath(kProbe).c_str(), (m_folder / kProbe).c_str(), FALSE));
+        EXPECT_TRUE(::CopyFileW(testing_support::BuildPath(program).c_str(), (m_folder / program).c_str(), FALSE));
+        return std::make_unique<testing_support::ChildProcess>(
+            m_folder / program, testing_support::ChildProcess::Options{arguments, m_folder.Path(),
+                                                                       {{L"TMP", m_folder.Path() + L"\\"}, {L"TEMP", m_folder.Path() + L"\\"}}});
+    }
+    // The planted DLLs that were loaded; their markers removed.
+    std::vector<std::wstring> Loaded()
+    {
+        std::vector<std::wstring> loaded;
+        for (const std::wstring& name : m_names)
+            if (::DeleteFileW((m_folder / (name + L".loaded")).c_str()))
+                loaded.push_back(name);
+        return loaded;
+    }
+    std::vector<std::wstring> RunProbe(const std::wstring& options)
+    {
         std::wstring arguments = options;
         for (const std::wstring& name : m_names)
             arguments += L" " + name;
-        testing_support::ChildProcess probe(m_folder / kProbe, {arguments, m_folder.Path(), {}});
-        EXPECT_TRUE(probe.Wait(20000));
-        EXPECT_EQ(probe.ExitCode(), 0u) << "a system DLL did not load";
-        std::vector<std::wstring> loaded;
-        for (const std::wstring& name : m_names)
-            if (testing_support::FileExists(m_folder / (name + L".loaded")))
-                loaded.push_back(name);
-        return loaded;
+        const auto probe = StartBeside(kProbe, arguments);
+        EXPECT_TRUE(probe->Wait(20000));
+        EXPECT_EQ(probe->ExitCode(), 0u) << "a system DLL did not load";
+        return Loaded();
     }
 
     testing_support::TempFolder m_folder{L"planted"};
@@ -61,7 +81,13 @@ protected:
 TEST_F(DllPlantingTest, TheRestrictedSearchLoadsTheSystemDllsWhereTheUsualOneLoadsThePlantedOnes)
 {
     EXPECT_EQ(RunProbe(L""), m_names);
-    for (const std::wstring& name : m_names)
-        ::DeleteFileW((m_folder / (name + L".loaded")).c_str());
     EXPECT_EQ(RunProbe(L"--restricted"), std::vector<std::wstring>{});
+}
+
+// Nothing serves the archive: once the download has failed (its box, without caption), the network DLLs were loaded.
+TEST_F(DllPlantingTest, TheProductLoadsNoPlantedDll)
+{
+    const auto product = StartBeside(kProduct, L"");
+    EXPECT_NE(winauto::WaitForWindow(L"", 20000, product->Id()), nullptr) << "the download did not fail";
+    EXPECT_EQ(Loaded(), std::vector<std::wstring>{});
 }

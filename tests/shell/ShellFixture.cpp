@@ -27,21 +27,18 @@ std::string SolidPicture(COLORREF colour)
 ShellFixture::ShellFixture() : m_server(testing_support::ArchivePort())
 {
     m_database.AddLanguages();
-    const std::pair<int, const char*> texts[] = {
-        {1, "Skip"}, {2, "Skip all"}, {3, "Installing $(^Name)"}, {7, "Please wait"}, {9, "Welcome to $(^Name)"},
-        {10, "Body $(^LangID)"}, {242, "Subtitle"}, {11, "Privacy"}, {12, "License"},
-        {159, "http://127.0.0.1/privacy"}, {158, "http://127.0.0.1/license"}, {13, "Cancel the setup?"},
-        {14, "Not installed yet"}, {15, "Setup complete"}, {16, "Done"}, {58, "Kestrafin"}, {65, "$(^Name) Setup"},
-        {233, "3.2"}, {77, "< Back"}, {78, "Next >"}, {84, "Cancel"}, {85, "Close"}, {216, "Finish"},
-        {237, "Accept"}, {238, "Decline"}, {57, "/S /LANG=$(^LangID)"}, {62, "/OFFER /ABBR=$(^LangAbrev)"},
-        {40, "<html><body>[[o:h]]</body></html>"}, {38, "{\"h\":\"Offer\"}"}, {168, "[[$1]]"}, {166, "x"}};
-    for (const auto& [id, text] : texts)
+    for (const auto& [id, text] : m_texts)
         m_database.AddText("0", id, text);
     for (const auto& [id, colour] : kPictures)
         m_database.AddPicture("0", id, SolidPicture(colour));
     m_database.AddText("0", 56, testing_support::ArchiveServerUrl("/KestrafinInstaller.exe"));
     m_database.AddText("0", 61, testing_support::ArchiveServerUrl("/PartnerInstaller.exe"));
-    m_installer = LoopbackHttpServer::Body(testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe")));
+}
+
+void ShellFixture::SetText(int id, const std::string& text)
+{
+    m_database.AddText("1033", id, text);
+    m_texts[id] = text;
 }
 
 std::unique_ptr<ChildProcess> ShellFixture::Start(const std::wstring& program, const std::wstring& arguments,
@@ -119,6 +116,16 @@ void ShellFixture::ServeArchive(const std::vector<testing_support::ZipItem>& ext
     m_server.Serve(testing_support::ArchivePath(), reply);
 }
 
+std::wstring ShellFixture::DownloadedFile(const std::wstring& name)
+{
+    std::vector<std::wstring> found;
+    for (const std::wstring& entry : testing_support::ListFolder(m_temp.Path()))
+        if (testing_support::FileExists(m_temp / entry + L"\\" + name))
+            found.push_back(m_temp / entry + L"\\" + name);
+    EXPECT_EQ(found.size(), 1u) << testing_support::Narrow(name);
+    return found.empty() ? L"" : found[0];
+}
+
 HWND ShellFixture::OpenLanguageDialog()
 {
     ServeArchive();
@@ -150,7 +157,7 @@ bool ShellFixture::TabTo(HWND dialog, int control)
 HWND ShellFixture::StartWizard(int languageIndex)
 {
     m_server.Serve("/KestrafinInstaller.exe", m_installer);
-    m_server.Serve("/PartnerInstaller.exe", m_installer);
+    m_server.Serve("/PartnerInstaller.exe", m_offerInstaller);
     const HWND languages = OpenLanguageDialog();
     if (!languages)
         return nullptr;

@@ -71,10 +71,6 @@ protected:
     // Confirms the language at `languageIndex` (-1: the preselected one).
     HWND StartWizard(int languageIndex = -1);
     std::wstring PageText(HWND wizard, int id) { return winauto::WindowText(winauto::FindDescendant(wizard, id)); }
-    bool WaitForTitle(HWND wizard, const std::wstring& title)
-    {
-        return winauto::WaitUntil([&] { return PageText(wizard, Title) == title; }, kTimeoutMs);
-    }
     // Next on the welcome page; true once the offer's own captions show.
     bool ShowOffer(HWND wizard)
     {
@@ -90,16 +86,36 @@ protected:
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
     std::vector<int> VisibleButtons(HWND wizard);
+    // The one file of that name in a folder of the temporary folder.
+    std::wstring DownloadedFile(const std::wstring& name);
     // "" when the installer did not run.
     std::string ProductRecord() { return testing_support::ReadFileBytes(m_temp / L"KestrafinInstaller.exe.record.txt"); }
     std::string OfferRecord() { return testing_support::ReadFileBytes(m_temp / L"PartnerInstaller.exe.record.txt"); }
 
+    // English's text (a caption, say), as the test's own content stores it.
+    std::wstring Text(int id) const { return testing_support::Widen(m_texts.at(id)); }
+    void SetText(int id, const std::string& text);  // for English
+
+    // The neutral texts; some expanded by the program: each holds a macro.
+    std::map<int, std::string> m_texts{{1, "Skip"}, {2, "Skip all"}, {3, "Installing $(^Name)"},
+        {7, "Please wait"}, {9, "Welcome to $(^Name)"}, {10, "Body $(^LangID)"}, {242, "Subtitle. \\"},
+        {11, "Privacy"}, {12, "License"}, {159, "http://127.0.0.1/privacy"}, {158, "http://127.0.0.1/license"},
+        {13, "$(^NextBtn) goes on"}, {14, "${PRIMARY_SW_NAME} is not installed yet"}, {15, "$(^Name) is set up"},
+        {16, "Done in $(^LangAbrev)"}, {58, "Kestrafin"}, {65, "$(^Name) Setup"}, {233, "3. \\2"}, {77, "< Back"},
+        {78, "Next >"}, {84, "Cancel"}, {85, "Close"}, {216, "Finish"}, {237, "Accept"}, {238, "Decline"},
+        {57, "/S /LANG=$(^LangID)"}, {62, "/OFFER /ABBR=$(^LangAbrev)"}, {40, "<html><body>[[o:h]]</body></html>"},
+        {38, "{\"h\":\"Offer\"}"}, {168, "[[$1]]"}, {166, "x"}};
     testing_support::TempFolder m_temp{L"shell"};
     testing_support::TempFolder m_source{L"content"};
     TestDatabase m_database{m_source / L"resources.db"};
     testing_support::LoopbackHttpServer m_server;
-    testing_support::LoopbackHttpServer::Reply m_installer;
-    const std::string m_servedDigest = testing_support::FileDigest(testing_support::BuildPath(L"recorder.exe"));
+    testing_support::LoopbackHttpServer::Reply m_installer = testing_support::LoopbackHttpServer::Body(
+        testing_support::ReadFileBytes(testing_support::BuildPath(L"recorder.exe")));
+    // The same program with other bytes: a digest checked against the wrong id shows.
+    testing_support::LoopbackHttpServer::Reply m_offerInstaller =
+        testing_support::LoopbackHttpServer::Body(*m_installer.body + "offer");
+    const std::string m_servedDigest = testing_support::Sha256Hex(*m_installer.body),
+                      m_offerDigest = testing_support::Sha256Hex(*m_offerInstaller.body);
     std::unique_ptr<testing_support::ChildProcess> m_product;
     std::wstring m_program = L"KestrafinSetup.exe", m_arguments;
 };

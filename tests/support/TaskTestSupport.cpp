@@ -8,7 +8,7 @@
 
 #include "framework/LocalMemory.h"
 #include "framework/ScopedHandle.h"
-#include "tasks/FileSha256.h"
+#include "Sha256.h"
 
 namespace testing_support {
 
@@ -93,10 +93,12 @@ DWORD ThreadExitCode(DWORD threadId)
     return thread.Get() && ::GetExitCodeThread(thread.Get(), &code) ? code : 0xDEADBEEF;
 }
 
-std::string FileDigest(const std::wstring& path)
+std::string Sha256Hex(const std::string& bytes)
 {
-    Win32xx::CFile file(path.c_str(), Win32xx::CFile::modeRead);
-    return Sha256Text(Sha256OfFile(file));
+    std::string text;
+    for (const std::uint8_t byte : content::sha256(bytes))
+        text += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
+    return text;
 }
 
 TaskTest::TaskTest() : m_savedTmp(Variable(L"TMP")), m_savedTemp(Variable(L"TEMP"))

@@ -85,7 +85,10 @@ bool RunToEnd(AbstractTaskBase& task, TaskWindow* window, DWORD timeoutMs = 3000
 void ExpectFailure(const AbstractTaskBase& task, const TaskWindow& window, const std::wstring& error);
 // The exit code of a thread that still has a handle somewhere.
 DWORD ThreadExitCode(DWORD threadId);
-std::string FileDigest(const std::wstring& path);  // SHA-256, as lower-case hexadecimal text
+// SHA-256 as lower-case hexadecimal text, by the content tool's portable code (checked against OpenSSL's), not by
+// the program's.
+std::string Sha256Hex(const std::string& bytes);
+inline std::string FileDigest(const std::wstring& path) { return Sha256Hex(ReadFileBytes(path)); }
 // Checks that a task's GUID folder is held (it cannot be renamed) and got a list without Everyone: Wine keeps none, but
 // derives the Unix mode from the one given to the create call, and reads a list back from that mode.
 void ExpectHeldPrivateFolder(const std::wstring& path);

@@ -63,8 +63,10 @@ TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
         ASSERT_TRUE(RunToEnd(task, &failing));
         ExpectFailure(task, failing, std::wstring(L"An error occured while downloading the file : error code = ") + code);
     }
-    // The folders stay, but nothing of the failed downloads is in them.
-    for (const std::wstring& folder : DownloadFolders())
+    // The folders stay, one per download, but nothing of the failed downloads is in them.
+    const std::vector<std::wstring> folders = DownloadFolders();
+    EXPECT_EQ(folders.size(), std::size(cases));
+    for (const std::wstring& folder : folders)
         EXPECT_TRUE(ListFolder(folder).empty()) << Narrow(folder);
 }
 
@@ -115,6 +117,8 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
         {{{1, 200, 5}, {1, 200, 5}, {2, 200, 5}, {200, 200, 6}}, {1, 100}},
         {{{100, 200, 4}, {150, 200, 14}, {100, 200, 2}, {199, 200, 11}}, {}},
         {{{10, 0, 5}, {0, 0, 6}}, {}}, {{{150, 200, 5}, {100, 200, 5}, {151, 200, 5}}, {75}},
+        // Totals above 4 GiB / 100, where a percent computed in 32 bits wraps.
+        {{{50000000, 100000000, 5}, {3000000000u, 4000000000u, 5}, {4000000000u, 4000000000u, 6}}, {50, 75, 100}},
     };
     for (const auto& [reports, sent] : cases) {
         TaskWindow receiver;

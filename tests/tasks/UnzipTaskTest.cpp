@@ -32,9 +32,16 @@ protected:
 
 }  // namespace
 
-// Folders count in the percent, but only files report.
-TEST_F(UnzipTaskTest, ExtractsWellFormedArchivesAndReportsPercentOfEntries)
+// Folders count in the percent, but only files report. While its entries are extracted the archive cannot be changed
+// (tried at each report).
+TEST_F(UnzipTaskTest, ExtractsWellFormedArchivesHeldAndReportsPercentOfEntries)
 {
+    const auto writable = [this] {
+        const HANDLE file = ::CreateFileW(ArchivePath().c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                          0, nullptr);
+        return file != INVALID_HANDLE_VALUE && ::CloseHandle(file);
+    };
     struct Case {
         const char* name;
         std::vector<ZipItem> items;
@@ -57,8 +64,15 @@ TEST_F(UnzipTaskTest, ExtractsWellFormedArchivesAndReportsPercentOfEntries)
         SCOPED_TRACE(c.name);
         const std::wstring temp = NextCase();
         TaskWindow window;
+        std::vector<int> writableAt;
+        window.onMessage = [&](const TaskMessage& message) {
+            if (message.id == UWM_TASK_PROGRESS && message.value > 0 && writable())
+                writableAt.push_back(static_cast<int>(message.value));
+        };
         UnzipTask task(&window);
         ASSERT_TRUE(Extract(task, BuildZip(c.items)));
+        EXPECT_EQ(writableAt, std::vector<int>{});
+        EXPECT_TRUE(writable()) << "still held after the extraction";
         ASSERT_EQ(window.Errors(), std::vector<std::wstring>{});
         ASSERT_EQ(window.Count(UWM_TASK_FINISHED), 1);
         const std::vector<std::wstring> folders = GuidFolders(temp);
@@ -206,3 +220,4 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
     EXPECT_EQ(window.Errors(), std::vector<std::wstring>{});
     EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
 }
+

@@ -1,13 +1,14 @@
 // The clean-up dialog runs the offer steps' clean-up tasks in page order; the database comes via the real bootstrap.
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
+#include "support/FatalBoxWatch.h"
 #include "TestPages.h"
-#include "app/Die.h"
 #include "framework/logging/Logger.h"
 #include "resources/ResourceManager.h"
 #include "support/BuildAddress.h"
@@ -81,7 +82,8 @@ protected:
         {
             TestDatabase database(folder / L"resources.db");
             database.AddLanguage("0", "Neutral", "", "", 0);
-            database.AddText("0", 7, "Please wait");
+            database.AddText("0", 7, "Please wait for $(^Name)");
+            database.AddText("0", 58, "Kestrafin");
         }
         using namespace testing_support;
         LoopbackHttpServer server(ArchivePort());
@@ -169,11 +171,13 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
 
     const EnterWatch watch;
     bool shownWhileWaiting = false, enterHandled = false;
+    wchar_t status[64] = {};
     std::thread user([&, uiThread = ::GetCurrentThreadId()] {
         HWND dialog = nullptr;
         for (int tries = 0; tries < 500 && !(dialog && ::IsWindowVisible(dialog)); ++tries, ::Sleep(20))
             dialog = CleanUpDialogOf(uiThread);
         shownWhileWaiting = dialog && ::IsWindowVisible(dialog) && runs == 1;
+        ::GetDlgItemTextW(dialog, 1057, status, 64);
         enterHandled = dialog && EnterWatch::PressEnter(dialog);
         ::SetEvent(release.Get());
     });
@@ -181,6 +185,7 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
     user.join();
     EXPECT_TRUE(shownWhileWaiting && enterHandled) << "hidden, or deaf to input, while it waited";
+    EXPECT_STREQ(status, L"Please wait for Kestrafin");
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(elsewhere.Count(UWM_TASK_FINISHED), 1) << "the first run reports where it was started";
     EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
@@ -188,18 +193,29 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
 }
 
 // Runs last: a fatal stop lasts for the rest of the process. Die leaves the quit request pending, which ends the
-// dialog at once: a task it started would be terminated wherever it was, so none starts.
-TEST_F(CleanUpDialogTest, AfterAFatalStopStartsNoTask)
+// dialog at once: a task it started would be terminated wherever it was, so none starts, in this dialog or a later one.
+TEST_F(CleanUpDialogTest, FailingTaskEndsTheRunWithItsOwnTextAndNoTaskStartsAfterIt)
 {
-    auto task = std::make_shared<ScriptedTask>(nullptr, [](ScriptedTask&) { return TRUE; });
-    SetCleanUpTasks({task}, {});
-    MarkFatalStop();
+    const wchar_t text[] = L"Could not remove the offer";
+    auto failing = std::make_shared<ScriptedTask>(nullptr, [&](ScriptedTask& self) { return self.OnError(text), FALSE; });
+    auto later = std::make_shared<ScriptedTask>(nullptr, [](ScriptedTask&) { return TRUE; });
+    SetCleanUpTasks({failing}, {later});
+    {
+        testing_support::FatalBoxWatch box;
+        CancelSetupProcessingDialog dialog;
+        dialog.DoModal(nullptr);
+        EXPECT_EQ(box.Text(), text);
+    }
     ::PostQuitMessage(-1);
     CancelSetupProcessingDialog dialog;
     dialog.DoModal(nullptr);
     MSG quit;
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was taken";
-    EXPECT_EQ(task->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
-    EXPECT_EQ(DialogRecords(),
-              std::vector<std::string>{"Cancel Setup Tasks not started: the setup ends on a fatal error."});
+    EXPECT_EQ(later->GetThreadId(), 0xFFFFFFFFu) << "a clean-up task started after the fatal stop";
+    EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0",
+                                                         "Cancel Setup Tasks not started: the setup ends on a fatal error."}));
+    const auto log = testing_support::ReadLog(LogPath());
+    EXPECT_EQ(std::count_if(log.begin() + m_logStart, log.end(), [](const auto& record) {
+        return record.function == "Die" && record.message == "Could not remove the offer exiting.";
+    }), 1);
 }

@@ -156,13 +156,21 @@ void ShiftHeld::Set(BYTE state)
     ::SetKeyboardState(keys);
 }
 
-bool WaitForPostedMessages(HWND progressBar, DWORD timeoutMs, int depth)
+bool WaitForPostedMessages(HWND control, DWORD timeoutMs, int depth)
 {
+    // A value that the control keeps and only the test sets: a bar's step, a
+    // list's first item's data.
+    wchar_t className[32] = {};
+    ::GetClassNameW(control, className, 32);
+    const bool list = std::wstring(className) == L"ComboBox";
+    const UINT set = list ? CB_SETITEMDATA : PBM_SETSTEP, get = list ? CB_GETITEMDATA : PBM_GETSTEP;
     // Posted messages are handled in order, sent queries ahead of them.
     for (int round = 0; round < depth; ++round) {
-        const LRESULT marker = Query(progressBar, PBM_GETSTEP) == 7 ? 9 : 7;
-        if (!::PostMessageW(progressBar, PBM_SETSTEP, static_cast<WPARAM>(marker), 0) ||
-            !WaitUntil([&] { return Query(progressBar, PBM_GETSTEP) == marker; }, timeoutMs, 1))
+        const LRESULT marker = Query(control, get) == 7 ? 9 : 7;
+        const auto setMarker = [&] {
+            return list ? ::PostMessageW(control, set, 0, marker) : ::PostMessageW(control, set, marker, 0);
+        };
+        if (!setMarker() || !WaitUntil([&] { return Query(control, get) == marker; }, timeoutMs, 1))
             return false;
     }
     return true;

@@ -58,12 +58,13 @@ private:
     bool m_attached;
 };
 
-// Returns once the thread of the progress bar has handled every message
-// posted to it before the call, and what handling them posted in turn
-// (`depth` deep): a key that had no visible effect was handled. The marker
-// is the bar's step, which only PBM_STEPIT reads. False on timeout or when
-// the bar is gone.
-bool WaitForPostedMessages(HWND progressBar, DWORD timeoutMs, int depth = 3);
+// Returns once the thread of the control (a progress bar or a combo box
+// with an item) has handled every message posted to it before the call, and
+// what handling them posted in turn (`depth` deep): a key that had no visible
+// effect was handled. The marker is the bar's step, which only PBM_STEPIT
+// reads, or the first item's data, which nothing of the program reads.
+// False on timeout or when the control is gone.
+bool WaitForPostedMessages(HWND control, DWORD timeoutMs, int depth = 3);
 
 // The id of the control that has the keyboard focus in the window's thread,
 // 0 when none has.

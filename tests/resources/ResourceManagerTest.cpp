@@ -142,9 +142,9 @@ TEST_F(ResourceManagerTest, PicturesAsBase64OrLoadedIntoTheControl)
 TEST_F(ResourceManagerTest, OpenPrepareAndStepFailuresWriteTheirFatalRecordAndStop)
 {
     const auto breakLanguagePage = [&] {
-        // The tables' root pages follow in the order of their creation: LANGUAGE's is the fifth of 4096 bytes.
+        const size_t languagePage = static_cast<size_t>(m_database.RootPage("LANGUAGE") - 1) * 4096;
         std::string bytes = testing_support::ReadFileBytes(Path());
-        bytes.at(4 * 4096) = 1;  // no kind of page
+        bytes.at(languagePage) = 1;  // no kind of page
         testing_support::WriteFileBytes(Path(), bytes);
     };
     struct Case {

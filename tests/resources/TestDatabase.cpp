@@ -30,6 +30,19 @@ void TestDatabase::Execute(const std::string& sql)
     }
 }
 
+int TestDatabase::RootPage(const std::string& table)
+{
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(m_db, "SELECT rootpage FROM sqlite_master WHERE type = 'table' AND name = ?;", -1, &statement,
+                       nullptr);
+    sqlite3_bind_text(statement, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    const int page = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : 0;
+    sqlite3_finalize(statement);
+    if (page <= 0)
+        throw std::runtime_error("test database: no table " + table);
+    return page;
+}
+
 void TestDatabase::AddLanguage(const char* code, const char* nativeName, const char* englishName,
                                const char* abbreviation, int rtl)
 {

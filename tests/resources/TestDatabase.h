@@ -25,6 +25,8 @@ public:
     // The definition row of `id` (kept when it exists) and a value row for it.
     void AddValueRow(const char* code, int id, int type, int blobId);
     void Execute(const std::string& sql);
+    // The number (from 1) of the page that holds `table`'s root.
+    int RootPage(const std::string& table);
 
 private:
     void AddValue(const char* code, int id, int type, const std::string& bytes);

@@ -53,7 +53,7 @@ TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
     LoopbackHttpServer::Reply cut = LoopbackHttpServer::Body(PatternBytes(200000));
     cut.sendOnly = 120000;
     const std::pair<LoopbackHttpServer::Reply, const wchar_t*> cases[] = {
-        {LoopbackHttpServer::Body("<html>not here</html>", 404), L"0x80190194"},
+        {LoopbackHttpServer::Body("<html>bad request</html>", 400), L"0x80190190"},
         {cut, L"0x800C0007"},
     };
     for (const auto& [reply, code] : cases) {
@@ -87,7 +87,7 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
          nullptr},
     };
     // File names that would leave the download's folder, or not be a file in it.
-    for (const wchar_t* last : {L"", L"..\\..\\evil.exe", L"..", L"a\\b.exe", L"setup.exe:stream", L"Con.exe"})
+    for (const wchar_t* last : {L"", L"..\\..\\evil.exe", L"..", L"setup..exe", L"a\\b.exe", L"setup.exe:stream", L"Con.exe"})
         cases.push_back({server.Url("/folder/") + last, check, TempPath(), L"Could not create a temporary filename.",
                          nullptr});
     for (const Case& c : cases) {
@@ -117,6 +117,7 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
         {{{1, 200, 5}, {1, 200, 5}, {2, 200, 5}, {200, 200, 6}}, {1, 100}},
         {{{100, 200, 4}, {150, 200, 14}, {100, 200, 2}, {199, 200, 11}}, {}},
         {{{10, 0, 5}, {0, 0, 6}}, {}}, {{{150, 200, 5}, {100, 200, 5}, {151, 200, 5}}, {75}},
+        {{{50000000, 4000000000, 5}, {4000000000, 4000000000, 6}}, {1, 100}},  // percents beyond 32 bits
     };
     for (const auto& [reports, sent] : cases) {
         TaskWindow receiver;

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# The mutation check (tests/README.md): plants each fault of tools/mutation/faults/ in turn and runs the tests of
-# its `# tests:` line (cases narrowed by its `# gtest:` filter). Each test first runs once on the tree as it is
-# (its baseline, kept for the whole check); a fault is caught only when a case (or a test without cases) that
-# passed there fails with the fault. A filter that selects no case of a test, a fault that does not apply or does
-# not build, and tests without a passing case to lose make the fault broken, never missed or caught. Only the
-# named tests' targets are built; the patched file is restored after each fault, also when interrupted.
-#
+# The mutation check (tests/README.md): plants each fault of tools/mutation/faults/ in turn, builds and runs the
+# tests of its `# tests:` line (cases narrowed by its `# gtest:` filter) and restores the file, also when interrupted.
+# A fault is caught only when a case (or a test without cases) that passed on the tree as it is fails with it.
 #   bash tools/mutation/run.sh [BUILD_DIR] [FAULT...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -17,11 +13,8 @@ set -f  # case names and filters are patterns, never file names
 # A fault that hangs its program is ended by the case watchdog sooner than by CTest's limit.
 export TEST_CASE_LIMIT_S="${TEST_CASE_LIMIT_S:-60}"
 work="$(mktemp -d)" saved="" target="" bench_started=false
-restore() {
-    # A fresh time stamp, so that the next build replaces what the fault built.
-    [[ -z "$saved" ]] || cp "$saved" "$target"
-    saved=""
-}
+# A fresh time stamp, so that the next build replaces what the fault built.
+restore() { [[ -z "$saved" ]] || cp "$saved" "$target"; saved=""; }
 # One Wine bench for the whole check: starting it for every fault would take longer than many faults' tests.
 finish() {
     restore

@@ -23,7 +23,7 @@ TEST(LoggingTest, LineLayoutIsExactInUtf8AndTheByteOrderMarkComesOnce)
         appender.Write(Record(logging::info, "BOOL AbstractTaskBase::Start()", 42).ref()
                        << L"Gr\u00F6\u00DFe " << "\xD7\xA9" << 7 << L' ' << -3 << L' ' << 4294967295ul);
         appender.Write(Record(logging::error, "int WinMain(HINSTANCE, HINSTANCE, LPSTR, int)", 9).ref() << "e");
-        appender.Write(Record(logging::warning, "std::map<int, int> Foo::Get(int)", 3).ref() << "w");
+        appender.Write(Record(logging::warning, "std::map<int, std::function<void(int)>> Foo::Get(int)", 3).ref() << "w");
         appender.Write(Record(logging::fatal, "static T* GenericSingleton<T>::instance() [with T = Manager]", 1).ref()
                        << static_cast<const wchar_t*>(nullptr));
     }

@@ -86,9 +86,11 @@ TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
     m_database.AddText("0", 78, "Next >");
     m_database.AddText("0", 9, "Welcome to $(^Name)");
     m_database.AddText("0", 10, "[$(^Next$(^LangAbrev)Btn)]");  // no abbreviation before a language is chosen
+    m_database.AddText("0", 11, "$(^NextBtn) for ${PRIMARY_SW_NAME}");  // a macro first, the name's other macro alone
     ResourceManager resources(Path().c_str());
     EXPECT_EQ(resources.getLocalizedString(9).str(), L"Welcome to Kestrafin (Next >)");
     EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
+    EXPECT_EQ(resources.getLocalizedString(11).str(), L"Next > for Kestrafin (Next >)");
 }
 
 // A name of 64 Ki characters: sixteen make the limit exactly; of seventeen, the sixteenth would pass it and stays.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <regex>
 
 #include "framework/LocalMemory.h"
 #include "framework/ScopedHandle.h"
@@ -13,6 +14,9 @@
 namespace testing_support {
 
 namespace {
+
+// The program's folder names: a brace-enclosed GUID in upper-case hexadecimal.
+const std::wregex kGuidName(L"\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}");
 
 std::wstring Variable(const wchar_t* name)
 {
@@ -128,6 +132,16 @@ std::wstring TaskTest::StartCase(const std::wstring& name)
     return path;
 }
 
+bool CanOpenForWriting(const std::wstring& path)
+{
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+}
+
 void ExpectHeldPrivateFolder(const std::wstring& path)
 {
     EXPECT_FALSE(::MoveFileW(path.c_str(), (path + L"-moved").c_str())) << "renamed: " << Narrow(path);
@@ -146,7 +160,7 @@ std::vector<std::wstring> TaskTest::GuidFolders(const std::wstring& path)
 {
     std::vector<std::wstring> folders;
     for (const std::wstring& name : ListFolder(path))
-        if (name.size() == 38 && name.front() == L'{' && FolderExists(path + L"\\" + name))
+        if (std::regex_match(name, kGuidName) && FolderExists(path + L"\\" + name))
             folders.push_back(path + L"\\" + name);
     return folders;
 }

@@ -92,6 +92,8 @@ inline std::string FileDigest(const std::wstring& path) { return Sha256Hex(ReadF
 // Checks that a task's GUID folder is held (it cannot be renamed) and got a list without Everyone: Wine keeps none, but
 // derives the Unix mode from the one given to the create call, and reads a list back from that mode.
 void ExpectHeldPrivateFolder(const std::wstring& path);
+// Whether anyone may open the file for writing now (sharing with every other use).
+bool CanOpenForWriting(const std::wstring& path);
 
 // Points TMP and TEMP, where the tasks make their folders, at `path`.
 void SetTempVariables(const std::wstring& path);

@@ -96,8 +96,8 @@ TEST_F(AbstractTaskBaseTest, ReportedFailureOrEscapedExceptionEndsWithCodeTwoAnd
         {"escaped", [](ScriptedTask&) -> BOOL { throw std::runtime_error("x"); }, L"x",
          {"[ScriptedTask] Threaded Task Error :x"}},
         // A NUL cut the box's text and went into the log, a line break made a line of its own: both show escaped.
-        {"control characters", [](ScriptedTask& self) { return self.OnError({L"a\0b\n\u2028\x7F c\\d", 10}), FALSE; },
-         L"a\\u0000b\\u000A\\u2028\\u007F c\\d", {}},
+        {"control characters", [](ScriptedTask& self) { return self.OnError({L"a\0b\n\u2028\u2029\x7F c\\d", 11}), FALSE; },
+         L"a\\u0000b\\u000A\\u2028\\u2029\\u007F c\\d", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

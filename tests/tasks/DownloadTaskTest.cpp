@@ -52,7 +52,7 @@ TEST_F(DownloadTaskTest, FailedTransfersReportTheirCodeAndLeaveNoFile)
     LoopbackHttpServer::Reply cut = LoopbackHttpServer::Body(PatternBytes(200000));
     cut.sendOnly = 120000;
     const std::pair<LoopbackHttpServer::Reply, const wchar_t*> cases[] = {
-        {LoopbackHttpServer::Body("<html>not here</html>", 404), L"0x80190194"},
+        {LoopbackHttpServer::Body("<html>bad request</html>", 400), L"0x80190190"},
         {cut, L"0x800C0007"},
     };
     for (const auto& [reply, code] : cases) {
@@ -88,7 +88,7 @@ TEST_F(DownloadTaskTest, ChecksBeforeTheDownloadFailWithTheirTextsAndNoFolder)
          nullptr},
     };
     // File names that would leave the download's folder, or not be a file in it.
-    for (const wchar_t* last : {L"", L"..\\..\\evil.exe", L"..", L"a\\b.exe", L"setup.exe:stream", L"Con.exe"})
+    for (const wchar_t* last : {L"", L"..\\..\\evil.exe", L"..", L"setup..exe", L"a\\b.exe", L"setup.exe:stream", L"Con.exe"})
         cases.push_back({server.Url("/folder/") + last, check, TempPath(), L"Could not create a temporary filename.",
                          nullptr});
     for (const Case& c : cases) {

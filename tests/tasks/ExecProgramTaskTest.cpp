@@ -117,6 +117,7 @@ TEST_F(ExecProgramTaskTest, SuspendedCheckedFileCannotBeReplacedOrLaunchedUntilR
     PumpFor(500);
     ASSERT_FALSE(FileExists(RecordPath())) << "launched while suspended";
     EXPECT_FALSE(::MoveFileExW(replacement.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING)) << "replaced";
+    EXPECT_FALSE(CanOpenForWriting(installer));
     EXPECT_EQ(FileDigest(installer), digest);
 
     task->Resume();

@@ -1,5 +1,6 @@
 // The unzip task on archives that the tests build: trees, unsafe names, damaged archives, signatures.
 
+#include <cctype>
 #include <optional>
 
 #include "ArchiveSigner.h"
@@ -70,6 +71,11 @@ TEST_F(UnzipTaskTest, ExtractsWellFormedArchivesHeldAndReportsPercentOfEntries)
                 writableAt.push_back(static_cast<int>(message.value));
         };
         UnzipTask task(&window);
+        // Held from its signature check to its last entry: nobody may write the archive meanwhile.
+        window.onMessage = [&](const TaskMessage& message) {
+            if (message.id == UWM_TASK_PROGRESS && message.value > 0)
+                EXPECT_FALSE(CanOpenForWriting(ArchivePath())) << "at " << message.value << "%";
+        };
         ASSERT_TRUE(Extract(task, BuildZip(c.items)));
         EXPECT_EQ(writableAt, std::vector<int>{});
         EXPECT_TRUE(writable()) << "still held after the extraction";
@@ -176,6 +182,10 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
         bytes[at] = bytes[at] == '1' ? '2' : '1';
         return bytes;
     };
+    // One spelling of the signature's digits only.
+    std::string upperCase = signedZip;
+    for (size_t at = upperCase.size() - 128; at < upperCase.size(); ++at)
+        upperCase[at] = static_cast<char>(std::toupper(static_cast<unsigned char>(upperCase[at])));
     struct Case {
         const char* name;
         std::string bytes;
@@ -190,6 +200,7 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
         {"the signature changed", changed(signedZip.size() - 1), false},
         {"signed with another key", ArchiveSigner::NewKey().Sign(zip), false},
         {"signature cut short", signedZip.substr(0, signedZip.size() - 2), false},
+        {"signature in upper-case digits", upperCase, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -70,10 +70,17 @@ TEST_F(WorkFolderTest, IsAHeldGuidFolderThatHoldsOnlyWhatLiesInIt)
     ASSERT_TRUE(::CreateDirectoryW((folder.Path() + L"\\a").c_str(), nullptr));
     WriteFileBytes(folder.Path().str() + L"\\a\\b.txt", "inside");
     WriteFileBytes(Temp() / L"b.txt", "elsewhere");
-    for (const auto& [path, held] : {std::pair{folder.Path().str() + L"\\a\\b.txt", true}, {Temp() / L"b.txt", false}}) {
+    // Beside it, in a folder whose name begins with its own.
+    const std::wstring beside = folder.Path().str() + L"x";
+    ASSERT_TRUE(::CreateDirectoryW(beside.c_str(), nullptr));
+    WriteFileBytes(beside + L"\\b.txt", "beside");
+    const std::wstring besideName = L"../" + beside.substr(beside.rfind(L'\\') + 1) + L"/b.txt";
+    for (const auto& [path, relative, held] : {std::tuple{folder.Path().str() + L"\\a\\b.txt", std::wstring(L"a/b.txt"), true},
+                                               {Temp() / L"b.txt", std::wstring(L"a/b.txt"), false},
+                                               {beside + L"\\b.txt", besideName, false}}) {
         const Win32xx::CScopedHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        EXPECT_EQ(folder.Holds(file.Get(), L"a/b.txt"), held) << Narrow(path);
+        EXPECT_EQ(folder.Holds(file.Get(), relative), held) << Narrow(path);
     }
     EXPECT_TRUE(folder.HoldsFolder(L"a"));
     EXPECT_FALSE(folder.HoldsFolder(L"missing"));

@@ -7,6 +7,7 @@
 
 #include "ControlsTestDialog.h"
 #include "TaskTestSupport.h"
+#include "framework/BrowserSite.h"
 #include "framework/Dialog.h"
 #include "framework/MemoryStream.h"
 #include "wizard/controls/CJPEGStatic.h"
@@ -179,9 +180,10 @@ TEST(WebBrowserEventSinkTest, DispatchesItsTableEventsAndIsADispatchThatIsNeverF
     DISPPARAMS parameters{};
     owner.SetEventCallback(CWebBrowserEx::DocumentComplete, [&](DISPPARAMS* seen) { completed += seen == &parameters; });
     WebBrowserEventSink sink(&owner);
-    for (const DISPID id : {259, 250, 252, 253, 0, -1})
+    for (const DISPID id : {259, 250, 252, 253, 0, -1}) {
         EXPECT_EQ(sink.Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr), S_OK);
-    EXPECT_EQ(completed, 1);
+        EXPECT_EQ(completed, 1) << "after " << id;
+    }
     WebBrowserEventSink orphan(nullptr);
     EXPECT_EQ(orphan.Invoke(259, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(orphan.Release(), 0u) << "freed: the sink lives in its browser";
@@ -190,4 +192,15 @@ TEST(WebBrowserEventSinkTest, DispatchesItsTableEventsAndIsADispatchThatIsNeverF
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(sink.QueryInterface(IID_IDispatch, &object), S_OK);
     EXPECT_EQ(object, static_cast<IDispatch*>(&sink));
+    EXPECT_EQ(sink.Release(), 1u) << "the interface handed out was not counted";
+}
+
+// What the browser asks its host: no context menu, and the host flags that shape the page.
+TEST(BrowserSiteTest, ShowsNoContextMenuAndGivesItsHostFlags)
+{
+    Win32xx::BrowserSite site(nullptr);
+    DOCHOSTUIINFO info{};
+    ASSERT_EQ(site.GetHostInfo(&info), S_OK);
+    EXPECT_EQ(info.dwFlags, 0x45A74012u) << "no help menu, no 3-D border, forms, in-place navigation, DPI-aware...";
+    EXPECT_EQ(site.ShowContextMenu(0, nullptr, nullptr, nullptr), S_OK);
 }

@@ -1,5 +1,6 @@
 // CTest passes only a program that prints the line below: one that Wine ends early with exit code 0 fails.
-// Each case runs under a watchdog that names it when it hangs (TEST_CASE_LIMIT_S seconds, 120 by default).
+// Each case, and each suite's set-up and tear-down, runs under a watchdog that names it when it hangs
+// (TEST_CASE_LIMIT_S seconds, 120 by default).
 #include <windows.h>
 
 #include <atomic>
@@ -39,15 +40,21 @@ DWORD WINAPI WatchDeadline(void*)
     }
 }
 
+// A suite's set-up and tear-down are watched as well: some start the real program for all their cases.
 class CaseWatchdog : public testing::EmptyTestEventListener {
 public:
-    void OnTestStart(const testing::TestInfo& test) override
+    void OnTestSuiteStart(const testing::TestSuite& suite) override { Watch(suite.name(), "(its set-up)"); }
+    void OnTestStart(const testing::TestInfo& test) override { Watch(test.test_suite_name(), test.name()); }
+    void OnTestEnd(const testing::TestInfo& test) override { Watch(test.test_suite_name(), "(its tear-down)"); }
+    void OnTestSuiteEnd(const testing::TestSuite&) override { g_deadline = 0; }
+
+private:
+    static void Watch(const char* suite, const char* part)
     {
         char name[sizeof g_case];
-        std::snprintf(name, sizeof name, "%s.%s", test.test_suite_name(), test.name());
+        std::snprintf(name, sizeof name, "%s.%s", suite, part);
         testing_support::WatchCase(name, CaseLimitMs());
     }
-    void OnTestEnd(const testing::TestInfo&) override { g_deadline = 0; }
 };
 
 }  // namespace

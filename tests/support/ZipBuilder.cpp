@@ -19,9 +19,10 @@ std::string BuildZip(const std::vector<ZipItem>& items)
                                    static_cast<uInt>(item.content.size()));
             entry.crcOverride = static_cast<std::uint32_t>(crc ^ 0x5A5A5A5A);
         }
-        if (item.brokenDeflate) {
-            std::string data = entry.stored ? item.content : content::DeflateBytes(item.content);
-            if (!data.empty())
+        if (item.brokenDeflate || item.truncated) {
+            const std::string kept = item.truncated ? item.content.substr(0, item.content.size() / 2) : item.content;
+            std::string data = entry.stored ? kept : content::DeflateBytes(kept);
+            if (item.brokenDeflate && !data.empty())
                 data[0] = static_cast<char>(0xFF);  // deflated: a final block of the reserved type 3
             entry.dataOverride = std::move(data);
         }

@@ -15,6 +15,7 @@ struct ZipItem {
     bool wrongCrc = false;      // the stored CRC does not match the content
     bool brokenDeflate = false;  // the deflate data starts with an invalid block
     bool encrypted = false;     // flag bit 0 set; the data stays plain
+    bool truncated = false;     // the data holds the content's first half only; sizes and CRC are the whole's
 
     static ZipItem File(std::string name, std::string content) { return {std::move(name), std::move(content)}; }
     static ZipItem Folder(std::string name) { return {std::move(name), std::string(), Stored}; }

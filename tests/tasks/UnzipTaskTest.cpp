@@ -87,14 +87,15 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
 {
     struct Case {
         std::string name;
-        std::vector<ZipItem> items;
+        std::string zip;
         std::wstring error;
         std::vector<std::wstring> left;  // what stays in the extraction folder
     };
     std::vector<Case> cases = {
-        {"folder listed twice", {ZipItem::Folder("a/"), ZipItem::File("a/x.txt", "x"), ZipItem::Folder("a/")},
+        {"folder listed twice",
+         BuildZip({ZipItem::Folder("a/"), ZipItem::File("a/x.txt", "x"), ZipItem::Folder("a/")}),
          L"Can't create sub folder", {L"a"}},
-        {"file before its folder", {ZipItem::File("first.txt", "1"), ZipItem::File("x/y.txt", "y")},
+        {"file before its folder", BuildZip({ZipItem::File("first.txt", "1"), ZipItem::File("x/y.txt", "y")}),
          L"Win32xx::CFileException", {L"first.txt"}},
     };
     for (const auto& [unsafe, verdict] : kEntryNames) {
@@ -103,26 +104,33 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
             shown += ch < 0x20 ? std::wstring{'\\', 'u', '0', '0', L"01"[ch >> 4], L"0123456789ABCDEF"[ch & 15]}
                                : std::wstring(1, ch);
         if (verdict == kRefused)
-            cases.push_back({unsafe, {ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")},
+            cases.push_back({unsafe, BuildZip({ZipItem::File("ok.txt", "ok"), ZipItem::File(unsafe, "payload")}),
                              L"Unsafe entry name in zip file :" + shown, {L"ok.txt"}});
     }
 
-    // Undecodable entries (a wrong CRC, broken deflate data, encrypted), each more than two buffers long but the last.
+    // Undecodable entries (a wrong CRC, broken deflate data, encrypted, shorter than declared), each more than two
+    // buffers long but the last; and one whose data lies far past the archive's end.
     const std::string content = PatternBytes(1100000, 4);
     const ZipItem::Method deflated = ZipItem::Deflated;
     for (const ZipItem& undecodable : {ZipItem{"bad.txt", content, deflated, true, false, false},
                                        ZipItem{"bad.txt", content, deflated, false, true, false},
                                        ZipItem{"bad.txt", content, deflated, false, false, true},
+                                       ZipItem{"bad.txt", content, deflated, false, false, false, true},
+                                       ZipItem{"bad.txt", content, ZipItem::Stored, false, false, false, true},
                                        ZipItem{"bad.txt", "short", ZipItem::Stored, true, false, false}})
-        cases.push_back({"undecodable", {ZipItem::File("good.txt", "good"), undecodable, ZipItem::File("after.txt", "a")},
+        cases.push_back({"undecodable",
+                         BuildZip({ZipItem::File("good.txt", "good"), undecodable, ZipItem::File("after.txt", "a")}),
                          L"Can't extract zip entry :bad.txt", {L"good.txt"}});
+    std::string pastEnd = BuildZip({ZipItem::File("good.txt", "good"), ZipItem::File("bad.txt", content)});
+    pastEnd.replace(pastEnd.rfind("PK\1\2") + 42, 4, "\0\0\0\xF0", 4);  // the last entry's local header offset
+    cases.push_back({"data past the end", pastEnd, L"Can't extract zip entry :bad.txt", {L"good.txt"}});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring temp = NextCase();
         TaskWindow window;
         UnzipTask task(&window);
-        ASSERT_TRUE(Extract(task, BuildZip(c.items)));
+        ASSERT_TRUE(Extract(task, c.zip));
         ExpectFailure(task, window, c.error);
         const std::vector<std::wstring> folders = GuidFolders(temp);
         ASSERT_EQ(folders.size(), 1u);

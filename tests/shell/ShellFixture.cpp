@@ -176,13 +176,20 @@ std::vector<int> ShellFixture::VisibleButtons(HWND wizard)
     return visible;
 }
 
-int ShellFixture::ShownPicture(HWND wizard, int controlId)
+COLORREF ShellFixture::ShownColour(HWND wizard, int controlId, int inset)
 {
     RECT rect{};
     ::GetWindowRect(winauto::FindDescendant(wizard, controlId), &rect);
     const HDC screen = ::GetDC(nullptr);
-    const COLORREF shown = ::GetPixel(screen, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    const COLORREF shown = inset ? ::GetPixel(screen, rect.right - inset, rect.bottom - inset)
+                                 : ::GetPixel(screen, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     ::ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+int ShellFixture::ShownPicture(HWND wizard, int controlId)
+{
+    const COLORREF shown = ShownColour(wizard, controlId);
     for (const auto& [id, colour] : kPictures)
         if (std::abs(GetRValue(shown) - GetRValue(colour)) + std::abs(GetGValue(shown) - GetGValue(colour)) +
                 std::abs(GetBValue(shown) - GetBValue(colour)) < 60)

@@ -85,6 +85,8 @@ protected:
     bool TabTo(HWND dialog, int control);
     // The id of the picture that a picture control shows (each is of one colour), 0 for none.
     int ShownPicture(HWND wizard, int controlId);
+    // The colour on screen `inset` pixels inside the control's bottom right corner (0: its centre).
+    static COLORREF ShownColour(HWND wizard, int controlId, int inset = 0);
     std::vector<int> VisibleButtons(HWND wizard);
     // The one file of that name in a folder of the temporary folder.
     std::wstring DownloadedFile(const std::wstring& name);

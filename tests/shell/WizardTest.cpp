@@ -45,6 +45,8 @@ TEST_F(WizardTest, WelcomeAndQuestionShowTheirExpandedTextsAndResumeKeepsNextInI
     EXPECT_EQ(PageText(wizard, RightLink), L"<a href=\"http://127.0.0.1/license\">License</a>");
     EXPECT_EQ(VisibleLinks(wizard), 2);
     EXPECT_TRUE(Shows(wizard, Banner, 239) && Shows(wizard, Picture, 240) && Shows(wizard, Strip, 28));
+    for (const int label : {Subtitle, Body})  // painted on the page's white, beside the text
+        EXPECT_EQ(ShownColour(wizard, label, 2), RGB(255, 255, 255)) << label;
     ExpectHeadersHidden(wizard);
 
     ASSERT_TRUE(ShowOffer(wizard));

@@ -51,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{L"throw-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", kInit, "std::bad_allocstd::bad_alloc", kMinusOne},
         StopCase{L"app-bad-alloc", L"std::bad_alloc", L"std::bad_alloc", nullptr, nullptr, kMinusOne},
         StopCase{L"worker-throws-cast", L"std::bad_cast", L"std::bad_cast", kInit, "std::bad_caststd::bad_cast", kMinusOne},
+        StopCase{L"worker-throws-number", L"unknown exception", L"", kInit, "(null)unknown exception", kMinusOne},
         StopCase{L"nested-init-throws", kFileException, kFileText, kInit, kFileLogged, 0},
         StopCase{L"page-throws", kFileException, kFileText, kInit, kFileLogged, 0},
         StopCase{L"window-throws", kFileException, kFileText, kInit, kFileLogged, 0}),

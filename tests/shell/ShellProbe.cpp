@@ -108,6 +108,8 @@ void RunThrowingDialogs(const std::wstring& mode)
     ProbeDialog outer(IDD_RESOURCE_LOADER);
     if (mode == L"worker-throws-cast") {
         outer.onTaskFinished = [] { throw std::bad_cast(); };
+    } else if (mode == L"worker-throws-number") {
+        outer.onTaskFinished = [] { throw 42; };
     } else if (mode == L"nested-init-throws") {
         inner.onInit = ThrowFileException;
         outer.onTaskFinished = [&] { inner.DoModal(outer.GetHwnd()); };

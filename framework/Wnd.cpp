@@ -1,7 +1,5 @@
 #include "Wnd.h"
 
-#include <vector>
-
 #include "Exception.h"
 #include "ProcedureBoundary.h"
 
@@ -99,14 +97,6 @@ void CWnd::Unbind()
 LRESULT CWnd::OnNotifyReflect(WPARAM, LPARAM)
 {
     return 0;
-}
-
-CString CWnd::GetWindowText() const
-{
-    const int length = ::GetWindowTextLengthW(m_hwnd);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-    const int copied = ::GetWindowTextW(m_hwnd, buffer.data(), length + 1);
-    return CString(buffer.data(), static_cast<size_t>(copied));
 }
 
 void CWnd::PreCreate(CREATESTRUCTW&) {}

@@ -34,7 +34,6 @@ public:
     static CWnd* FromHandle(HWND hwnd);
 
     void SetWindowText(const CString& text) const { ::SetWindowTextW(m_hwnd, text.c_str()); }
-    CString GetWindowText() const;
     void ShowWindow(int command = SW_SHOWNORMAL) const { ::ShowWindow(m_hwnd, command); }
     void EnableWindow(bool enable = true) const { ::EnableWindow(m_hwnd, enable); }
 

@@ -67,14 +67,6 @@ void ShellFixture::ExpectFatalEnd(ChildProcess& process, const std::wstring& tex
     EXPECT_EQ(process.ExitCode(), kExitMinusOne);
 }
 
-size_t ShellFixture::FindRecord(const std::vector<testing_support::LogRecord>& log, const std::string& text,
-                                size_t from)
-{
-    while (from < log.size() && log[from].message.rfind(text, 0) != 0)
-        ++from;
-    return from;
-}
-
 void ShellFixture::ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message)
 {
     const auto log = Log();
@@ -90,9 +82,9 @@ void ShellFixture::ExpectRecordsInOrder(std::initializer_list<std::string> texts
     const auto log = Log();
     size_t at = 0;
     for (const std::string& text : texts) {
-        at = FindRecord(log, text, at);
-        ASSERT_LT(at, log.size()) << "missing, or out of order: " << text;
-        ++at;
+        while (at < log.size() && log[at].message.rfind(text, 0) != 0)
+            ++at;
+        ASSERT_LT(at++, log.size()) << "missing, or out of order: " << text;
     }
 }
 

@@ -46,9 +46,6 @@ protected:
 
     std::wstring LogPath() const { return m_temp / L"osi.log"; }
     std::vector<testing_support::LogRecord> Log() const { return testing_support::ReadLog(LogPath()); }
-    // The first record at or after `from` whose message starts with `text`, or the record count.
-    static size_t FindRecord(const std::vector<testing_support::LogRecord>& log, const std::string& text,
-                             size_t from = 0);
     void ExpectRecord(size_t index, const char* severity, const char* function, const std::string& message);
     // Records starting with these texts, in this order (others may lie between).
     void ExpectRecordsInOrder(std::initializer_list<std::string> texts);

@@ -47,10 +47,7 @@ TEST_F(BootstrapTest, DatabaseInASubfolderIsNotFound)
     auto product = Start(L"KestrafinSetup.exe");
     ExpectBoxAndConfirm(*product, L"Error", L"Cannot locate Setup Resource File");
     ExpectFatalEnd(*product);
-
-    const auto log = Log();
-    const std::string notFound = log[FindRecord(log, "Resource File ")].message;
-    EXPECT_EQ(notFound.substr(notFound.size() - 24), "\\resources.db Not Found.");
+    EXPECT_EQ(CountRecords("\\resources.db Not Found."), 1u);
 }
 
 // A download error and an unsigned archive: a box without caption names it.

@@ -127,8 +127,6 @@ TEST_F(AbstractTaskBaseTest, WhileAWorkerRunsStartAndNotifyWindowChangeNothing)
     ASSERT_TRUE(WaitForTask(task));
     EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
     EXPECT_TRUE(second.Messages().empty());
-    ASSERT_TRUE(RunToEnd(task, &second));
-    EXPECT_EQ(second.Count(UWM_TASK_FINISHED), 1);
 }
 
 // Stopping one terminates its thread: StopAndAFinishingWorkerDecideOnceWhoEndsTheRun.
@@ -136,7 +134,6 @@ TEST_F(AbstractTaskBaseTest, TaskWithoutAWindowReportsItsFailureToTheLogAlone)
 {
     ScriptedTask reporting(nullptr, [](ScriptedTask& self) { return self.OnError(L"unheard"), FALSE; });
     ASSERT_TRUE(RunToEnd(reporting, nullptr));
-    EXPECT_EQ(ThreadExitCode(reporting.GetThreadId()), 2u);
     EXPECT_EQ(MessagesFrom("AbstractTaskBase::OnError").size(), 1u);
 }
 

@@ -114,16 +114,19 @@ TEST_F(ExecProgramTaskTest, SuspendedCheckedFileCannotBeReplacedOrLaunchedUntilR
     };
     task->Start();
     ASSERT_TRUE(PumpUntil([&] { return !MessagesFrom("ExecProgramTask::OpenVerified").empty(); }, 30000));
-    PumpFor(500);
-    ASSERT_FALSE(FileExists(RecordPath())) << "launched while suspended";
+    PumpFor(500);  // time in which a task that ignored the hold would launch
     EXPECT_FALSE(::MoveFileExW(replacement.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING)) << "replaced";
     EXPECT_FALSE(CanOpenForWriting(installer));
     EXPECT_EQ(FileDigest(installer), digest);
 
+    FILETIME resumed{};
+    ::GetSystemTimeAsFileTime(&resumed);
     task->Resume();
     ASSERT_TRUE(WaitForTask(*task));
     EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
-    EXPECT_TRUE(FileExists(RecordPath())) << "the checked installer did not run";
+    WIN32_FILE_ATTRIBUTE_DATA record{};  // the recorder writes it as it starts
+    ASSERT_TRUE(::GetFileAttributesExW(RecordPath().c_str(), GetFileExInfoStandard, &record)) << "did not run";
+    EXPECT_GE(::CompareFileTime(&record.ftLastWriteTime, &resumed), 0) << "launched while suspended";
     EXPECT_EQ(MessagesFrom("ExecProgramTask::OpenVerified"),
               std::vector<std::string>{Narrow(installer) + " SHA-256 verified: " + digest});
     EXPECT_TRUE(::MoveFileExW(replacement.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING))

@@ -24,7 +24,6 @@ public:
     Win32xx::CString GetDescription() const override;
     void SetUrl(const Win32xx::CString& url) { WriteText(m_url, url); }
     Win32xx::CString GetUrl() const { return ReadText(m_url); }
-    const std::shared_ptr<CallbackHandler>& GetCallback() const noexcept { return m_callback; }
 
 protected:
     BOOL OnStart() override;

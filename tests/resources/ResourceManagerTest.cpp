@@ -8,7 +8,6 @@
 #include "resources/ResourceManager.h"
 #include "support/FatalBoxWatch.h"
 #include "support/Files.h"
-#include "wizard/controls/CJPEGStatic.h"
 
 using testing_support::TempFolder;
 
@@ -114,30 +113,13 @@ TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhi
               "Macros of resource 10 not all expanded: the text would exceed 1048576 characters");
 }
 
-TEST_F(ResourceManagerTest, PicturesAsBase64OrLoadedIntoTheControl)
+// A picture as Base64 and a missing one: OfferTutorialTest; loaded into the picture control: ControlsTest.
+TEST_F(ResourceManagerTest, EmptyPictureHasNoBase64)
 {
-    m_database.AddPicture("0", 241, "foobar");
     m_database.AddPicture("0", 242, "");
-    m_database.AddPicture("0", 239, testing_support::ReadFileBytes(testing_support::BuildPath(L"red-blue.jpg")));
-    m_database.AddPicture("0", 25, "not a picture");
-    ResourceManager resources(Path().c_str());
-
     Win32xx::CString base64(L"unchanged");
-    EXPECT_FALSE(resources.getPictureBase64(240, base64));
-    EXPECT_FALSE(resources.getPictureBase64(242, base64)) << "an empty picture";
+    EXPECT_FALSE(ResourceManager(Path().c_str()).getPictureBase64(242, base64));
     EXPECT_EQ(base64.str(), L"unchanged");
-    ASSERT_TRUE(resources.getPictureBase64(241, base64));
-    EXPECT_EQ(base64.str(), L"Zm9vYmFy");
-
-    // The shell tests see the shown pictures' colours; here, what a failed load leaves.
-    CJPEGStatic control;
-    EXPECT_FALSE(resources.loadPicture(26, control));
-    EXPECT_EQ(control.GetPicture(), nullptr);
-    ASSERT_TRUE(resources.loadPicture(239, control));
-    IPicture* const loaded = control.GetPicture();
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_FALSE(resources.loadPicture(25, control));
-    EXPECT_EQ(control.GetPicture(), loaded) << "a failed load keeps the picture";
 }
 
 // A database that cannot be opened, prepared or stepped: its fatal record, then the fatal stop's, one box.

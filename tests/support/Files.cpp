@@ -23,18 +23,33 @@ std::wstring TempRoot()
     return std::wstring(temp, ::GetTempPathW(MAX_PATH + 1, temp));
 }
 
-// This process's id and start time: Wine reuses process ids, and a folder of an earlier process of the same id
+// A process's id and start time: Wine reuses process ids, and a folder of an earlier process of the same id
 // must never be met.
+std::wstring TagOf(HANDLE process)
+{
+    FILETIME created{}, unused;
+    ::GetProcessTimes(process, &created, &unused, &unused, &unused);
+    wchar_t text[40];
+    std::swprintf(text, 40, L"%lu-%08lx", ::GetProcessId(process), created.dwLowDateTime);
+    return text;
+}
+
 const std::wstring& ProcessTag()
 {
-    static const std::wstring tag = [] {
-        FILETIME created, unused;
-        ::GetProcessTimes(::GetCurrentProcess(), &created, &unused, &unused, &unused);
-        wchar_t text[40];
-        std::swprintf(text, 40, L"%lu-%08lx", ::GetCurrentProcessId(), created.dwLowDateTime);
-        return std::wstring(text);
-    }();
+    static const std::wstring tag = TagOf(::GetCurrentProcess());
     return tag;
+}
+
+bool TaggedProcessRuns(const std::wstring& tag)
+{
+    const DWORD id = std::wcstoul(tag.c_str(), nullptr, 10);
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    DWORD exitCode = 0;
+    const bool runs =
+        process && ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE && TagOf(process) == tag;
+    if (process)
+        ::CloseHandle(process);
+    return runs;
 }
 
 // Removes a tree given as an extended-length path ("\\?\C:\..."), where nesting has no length limit and names
@@ -135,6 +150,17 @@ std::vector<LogRecord> ReadLog(const std::wstring& path)
             records.back().message += "\n" + line;
     }
     return records;
+}
+
+void RemoveEndedProgramsFolders()
+{
+    // What a removal could not take (the GUID folders that the tasks held until their program ended) stays in the
+    // folders of a test program: kt-LABEL-PID-START-N.
+    static const std::wregex kTestFolder(LR"(kt-.+-(\d+-[0-9a-f]{8})-\d+)");
+    std::wsmatch match;
+    for (const std::wstring& name : ListFolder(TempRoot()))
+        if (std::regex_match(name, match, kTestFolder) && !TaggedProcessRuns(match[1]))
+            RemoveTree(TempRoot() + name);
 }
 
 const std::wstring& TestLogPath()

@@ -28,6 +28,8 @@ bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);  // empty when it cannot be read
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 void RemoveTree(const std::wstring& path);
+// Removes the test folders of earlier test programs that have ended, so that a prefix does not fill up run by run.
+void RemoveEndedProgramsFolders();
 std::vector<std::wstring> ListFolder(const std::wstring& path);  // names, sorted
 
 struct LogRecord {

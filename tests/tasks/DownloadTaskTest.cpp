@@ -123,8 +123,9 @@ TEST_F(DownloadTaskTest, ProgressCountsOnlyDataCodesAndRisingPercents)
     for (const auto& [reports, sent] : cases) {
         TaskWindow receiver;
         DownloadTask task(&receiver, CheckUrl());
+        DownloadTask::CallbackHandler callback(&task);
         for (const Report& report : reports)
-            EXPECT_EQ(task.GetCallback()->OnProgress(report.progress, report.total, report.code, L""), S_OK);
+            EXPECT_EQ(callback.OnProgress(report.progress, report.total, report.code, L""), S_OK);
         EXPECT_EQ(receiver.Progress(), sent);
     }
 }
@@ -139,9 +140,9 @@ TEST_F(DownloadTaskTest, OnlyAnUnencodedResponseDemandsItsContentLength)
         {L"Content-Encoding:  identity \r\nContent-Length: 1234\r\n", 1234}, {L"Content-Type: application/zip\r\n", -1},
     };
     for (const auto& [headers, expectedSize] : cases) {
-        DownloadTask task(CString(L"http://127.0.0.1/x.zip"), CheckUrl());
+        DownloadTask::CallbackHandler callback(nullptr);
         const std::wstring response = std::wstring(L"HTTP/1.1 200 OK\r\n") + headers + L"\r\n";
-        EXPECT_EQ(task.GetCallback()->OnResponse(200, response.c_str(), nullptr, nullptr), S_OK);
-        EXPECT_EQ(task.GetCallback()->GetExpectedFileSize(), expectedSize) << Narrow(headers);
+        EXPECT_EQ(callback.OnResponse(200, response.c_str(), nullptr, nullptr), S_OK);
+        EXPECT_EQ(callback.GetExpectedFileSize(), expectedSize) << Narrow(headers);
     }
 }

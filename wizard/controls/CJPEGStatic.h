@@ -16,7 +16,6 @@ public:
 
     // Takes ownership of `picture`, releases the previous one and repaints.
     void SetPicture(IPicture* picture);
-    IPicture* GetPicture() const noexcept { return m_picture.Get(); }
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,8 +1,5 @@
 #include "WebBrowserEventSink.h"
 
-#include "CWebBrowserEx.h"
-#include "framework/ProcedureBoundary.h"
-
 STDMETHODIMP WebBrowserEventSink::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
@@ -21,14 +18,4 @@ STDMETHODIMP WebBrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, D
     if (ids)
         ids[0] = DISPID_UNKNOWN;
     return DISP_E_UNKNOWNNAME;
-}
-
-STDMETHODIMP WebBrowserEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
-                                         EXCEPINFO*, UINT*)
-{
-    return Win32xx::CallAtBoundary<HRESULT>(E_UNEXPECTED, [&] {
-        if (m_owner)
-            m_owner->DispatchEvent(id, parameters);
-        return S_OK;
-    });
 }

@@ -1,14 +1,13 @@
-// Receives the embedded browser's events (DWebBrowserEvents2) and passes them
-// to its owner. It lives inside its owner: Release never frees it.
+// Receives the embedded browser's events (DWebBrowserEvents2) and acts on
+// none: BeforeNavigate2 among them, so no navigation is ever blocked or
+// redirected. It lives inside its browser: Release never frees it.
 #pragma once
 
 #include <oaidl.h>
 
-class CWebBrowserEx;
-
 class WebBrowserEventSink : public IDispatch {
 public:
-    explicit WebBrowserEventSink(CWebBrowserEx* owner) : m_owner(owner) {}
+    WebBrowserEventSink() = default;
     WebBrowserEventSink(const WebBrowserEventSink&) = delete;
     WebBrowserEventSink& operator=(const WebBrowserEventSink&) = delete;
     virtual ~WebBrowserEventSink() = default;
@@ -19,10 +18,8 @@ public:
     STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override;
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*, EXCEPINFO*,
-                        UINT*) override;
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return S_OK; }
 
 private:
     long m_count = 1;
-    CWebBrowserEx* m_owner;
 };

@@ -83,10 +83,10 @@ int main(int argc, char** argv)
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     if (job && ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits))
         ::AssignProcessToJobObject(job, ::GetCurrentProcess());
+    testing_support::RemoveEndedProgramsFolders();
 #endif
     std::thread(WatchDeadline).detach();
     testing::UnitTest::GetInstance()->listeners().Append(new CaseWatchdog);
-    testing_support::RemoveEndedProgramsFolders();
     const int result = RUN_ALL_TESTS();
     // A filter that selects nothing, or a case that skips, must not pass for a run that checked everything.
     const testing::UnitTest& run = *testing::UnitTest::GetInstance();

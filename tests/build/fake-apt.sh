@@ -1,6 +1,3 @@
 #!/usr/bin/env bash
 # apt-get and apt-helper for a fetch that must stop at its pins: each download gives a pinned name with other bytes.
-case " $* " in
-    *" source "*) echo other >minizip_1.1.orig.tar.xz ;;
-    *" download-file "*) echo other >"${*: -1}" ;;
-esac
+case "${*: -1}" in update) ;; minizip=*) echo other >minizip_1.1.orig.tar.xz ;; *) echo other >"${*: -1}" ;; esac

@@ -45,3 +45,22 @@ function(content_demo_folder)
         "# Written by the build: the demo installers are its signed recorder.exe.\n"
         "language\tid\tfile\n0\t300\t${arg_INSTALLER}\n0\t301\t${arg_INSTALLER}\n")
 endfunction()
+
+# content_build_archive(SOURCE folder DEMO_SOURCE folder TOOL command... OUT folder [SIGNING_KEY pem]
+#                       [DEPENDS ...] [DEMO_FOLDER folder DEMO_INSTALLER file DEMO_DEPENDS ...]):
+# the archive of a build's content folder SOURCE. The demo's (SOURCE is
+# DEMO_SOURCE, both real paths) is packed as content_demo_folder() makes it
+# in DEMO_FOLDER, with the digests of DEMO_INSTALLER (made by DEMO_DEPENDS);
+# any other folder is a release's, used as it is and checked as a release.
+function(content_build_archive)
+    cmake_parse_arguments(PARSE_ARGV 0 arg "" "SOURCE;DEMO_SOURCE;OUT;SIGNING_KEY;DEMO_FOLDER;DEMO_INSTALLER"
+                          "TOOL;DEPENDS;DEMO_DEPENDS")
+    if(arg_SOURCE STREQUAL arg_DEMO_SOURCE)
+        content_demo_folder(SOURCE "${arg_SOURCE}" FOLDER "${arg_DEMO_FOLDER}" INSTALLER "${arg_DEMO_INSTALLER}")
+        content_archive(TOOL ${arg_TOOL} CONTENT "${arg_DEMO_FOLDER}" OUT "${arg_OUT}" SIGNING_KEY ${arg_SIGNING_KEY}
+                        DEPENDS ${arg_DEPENDS} ${arg_DEMO_DEPENDS})
+    else()
+        content_archive(RELEASE TOOL ${arg_TOOL} CONTENT "${arg_SOURCE}" OUT "${arg_OUT}"
+                        SIGNING_KEY ${arg_SIGNING_KEY} DEPENDS ${arg_DEPENDS})
+    endif()
+endfunction()

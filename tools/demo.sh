@@ -34,7 +34,8 @@ bench="$root/build/wine-bench"
 output="$root/demo-output"
 screenshots="$output/screenshots${language:+/$language}"
 served="$output/served"
-rm -rf "$output" && mkdir -p "$screenshots" "$served"
+# Only what this run writes again: other languages' screenshots stay beside these.
+rm -rf "$served" "$output/server.log" "$screenshots"/*.png && mkdir -p "$screenshots" "$served"
 # The content that the build packed (SETUP_CONTENT_DIR, the demo's by default).
 content=$(sed -n 's/^SETUP_CONTENT_DIR:[A-Z]*=//p' build/CMakeCache.txt)
 content="${content:-$root/content}"

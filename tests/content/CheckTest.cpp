@@ -69,11 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Most values only in the neutral language; every known macro and a plain "$5".
         CheckCase{"CompleteContent", {}, {"digest " + kAbcDigest + " of ", "installers/partner.exe (301",
                                            "content is complete: 2 languages"}, kComplete},
-        CheckCase{"PlaceholderOfAKeyNotFilled", {replacing("offer/template.html", "</h1>", "{demo:h3}</h1>")},
-                  {"language 1033", "template.html:2: the placeholder \"{demo:h3}\" is of the key \"h3\""},
-                  "\n2 faults found\n"},
-        CheckCase{"EmptyTextWarns", {replacing("texts/1033.txt", "9\tWelcome", "9\t")},
-                  {"warning: ", "1033.txt:1: 9 RESOURCE_9: the text is empty"}, kComplete + "1 warning\n"},
+        CheckCase{"UnfilledPlaceholders", {replacing("offer/template.html", "</h1>", "{demo:h3}{demo:a-b}</h1>")},
+                  {"language 1033", "template.html:2: the placeholder \"{demo:h3}\" is of the key \"h3\"",
+                   "the placeholder \"{demo:a-b}\" is of the key \"a-b\""}, "\n4 faults found\n"},
+        CheckCase{"EmptyTextAndOfferValueWarn", {replacing("texts/1033.txt", "9\tWelcome", "9\t"),
+                   replacing("offer/1033.json", "\"Intro\"", "\"\"")}, {"warning: ", "1033.txt:1: 9 RESOURCE_9: the "
+                   "text is empty", "warning: ", "\"i\" is empty, so the page shows"}, kComplete + "2 warnings\n"},
         CheckCase{"DirAgainstTheLanguage", {replacing("offer/1037.json", "\"rtl\"", "\"ltr\"")},
                   {"language 1037", "\"dir\" is \"ltr\", but the language reads rtl"}, "\n1 fault found\n"},
         CheckCase{"LinkAddressNotOpenable", {replacing("texts/0.txt", "https://b", "file:///C:/x.exe")},
@@ -187,7 +188,8 @@ TEST_F(EarlierOutputs, ReleaseCheckAndBuildRefuseContentOnlyFitForTheDemo)
     EXPECT_EQ(unchecked.output.find("content-tool: building without checking the content (--no-check)\nwrote "), 0) << unchecked.output;
 }
 
-// A new language misses the texts to translate until they are; a source text changed after its translation warns.
+// A new language misses the texts to translate until they are, and warns of its empty abbreviation, which a text
+// uses; a source text changed after its translation warns.
 TEST_F(ContentFixture, NewLanguageMissesItsTextsUntilTranslated)
 {
     ASSERT_EQ(runTool({"new-language", "3082", "1033", content().string()}).exitCode, 0);
@@ -196,7 +198,10 @@ TEST_F(ContentFixture, NewLanguageMissesItsTextsUntilTranslated)
     EXPECT_NE(untranslated.output.find("language 3082 (Language 3082):\n  missing text 9 RESOURCE_9 (welcome page: "
                                        "title)"), std::string::npos) << untranslated.output;
     EXPECT_NE(untranslated.output.find("missing text 10 RESOURCE_10 (welcome page: body), neither in this language "
-                                       "nor in the neutral language\n2 faults found\n"), std::string::npos);
+                                       "nor in the neutral language\n  warning: "), std::string::npos);
+    EXPECT_NE(untranslated.output.find("languages.tsv:7: the language's abbreviation is empty, but 65 RESOURCE_65 "
+                                       "uses $(^LangAbrev), which would read nothing\n2 faults found\n1 warning\n"),
+              std::string::npos);
     replacing("texts/3082.txt", "#9\tWelcome", "9\tBienvenido")(content());
     replacing("texts/3082.txt", "#10\t", "10\t")(content());
     EXPECT_EQ(check().exitCode, 0) << check().output;

@@ -69,6 +69,7 @@ TEST_F(Signing, PassPhrasesAndWhatSignBuildAndVerifySay)
         {{"build", content().string(), out().string()}, "\nthe archive is not signed (no signing key given)\n", 0},
         {{"verify", archive(), pub}, ": no signature\n", 1},
         {{"sign", archive(), key}, "locked.pem is encrypted and no pass phrase was given", 1},
+        {{"sign", "--passin", "env:UNSET_VARIABLE", archive(), key}, "environment variable UNSET_VARIABLE is not", 1},
         {{"sign", "--passin", "pass:secret", archive(), key}, "wrong pass phrase for " + key + "\n", 1},
         {{"sign", archive(), key, "--passin", "env:ARCHIVE_PASS"}, " with " + key + " " + named, 0},
         {{"verify", archive(), publicKey("other")}, ": signed with another key", 1},

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A release built from a content folder outside the project by the build's own rules (cmake/ContentArchive.cmake):
-# the digest in resources.db follows its installer (build, replace the installer, build again), and the release
-# check refuses a plain http:// installer address. The demo's folder made from that content (whose digests.tsv
-# names installers the demo does not have) carries the demo installer's digest instead.
+# the digest in resources.db follows its installer (build, replace the installer, build again), the signed archive
+# passes docs/release.md's OpenSSL recipe as written there, and the release check refuses a plain http:// installer
+# address. The same content as the demo's (whose digests.tsv names installers the demo does not have) carries the
+# demo installer's digest instead.
 #   release-build.sh CONTENT_TOOL
 set -euo pipefail
 tool="$1"
@@ -22,10 +23,11 @@ cat >"$work/project/CMakeLists.txt" <<EOF
 cmake_minimum_required(VERSION 3.25)
 project(release_content LANGUAGES NONE)
 include("$source_dir/cmake/ContentArchive.cmake")
-content_archive(RELEASE TOOL "$tool" CONTENT "$release" OUT "$work/build/out")
+content_build_archive(SOURCE "$release" DEMO_SOURCE "$source_dir/content" TOOL "$tool" OUT "$work/build/out"
+                      SIGNING_KEY "$work/key.pem")
 add_custom_target(archive ALL DEPENDS "$work/build/out/resources.zip")
-content_demo_folder(SOURCE "$release" FOLDER "$work/demo" INSTALLER ../installers/PartnerInstaller.exe)
-content_archive(TOOL "$tool" CONTENT "$work/demo" OUT "$work/build/demo")
+content_build_archive(SOURCE "$release" DEMO_SOURCE "$release" TOOL "$tool" OUT "$work/build/demo"
+                      DEMO_FOLDER "$work/demo" DEMO_INSTALLER ../installers/PartnerInstaller.exe)
 add_custom_target(demo ALL DEPENDS "$work/build/demo/resources.zip")
 EOF
 
@@ -39,6 +41,8 @@ expect_installer_digest() {
     [[ "$stored" == "$(sha256sum <"${2:-$installer}" | cut -c1-64)" ]] || fail "resource 300 is $stored, $1"
 }
 
+openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$work/key.pem"
+openssl pkey -pubout -in "$work/key.pem" -out "$work/archive-2025.pub.pem"
 cmake -G Ninja -S "$work/project" -B "$work/build" >/dev/null
 sed -i 's|/KestrafinInstaller.exe$|/release/KestrafinInstaller.exe|' "$release/digests.tsv"  # for the demo only
 cmake --build "$work/build" --target demo
@@ -46,6 +50,10 @@ expect_installer_digest "not the demo installer's" "$work/installers/PartnerInst
 sed -i 's|/release/KestrafinInstaller.exe$|/KestrafinInstaller.exe|' "$release/digests.tsv"
 cmake --build "$work/build"
 expect_installer_digest "not the installer's digest"
+recipe=$(sed -n '/^### Verifying an archive with OpenSSL alone/,/^### /p' "$source_dir/docs/release.md" |
+    sed -n '/^```sh$/,/^```$/{/^```/!p}')
+verified=$(cd "$work" && cp build/out/resources.zip . && bash -euo pipefail -c "$recipe" 2>&1) || true
+[[ "$verified" == *ECDSA-P256-SHA256:*"Verified OK"* ]] || fail "docs/release.md's OpenSSL recipe said: $verified"
 echo second >"$installer"
 cmake --build "$work/build"
 expect_installer_digest "the digest of the installer before it was replaced"
@@ -54,4 +62,4 @@ if output=$(cmake --build "$work/build" 2>&1); then
     fail "a release with a plain http:// installer address was built: $output"
 fi
 grep -q 'is plain http://; a release downloads its installers over https://' <<<"$output" || fail "$output"
-echo "release content outside the project: built, its digest followed the installer, plain http:// refused"
+echo "release content outside the project: built and verified, its digest followed the installer, http:// refused"

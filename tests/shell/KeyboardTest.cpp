@@ -20,8 +20,9 @@ const struct { const char* name; UINT virtualKey; bool alt; } kKeys[] = {{"Enter
     {"Alt+S", 'S', true}, {"close box", 0, false}, {"no key: the download goes on", 0, false},
     {"Tab and Shift+Tab", VK_TAB, false}};
 
-// A held download waits after its first piece until a row lets it go on.
-enum Setup { Plain = 0, HeldArchive = 1, HeldInstaller = 2, AlteredOffer = 4 };
+// A held download waits after its first piece until a row lets it go on. AtOffer: the run's first rows are Enter on
+// the language dialog and on the welcome page.
+enum Setup { Plain = 0, HeldArchive = 1, HeldInstaller = 2, AlteredOffer = 4, AtOffer = 8 };
 
 const char kBootstrapFatal[] = "Fatal Error occured !  exiting.", kQuit[] = "Setup cancelled, Quit.",
            kChosen[] = "Language Selected :English", kAsked0[] = "Setup Suspended at Step #0:GenericMessage",
@@ -168,7 +169,10 @@ TEST_P(KeyboardTest, KeysLeadWhereTheTableSays)
     ServeArchive({}, "resources.db", 256, 0, setup & HeldArchive ? m_gate.Get() : nullptr);
     m_product = Start(L"KestrafinSetup.exe");
 
-    for (const Row& row : GetParam().rows) {
+    std::vector<Row> rows = GetParam().rows;
+    if (setup & AtOffer)
+        rows.insert(rows.begin(), {{Languages, Enter, Welcome, kChosen}, {Welcome, Enter, Offer}});
+    for (const Row& row : rows) {
         const std::string where = std::string("(") + kStateNames[row.from] + ", " + kKeys[row.key].name +
                                   (row.focus ? " on " + std::to_string(row.focus) : "") + ")";
         ASSERT_TRUE(winauto::WaitUntil([&] { return Shows(row.from); }, kTimeoutMs))
@@ -215,22 +219,26 @@ const std::vector<KeyRun> KeyboardTest::kRuns = {
         {Offer, Space, Question, kAsked1, Cancel}, {Question, Enter, Offer, kBack1},
         {Offer, Space, Welcome, nullptr, Previous}, {Welcome, Enter, Offer}, {Offer, Enter, FatalBox, kAltered},
         {FatalBox, Enter, ExitFatal, kCleanUp}}},
-    {"FatalBoxEscape", AlteredOffer, {{Languages, Enter, Welcome, kChosen}, {Welcome, Enter, Offer},
-        {Offer, Enter, FatalBox, kAltered}, {FatalBox, Esc, ExitFatal, kCleanUp}}},
+    // Space on the offer's accept does what Enter does; the box has only OK, which Alt+F4 takes as well.
+    {"FatalBoxEscape", AlteredOffer | AtOffer,
+        {{Offer, Enter, FatalBox, kAltered}, {FatalBox, Esc, ExitFatal, kCleanUp}}},
+    {"FatalBoxSpace", AlteredOffer | AtOffer,
+        {{Offer, Space, FatalBox, kAltered, Next}, {FatalBox, Space, ExitFatal, kCleanUp}}},
+    {"FatalBoxAltF4", AlteredOffer | AtOffer,
+        {{Offer, Enter, FatalBox, kAltered}, {FatalBox, AltF4, ExitFatal, kCleanUp}}},
     // The task page ignores every key but its own cancel; the tasks go on to the finished page.
-    {"OfferSkippedTasksFinishedEnter", HeldInstaller, {{Languages, Enter, Welcome, kChosen}, {Welcome, Enter, Offer},
-        {Offer, AltS, Tasks, kSkipped}, {Tasks, Enter, Tasks}, {Tasks, Esc, Tasks}, {Tasks, AltF4, Tasks},
-        {Tasks, CloseBox, Tasks}, {Tasks, TabCycle, Tasks}, {Tasks, Download, Finished}, {Finished, Esc, Finished},
+    {"OfferSkippedTasksFinishedEnter", HeldInstaller | AtOffer, {{Offer, AltS, Tasks, kSkipped},
+        {Tasks, Enter, Tasks}, {Tasks, Esc, Tasks}, {Tasks, AltF4, Tasks}, {Tasks, CloseBox, Tasks},
+        {Tasks, TabCycle, Tasks}, {Tasks, Download, Finished}, {Finished, Esc, Finished},
         {Finished, TabCycle, Finished}, {Finished, Enter, Exit0}}},
-    {"TaskCancelSpace", HeldInstaller, {{Languages, Enter, Welcome, kChosen}, {Welcome, Enter, Offer},
-        {Offer, Enter, Tasks}, {Tasks, Space, Exit0, kCleanUp, TaskCancel}}},
-    {"FinishedAltF4", Plain, {{Languages, Enter, Welcome, kChosen}, {Welcome, Enter, Offer},
-        {Offer, Space, Finished, kIgnoredAll, SkipAll}, {Finished, AltF4, Exit0}}},
+    {"TaskCancelSpace", HeldInstaller | AtOffer, {{Offer, Enter, Tasks}, {Tasks, Space, Exit0, kCleanUp, TaskCancel}}},
+    {"FinishedAltF4", AtOffer, {{Offer, Space, Finished, kIgnoredAll, SkipAll}, {Finished, AltF4, Exit0}}},
+    {"OfferDeclinedFinishedCloseBox", AtOffer, {{Offer, Space, Finished, kSkipped, Skip}, {Finished, CloseBox, Exit0}}},
+    {"FinishedSpace", AtOffer, {{Offer, AltS, Finished, kSkipped}, {Finished, Space, Exit0, nullptr, Next}}},
     // Leaving the question unanswered ends the wizard unfinished: the clean-up dialog runs.
-    {"QuestionAltF4", Plain, {{Languages, Enter, Welcome, kChosen}, {Welcome, Esc, Question, kAsked0},
-        {Question, AltF4, Exit0, kCleanUp}}},
-    {"QuestionCloseBox", Plain, {{Languages, Enter, Welcome, kChosen}, {Welcome, Enter, Offer},
-        {Offer, Esc, Question, kAsked1}, {Question, CloseBox, Exit0, kCleanUp}}},
+    {"QuestionAltF4", AtOffer, {{Offer, Esc, Question, kAsked1}, {Question, AltF4, Exit0, kCleanUp}}},
+    {"QuestionSpaceOnClose", AtOffer, {{Offer, Esc, Question, kAsked1}, {Question, Space, Exit0, kCleanUp, Close}}},
+    {"QuestionCloseBox", AtOffer, {{Offer, Esc, Question, kAsked1}, {Question, CloseBox, Exit0, kCleanUp}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, KeyboardTest, ::testing::ValuesIn(KeyboardTest::kRuns),

@@ -49,6 +49,5 @@ TEST_F(ScreenTest, FrameAtNegativeCoordinatesShowsTheWholeOfferAndKeepsItsLayout
         ExpectNextInCancelsPlace(wizard, cancelPlace, c.mirrored);
         winauto::Click(wizard, Close);
         ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-        EXPECT_EQ(m_product->ExitCode(), 0u);
     }
 }

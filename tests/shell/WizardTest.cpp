@@ -88,7 +88,6 @@ TEST_F(WizardTest, AcceptedOfferRunsBothInstallersOnceAndFinishes)
 
     ASSERT_TRUE(Press(wizard, VK_F4, {}));
     ASSERT_TRUE(m_product->Wait(kTimeoutMs));
-    EXPECT_EQ(m_product->ExitCode(), 0u);
     EXPECT_EQ(CountRecords("Starting a new Task"), 4u) << "the offer's pair once, not twice";
     // The run's story, in order: the offer's chain runs before the product's.
     const std::string download = "[DownloadTask] URL: " + testing_support::ArchiveServerUrl("/");

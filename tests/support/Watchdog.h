@@ -2,11 +2,9 @@
 // it, rather than leaving only CTest's time-out of the whole program.
 #pragma once
 
-#include <windows.h>
-
 namespace testing_support {
 
 // From now on a hang is `name`'s, after `ms`: each case of a corpus under its own name (its seed) and limit.
-void WatchCase(const char* name, DWORD ms);
+void WatchCase(const char* name, unsigned long ms);
 
 }  // namespace testing_support

@@ -6,6 +6,7 @@
 
 #include "LoopbackHttpServer.h"
 #include "ArchiveSigner.h"
+#include "Automation.h"
 #include "TaskTestSupport.h"
 #include "support/FatalBoxWatch.h"
 #include "TestPages.h"
@@ -39,38 +40,6 @@ HWND CleanUpDialogOf(DWORD thread)
     }, reinterpret_cast<LPARAM>(&found));
     return found;
 }
-
-// Set when the user-interface thread's message loop takes the key up of Enter from its queue: the key down before
-// it has been handled by then.
-const Win32xx::CScopedHandle g_enterTaken{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-
-LRESULT CALLBACK SignalEnterTaken(int code, WPARAM removed, LPARAM param)
-{
-    const auto* message = reinterpret_cast<const MSG*>(param);
-    if (code == HC_ACTION && removed == PM_REMOVE && message->message == WM_KEYUP && message->wParam == VK_RETURN)
-        ::SetEvent(g_enterTaken.Get());
-    return ::CallNextHookEx(nullptr, code, removed, param);
-}
-
-// Watches the messages that the calling thread takes from its queue, while it lives.
-class EnterWatch {
-public:
-    EnterWatch() : m_hook(::SetWindowsHookExW(WH_GETMESSAGE, SignalEnterTaken, nullptr, ::GetCurrentThreadId())) {}
-    ~EnterWatch() { ::UnhookWindowsHookEx(m_hook); }
-    EnterWatch(const EnterWatch&) = delete;
-    EnterWatch& operator=(const EnterWatch&) = delete;
-
-    // Presses Enter on `dialog` as the keyboard does; whether the dialog's loop handled it in time.
-    static bool PressEnter(HWND dialog)
-    {
-        ::PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 1);
-        ::PostMessageW(dialog, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
-        return ::WaitForSingleObject(g_enterTaken.Get(), 10000) == WAIT_OBJECT_0;
-    }
-
-private:
-    HHOOK m_hook;
-};
 
 class CleanUpDialogTest : public ::testing::Test {
 protected:
@@ -118,26 +87,37 @@ protected:
         return records;
     }
 
+    // Presses `key` (with Alt held when `alt`) on the dialog's focused window as the keyboard does; whether the
+    // user-interface thread handled it, and what it posted, in time, and the dialog is still shown.
+    bool Press(HWND dialog, UINT key, bool alt = false) const
+    {
+        alt ? winauto::PressAltKey(dialog, key) : winauto::PressKey(dialog, key);
+        return winauto::WaitForPostedMessages(m_marker.get(), 10000) && ::IsWindowVisible(dialog);
+    }
+
     static inline const testing_support::TempFolder* s_folder = nullptr;
     static inline StepFrame *s_first = nullptr, *s_second = nullptr, *s_tasks = nullptr;
     const size_t m_logStart = testing_support::ReadLog(LogPath()).size();
+    // A hidden bar of this thread: a marker through it is handled after all that was posted to the thread before it.
+    const std::unique_ptr<HWND__, decltype(&::DestroyWindow)> m_marker{::CreateWindowW(L"msctls_progress32", nullptr,
+        0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr), &::DestroyWindow};
 };
 
 }  // namespace
 
-// Escape, and the close box and Alt+F4 (a close request), while the first task runs do not end the dialog (Enter:
-// the next test).
+// Escape, Alt+F4, Space and Tab while the first task runs do not end the dialog (no close box; Enter: the next test).
 TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrderAndEndsOnlyAfterThem)
 {
     const DWORD uiThread = ::GetCurrentThreadId();
     const std::wstring second = *s_folder / L"second.txt";
     bool secondRanFirst = false;
-    auto closing = std::make_shared<ScriptedTask>(nullptr, [&, uiThread](ScriptedTask& self) {
+    size_t keysHandled = 0;
+    auto closing = std::make_shared<ScriptedTask>(nullptr, [&, uiThread](ScriptedTask&) {
         secondRanFirst = testing_support::FileExists(second);
         const HWND dialog = CleanUpDialogOf(uiThread);
-        ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        self.SendProgress(50);  // the dialog must still be there
+        const UINT keys[] = {VK_ESCAPE, VK_F4, VK_SPACE, VK_TAB};  // F4 with Alt
+        while (keysHandled < 4 && Press(dialog, keys[keysHandled], keys[keysHandled] == VK_F4))
+            ++keysHandled;
         return TRUE;
     });
     SetCleanUpTasks({closing}, {CleanUpTask(second)});
@@ -145,7 +125,7 @@ TEST_F(CleanUpDialogTest, RunsTheOfferStepsCleanUpTasksInPageOrderAndEndsOnlyAft
 
     CancelSetupProcessingDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-    EXPECT_EQ(testing_support::ThreadExitCode(closing->GetThreadId()), 0u);
+    EXPECT_EQ(keysHandled, 4u) << "Escape, Alt+F4, Space, Tab: this one not handled, or the dialog had ended";
     EXPECT_TRUE(testing_support::FileExists(second) && !secondRanFirst);
     EXPECT_FALSE(testing_support::FileExists(*s_folder / L"not-an-offer.txt")) << "only offer steps clean up";
     EXPECT_EQ(DialogRecords(), (std::vector<std::string>{"Starting Cancel Setup Task #0", "Cancel Setup Task #0 Finished",
@@ -167,24 +147,25 @@ TEST_F(CleanUpDialogTest, WaitsForACollectedTaskThatStillRunsAndRunsItAgain)
     testing_support::TaskWindow elsewhere;
     task->SetNotifyWindow(&elsewhere);
     ASSERT_TRUE(task->Start());
+    // Held once it runs (as the cancel question holds it): its report waits until the dialog that waits lets it go.
+    ASSERT_TRUE(testing_support::PumpUntil([&] { return runs == 1; }, 10000));
+    task->Suspend();
     SetCleanUpTasks({}, {task});
 
-    const EnterWatch watch;
-    bool shownWhileWaiting = false, enterHandled = false;
+    bool enterHandled = false;
     wchar_t status[64] = {};
     std::thread user([&, uiThread = ::GetCurrentThreadId()] {
         HWND dialog = nullptr;
         for (int tries = 0; tries < 500 && !(dialog && ::IsWindowVisible(dialog)); ++tries, ::Sleep(20))
             dialog = CleanUpDialogOf(uiThread);
-        shownWhileWaiting = dialog && ::IsWindowVisible(dialog) && runs == 1;
         ::GetDlgItemTextW(dialog, 1057, status, 64);
-        enterHandled = dialog && EnterWatch::PressEnter(dialog);
+        enterHandled = dialog && Press(dialog, VK_RETURN);
         ::SetEvent(release.Get());
     });
     CancelSetupProcessingDialog dialog;
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
     user.join();
-    EXPECT_TRUE(shownWhileWaiting && enterHandled) << "hidden, or deaf to input, while it waited";
+    EXPECT_TRUE(enterHandled) << "hidden, or deaf to input, while it waited";
     EXPECT_STREQ(status, L"Please wait for Kestrafin");
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(elsewhere.Count(UWM_TASK_FINISHED), 1) << "the first run reports where it was started";

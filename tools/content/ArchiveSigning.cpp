@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -34,20 +35,28 @@ struct CloseFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// What OpenSSL asked for while it read an encrypted key.
+// What OpenSSL asked for while it read an encrypted key. A pass phrase that
+// cannot be read is kept as `failure` and thrown once OpenSSL has returned:
+// an exception must not unwind through its C frames.
 struct PassPhraseRequest {
     std::string source;
     bool asked = false;
     bool supplied = false;
+    std::exception_ptr failure;
 };
 
-int SupplyPassPhrase(char* buffer, int size, int, void* data)
+int SupplyPassPhrase(char* buffer, int size, int, void* data) noexcept
 {
     auto& request = *static_cast<PassPhraseRequest*>(data);
     request.asked = true;
     std::string phrase;
     if (!request.source.empty()) {
-        phrase = ReadPassPhrase(request.source);
+        try {
+            phrase = ReadPassPhrase(request.source);
+        } catch (...) {
+            request.failure = std::current_exception();
+            return -1;
+        }
     } else if (!isatty(STDIN_FILENO) || EVP_read_pw_string(buffer, size, "Enter the key's pass phrase:", 0) != 0) {
         return -1;
     } else {
@@ -68,9 +77,12 @@ Key ReadKey(const fs::path& path, bool isPrivate, const std::string& passPhraseS
     if (!file) {
         throw SigningError("cannot read " + path.u8string());
     }
-    PassPhraseRequest request{passPhraseSource};
+    PassPhraseRequest request{passPhraseSource, false, false, nullptr};
     Key key(isPrivate ? PEM_read_PrivateKey(file.get(), nullptr, SupplyPassPhrase, &request)
                       : PEM_read_PUBKEY(file.get(), nullptr, nullptr, nullptr));
+    if (request.failure) {
+        std::rethrow_exception(request.failure);
+    }
     if (!key && request.asked) {
         throw SigningError(request.supplied ? "wrong pass phrase for " + path.u8string()
                                             : path.u8string() + " is encrypted and no pass phrase was given "

@@ -181,6 +181,23 @@ void CheckValue(const Content& content, const ProgramResources& read, const std:
     }
 }
 
+// The key of a placeholder whose opening text ends at `keyAt`: up to the
+// pattern's closing text on the same line, whatever it holds ("sub-title"),
+// or without a closing text the letters, digits and '_' there.
+std::string KeyAt(const std::string& page, std::size_t keyAt, const std::string& after)
+{
+    std::size_t end = keyAt;
+    if (!after.empty()) {
+        end = std::min(page.find(after, keyAt), page.find('\n', keyAt));
+        const bool closed = end != std::string::npos && page.compare(end, after.size(), after) == 0;
+        return closed ? page.substr(keyAt, end - keyAt) : std::string();
+    }
+    while (end < page.size() && (std::isalnum(static_cast<unsigned char>(page[end])) || page[end] == '_')) {
+        ++end;
+    }
+    return page.substr(keyAt, end - keyAt);
+}
+
 // Placeholders in the template of keys that the program does not fill: the
 // page would show them as they are.
 void CheckUnknownKeys(const std::string& code, const Value& templateValue, const std::string& placeholder,
@@ -192,14 +209,10 @@ void CheckUnknownKeys(const std::string& code, const Value& templateValue, const
     std::vector<std::string> reported;
     for (std::size_t at = before.empty() ? std::string::npos : page.find(before); at != std::string::npos;
          at = page.find(before, at + 1)) {
-        std::size_t end = at + before.size();
-        while (end < page.size() && (std::isalnum(static_cast<unsigned char>(page[end])) || page[end] == '_')) {
-            ++end;
-        }
-        const std::string key = page.substr(at + before.size(), end - at - before.size());
+        const std::string key = KeyAt(page, at + before.size(), after);
         const bool known = std::find(std::begin(Resource::kOfferKeys), std::end(Resource::kOfferKeys), key) !=
                            std::end(Resource::kOfferKeys);
-        if (key.empty() || page.compare(end, after.size(), after) != 0 || known ||
+        if (key.empty() || key.find(before) != std::string::npos || known ||
             std::find(reported.begin(), reported.end(), key) != reported.end()) {
             continue;
         }
@@ -369,6 +382,22 @@ void CheckReleaseInstallers(const Content& content, const Language& language, st
     }
 }
 
+// An empty abbreviation makes $(^LangAbrev) read nothing in the texts that
+// use it (the installer's parameters "/LANG=").
+void CheckAbbreviation(const Content& content, const Language& language, bool release, std::vector<Fault>& faults)
+{
+    for (const auto& [id, def] : content.resources) {
+        const Value* value = language.abbreviation.empty() ? content.Resolve(language.code, id) : nullptr;
+        if (value && value->file.empty() && value->bytes.find("$(^LangAbrev)") != std::string::npos) {
+            faults.push_back({language.code,
+                              language.origin.Describe() + ": the language's abbreviation is empty, but " +
+                                  ResourceLabel(content, id) + " uses $(^LangAbrev), which would read nothing",
+                              !release});
+            return;
+        }
+    }
+}
+
 void CheckType(const Content& content, std::int32_t id, ResourceType type, const std::string& use,
                std::vector<Fault>& faults)
 {
@@ -428,6 +457,7 @@ std::vector<Fault> CheckContent(const Content& content, bool release, const Prog
             }
         }
         CheckOffer(content, language, release, faults);
+        CheckAbbreviation(content, language, release, faults);
         if (release) {
             CheckReleaseInstallers(content, language, faults);
         }

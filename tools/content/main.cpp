@@ -211,7 +211,8 @@ std::string ShellWord(const std::string& text)
 
 // Writes the offer page of a language and checks it in headless Chromium as
 // the offer tests do, at the page's size (dialog template 114, 445 x 310
-// units of "MS Shell Dlg" 8 pt at 96 dpi), with a screenshot beside it.
+// units of "MS Shell Dlg" 8 pt at 96 dpi), with a screenshot beside it. The
+// browser is installed as chromium or, on some systems, chromium-browser.
 int Preview(const fs::path& contentFolder, const std::string& code, const fs::path& out)
 {
     const content::Content content = content::ReadContent(contentFolder);
@@ -229,7 +230,8 @@ int Preview(const fs::path& contentFolder, const std::string& code, const fs::pa
     const std::string command = "python3 " + ShellWord(CONTENT_TOOL_OFFER_PAGE_CHECK) + " --content " +
                                 ShellWord(contentFolder.u8string()) + " --language " + ShellWord(code) + " --html " +
                                 ShellWord(out.u8string()) + " --screenshot " + ShellWord(screenshot.u8string()) +
-                                " --chromium chromium --width 668 --height 504";
+                                " --chromium \"$(command -v chromium || command -v chromium-browser || echo chromium)\"" +
+                                " --width 668 --height 504";
     return std::system(command.c_str()) == 0 ? 0 : kExitFault;
 }
 #else

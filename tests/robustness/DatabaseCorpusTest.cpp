@@ -136,9 +136,8 @@ std::string RunCase(const std::wstring& path, unsigned seed, bool damaged)
     return FatalStopCount() == fatalStops ? "opened" : "fatal stop";
 }
 
-// No index, and one value's rows copied 16 to 32 thousand times in both tables: a lookup of another language or
-// type that scanned one table once per row of the other took seconds, each. A misleading index on one id column
-// made SQLite prefer it to an automatic index, with the same cost.
+// No index, or a misleading one on one table's ids, and one value's rows copied 16 to 32 thousand times in both
+// tables: a lookup of another language or type that scanned one table once per row of the other took seconds, each.
 std::string RunUnindexedCase(const std::wstring& path, unsigned seed, bool misleadingIndex)
 {
     std::mt19937 random(seed);

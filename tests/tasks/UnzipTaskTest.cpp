@@ -145,11 +145,10 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
 TEST_F(UnzipTaskTest, EntryReachedThroughALinkFailsTheExtraction)
 {
     const std::tuple<std::wstring, std::wstring, ZipItem, std::wstring> cases[] = {  // link, target, next entry, error
-        {L"p", L"outside", ZipItem::Folder("p/d/"), L"Can't create sub folder"},
-        {L"f.txt", L"f.txt", ZipItem::File("f.txt", "x"), L"Win32xx::CFileException"}};
+        {L"p", L"..", ZipItem::Folder("p/d/"), L"Can't create sub folder"},
+        {L"f.txt", L"../f.txt", ZipItem::File("f.txt", "x"), L"Win32xx::CFileException"}};
     for (const auto& [link, target, entry, error] : cases) {
         const std::wstring temp = NextCase();  // where the links lead
-        ::CreateDirectoryW((temp + L"\\outside").c_str(), nullptr);
         WriteFileBytes(temp + L"\\f.txt", "");
         TaskWindow window;
         UnzipTask task(&window);
@@ -164,7 +163,7 @@ TEST_F(UnzipTaskTest, EntryReachedThroughALinkFailsTheExtraction)
         auto held = [&] { return (made = GuidFolders(temp)).size() == 1 && FileExists(made[0] + L"\\first.txt"); };
         ASSERT_TRUE(PumpUntil(held, 30000));
         // Wine starts a Linux program without a process to wait for: the link is there once it leads somewhere.
-        ChildProcess(L"Z:\\bin\\ln", {L"-s ../" + target + L" " + link, made[0], {}});
+        ChildProcess(L"Z:\\bin\\ln", {L"-s " + target + L" " + link, made[0], {}});
         ASSERT_TRUE(PumpUntil([&] { return ::GetFileAttributesW((made[0] + L"\\" + link).c_str()) != ~0u; }, 30000));
         task.Resume();
         ASSERT_TRUE(WaitForTask(task));

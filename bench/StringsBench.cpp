@@ -12,16 +12,15 @@
 
 #include "BenchSupport.h"
 #include "framework/Utf8.h"
+#include "resources/ResourceContract.h"
 #include "resources/ResourceManager.h"
 #include "support/Files.h"
 
 namespace {
 
 // The statements as the resource manager prepares them.
-const char kByIdSql[] =
-    "select V.BLOB_ID  from RESOURCE_DEF D inner join RESOURCE_VALUE  V on D.RES_DEF_ID  = V.RES_DEF_ID  "
-    "where V.LANG_CODE = ? and D.RES_DEF_ID = ? and D.RES_TYPE = ? ; ";
-const char kBlobSql[] = "select DATA from BLOB where BLOB_ID = ? ;";
+const char (&kByIdSql)[sizeof Resource::kByIdStatement] = Resource::kByIdStatement;
+const char (&kBlobSql)[sizeof Resource::kBlobStatement] = Resource::kBlobStatement;
 const wchar_t kLanguage[] = L"1033";
 const wchar_t kNeutralLanguage[] = L"0";
 constexpr int kProductNameId = 58;

@@ -30,15 +30,20 @@ LONGLONG FileSize(const Win32xx::CString& path)
 }
 
 // Makes the download's file before urlmon writes to its path, opening a link
-// found there itself, and tells whether it was reached through one. A file
-// that cannot be made is left to the download to report, as it always was.
+// found there itself, and tells whether it was reached through one. The
+// folder is new and held, so a name that is already there was put there by
+// someone else (a link, for urlmon to write through) and counts as one. A
+// file that cannot be made otherwise is left to the download to report, as
+// it always was.
 bool FileWouldFollowLink(const WorkFolder& folder, const Win32xx::CString& name)
 {
     const HANDLE created =
         ::CreateFileW((folder.Path() + L"\\" + name).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (created == INVALID_HANDLE_VALUE)
-        return false;
+    if (created == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    }
     const Win32xx::CScopedHandle file(created);
     return !folder.Holds(file.Get(), name);
 }

@@ -33,7 +33,7 @@ std::wstring ProcessUserSid()
 
 std::wstring GuidFolderSddl(const std::wstring& userSid)
 {
-    return L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;" + userSid + L")";
+    return L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;OW)(A;OICI;0x1200a9;;;" + userSid + L")";
 }
 
 Win32xx::CLocalMemory<void> GuidFolderDescriptor()

@@ -21,6 +21,7 @@ namespace {
 constexpr CorpusKind kDamagedFiles{"database files", 2000000, 35, 350, 60000};
 constexpr CorpusKind kOddRows{"database rows", 2500000, 35, 250, 60000};
 constexpr CorpusKind kUnindexed{"unindexed databases", 2700000, 4, 40, 60000};
+constexpr CorpusKind kMisleadingIndex{"databases with a misleading index", 2800000, 4, 40, 60000};
 const char* const kCodes[] = {"0", "1033", "1037", "", "\xFF", "\xC3\xA9", "\xED\xA0\x80", "1033 "};
 const char* const kAbbreviations[] = {"EN", nullptr, "\xC3", "$(^LangID)$(^LangID)"};
 const char* const kTexts[] = {"", "bad \xC3 \xFF, \xED\xA0\x80 surrogate, \xC0\x80 overlong, \xF4\x90",
@@ -135,9 +136,9 @@ std::string RunCase(const std::wstring& path, unsigned seed, bool damaged)
     return FatalStopCount() == fatalStops ? "opened" : "fatal stop";
 }
 
-// No index, and one value's rows copied 16 to 32 thousand times in both tables: a lookup of another language or
-// type that scanned one table once per row of the other took seconds, each.
-std::string RunUnindexedCase(const std::wstring& path, unsigned seed)
+// No index, or a misleading one on one table's ids, and one value's rows copied 16 to 32 thousand times in both
+// tables: a lookup of another language or type that scanned one table once per row of the other took seconds, each.
+std::string RunUnindexedCase(const std::wstring& path, unsigned seed, bool misleadingIndex)
 {
     std::mt19937 random(seed);
     const int id = Pick(random, kIds), type = Chance(random, 50) ? RESOURCE_TEXT : RESOURCE_PICTURE;
@@ -152,7 +153,8 @@ std::string RunUnindexedCase(const std::wstring& path, unsigned seed)
         for (size_t doubling = 14 + Below(random, 2); doubling > 0; --doubling)
             database.Execute("INSERT INTO RESOURCE_DEF SELECT * FROM RESOURCE_DEF;"
                              "INSERT INTO RESOURCE_VALUE SELECT * FROM RESOURCE_VALUE;");
-        database.Execute("COMMIT;");
+        const std::string table = Chance(random, 50) ? "RESOURCE_VALUE" : "RESOURCE_DEF";
+        database.Execute(misleadingIndex ? "CREATE INDEX ID ON " + table + " (RES_DEF_ID); COMMIT;" : "COMMIT;");
     }
     const std::map<int, std::set<std::string>> stored{{id, {bytes}}};
     ResourceManager resources(path.c_str());
@@ -167,7 +169,8 @@ std::string RunUnindexedCase(const std::wstring& path, unsigned seed)
 TEST(DatabaseCorpusTest, UnindexedDatabasesWithRepeatedIdsAnswerEveryLookup)
 {
     const TempFolder folder(L"corpus-db");
-    RunCorpus(kUnindexed, [&folder](unsigned seed) { return RunUnindexedCase(folder / L"case.db", seed); });
+    RunCorpus(kUnindexed, [&folder](unsigned seed) { return RunUnindexedCase(folder / L"case.db", seed, false); });
+    RunCorpus(kMisleadingIndex, [&folder](unsigned seed) { return RunUnindexedCase(folder / L"case.db", seed, true); });
 }
 
 TEST(DatabaseCorpusTest, DamagedFilesAnswerEveryLookupOrStopCleanly)

@@ -5,6 +5,7 @@
 
 #include "ArchiveSigner.h"
 #include "TaskTestSupport.h"
+#include "support/ChildProcess.h"
 #include "support/EntryNames.h"
 #include "tasks/ArchiveSignatureLayout.h"
 #include "tasks/TrustedArchiveKeys.h"
@@ -136,6 +137,37 @@ TEST_F(UnzipTaskTest, EntryThatCannotBeExtractedFailsTheTaskAndKeepsTheEntriesBe
         EXPECT_EQ(ListFolder(folders[0]), c.left);
         // Nothing escaped next to the extraction folder either.
         EXPECT_EQ(ListFolder(temp), std::vector<std::wstring>{folders[0].substr(temp.size() + 1)});
+    }
+}
+
+// Wine makes no Windows link, but follows one made on the Linux side, which only the final path shows: such a link
+// made while the first entry is held, at the next entry's own name or on its way, fails the extraction.
+TEST_F(UnzipTaskTest, EntryReachedThroughALinkFailsTheExtraction)
+{
+    const std::tuple<std::wstring, std::wstring, ZipItem, std::wstring> cases[] = {  // link, target, next entry, error
+        {L"p", L"..", ZipItem::Folder("p/d/"), L"Can't create sub folder"},
+        {L"f.txt", L"../f.txt", ZipItem::File("f.txt", "x"), L"Win32xx::CFileException"}};
+    for (const auto& [link, target, entry, error] : cases) {
+        const std::wstring temp = NextCase();  // where the links lead
+        WriteFileBytes(temp + L"\\f.txt", "");
+        TaskWindow window;
+        UnzipTask task(&window);
+        window.onMessage = [&task](const TaskMessage& message) {
+            if (message.id == UWM_TASK_PROGRESS && message.value == 0)
+                task.Suspend();  // the first entry's file, made and checked, waits for its bytes
+        };
+        WriteFileBytes(ArchivePath(), BuildZip({ZipItem::File("first.txt", "1"), entry}));
+        task.SetArchivePath(ArchivePath().c_str());
+        task.Start();
+        std::vector<std::wstring> made;  // the extraction folder, once it holds the first entry
+        auto held = [&] { return (made = GuidFolders(temp)).size() == 1 && FileExists(made[0] + L"\\first.txt"); };
+        ASSERT_TRUE(PumpUntil(held, 30000));
+        // Wine starts a Linux program without a process to wait for: the link is there once it leads somewhere.
+        ChildProcess(L"Z:\\bin\\ln", {L"-s " + target + L" " + link, made[0], {}});
+        ASSERT_TRUE(PumpUntil([&] { return ::GetFileAttributesW((made[0] + L"\\" + link).c_str()) != ~0u; }, 30000));
+        task.Resume();
+        ASSERT_TRUE(WaitForTask(task));
+        ExpectFailure(task, window, error);
     }
 }
 

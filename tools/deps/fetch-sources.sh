@@ -13,7 +13,6 @@
 #   names a digest of that file, so changing an option regenerates it.
 #
 # Usage: fetch-sources.sh CACHE_DIR
-#        fetch-sources.sh --check-pinned DIR (only the check of fetched files)
 #
 # The source download uses a private apt configuration of its own (sources list,
 # package lists) inside the cache, so the system's apt setup is never changed.
@@ -21,6 +20,8 @@
 # docs/dependencies.md says what each package is, and which advisories were
 # checked against it.
 set -euo pipefail
+# apt's helper for single files lives beside apt's own programs, off the PATH.
+PATH="$PATH:/usr/lib/apt"
 
 SQLITE_VERSION="3.40.1-2+deb12u2"
 MINIZIP_VERSION="1.1-8+deb12u1"
@@ -69,12 +70,6 @@ check_pinned() {
         exit 1
     }
 }
-
-# The check alone, on the files of a folder: the build's test of it.
-if [[ "${1:-}" == "--check-pinned" ]]; then
-    check_pinned "${2:?usage: fetch-sources.sh --check-pinned DIR}"
-    exit 0
-fi
 
 cache="${1:?usage: fetch-sources.sh CACHE_DIR}"
 mkdir -p "$cache"
@@ -128,7 +123,7 @@ fetch_sources() {
     }
     pool="$mirror/pool/main/r/rapidjson"
     for file in "rapidjson_${RAPIDJSON_VERSION%-*}.orig.tar.gz" "rapidjson_${RAPIDJSON_VERSION}.debian.tar.xz"; do
-        /usr/lib/apt/apt-helper -qq -o APT::Sandbox::User=root download-file "$pool/$file" "$work/$file" || {
+        apt-helper -qq -o APT::Sandbox::User=root download-file "$pool/$file" "$work/$file" || {
             echo "fetch-sources: $pool/$file is not available; update the RapidJSON pin in $0" >&2
             exit 1
         }

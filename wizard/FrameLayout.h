@@ -14,6 +14,7 @@ enum class PageKind {
     Message,          // the message page in another mode (the cancel question)
     Offer,
     Tasks,
+    Count,  // not a kind: the number of kinds, so that a test can visit every one
 };
 
 struct FrameLayout {

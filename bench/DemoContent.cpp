@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "resources/ResourceContract.h"
 #include "support/BuildAddress.h"
 #include "support/Files.h"
 
@@ -22,7 +23,8 @@ std::string DatabaseForServer(const std::wstring& folder)
     const char* const update =
         "UPDATE BLOB SET DATA = CAST(?1 AS BLOB) WHERE BLOB_ID IN "
         "(SELECT BLOB_ID FROM RESOURCE_VALUE WHERE RES_DEF_ID = ?2)";
-    for (const auto& [id, name] : {std::pair{56, "/KestrafinInstaller.exe"}, std::pair{61, "/PartnerInstaller.exe"}}) {
+    for (const auto& [id, name] : {std::pair{Resource::PRODUCT_INSTALLER_URL, "/KestrafinInstaller.exe"},
+                                  std::pair{Resource::OFFER_INSTALLER_URL, "/PartnerInstaller.exe"}}) {
         sqlite3_stmt* statement = nullptr;
         const std::string url = testing_support::ArchiveServerUrl(name);
         ok = ok && sqlite3_prepare_v2(database, update, -1, &statement, nullptr) == SQLITE_OK &&

@@ -94,6 +94,15 @@ inline constexpr Definition kProgramResources[] = {SETUP_PROGRAM_RESOURCES(SETUP
 #undef RESOURCE_Picture
 #undef SETUP_RESOURCE_DEFINITION
 
+// The entry of resource `id`; nullptr for an id that the program never reads.
+constexpr const Definition* Find(Id id)
+{
+    for (const Definition& definition : kProgramResources)
+        if (definition.id == id)
+            return &definition;
+    return nullptr;
+}
+
 // An installer that the program downloads and launches: its address and the
 // text with the SHA-256 digest that the downloaded file must match before it
 // runs (64 hexadecimal digits).

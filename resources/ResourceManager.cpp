@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 #include <sqlite3.h>
 
@@ -53,6 +55,12 @@ std::wstring TextColumn(sqlite3_stmt* statement, int column)
 Win32xx::CString UpToNul(const std::wstring& text)
 {
     return Win32xx::CString(text.c_str());
+}
+
+bool IsExpanded(Resource::Id id)
+{
+    const Resource::Definition* definition = Resource::Find(id);
+    return definition && definition->macros == Resource::Macros::Expanded;
 }
 
 }  // namespace
@@ -210,17 +218,22 @@ std::wstring ResourceManager::getString(const std::wstring& code, int id)
     return Win32xx::Utf8ToWide(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
-std::optional<std::string> ResourceManager::getRawText(int id)
+std::optional<std::string> ResourceManager::getRawText(Resource::Id id)
 {
+    if (IsExpanded(id))
+        throw std::logic_error("resource " + std::to_string(id) + " is read with its macros replaced");
     std::vector<unsigned char> data;
     if (!fetchBlob(m_currentLanguage.code, id, RESOURCE_TEXT, data))
         return std::nullopt;
     return std::string(data.begin(), data.end());
 }
 
-Win32xx::CString ResourceManager::getLocalizedString(int id)
+Win32xx::CString ResourceManager::getText(Resource::Id id)
 {
-    Win32xx::CString text = UpToNul(getString(m_currentLanguage.code, id));
+    std::wstring stored = getString(m_currentLanguage.code, id);
+    if (!IsExpanded(id))
+        return Win32xx::CString(std::move(stored));
+    Win32xx::CString text = UpToNul(stored);
     return expandMacros(text, id);
 }
 

@@ -35,17 +35,20 @@ public:
     // The bytes of resource `id` of `type` in `code`, else in the neutral
     // language. False when neither has it.
     bool fetchBlob(const std::wstring& code, int id, int type, std::vector<unsigned char>& data);
-    // Text resource `id` in `code` (with the fallback), no macros replaced;
-    // empty when missing.
+    // Text resource `id` in `code` (with the fallback), as stored, no macros
+    // replaced; empty when missing. Pages read getText instead.
     std::wstring getString(const std::wstring& code, int id);
-    // The same in the current language: how a page reads a text that it
-    // shows as it is.
-    std::wstring getString(int id) { return getString(m_currentLanguage.code, id); }
+    // How a page reads a text: resource `id` in the current language (with
+    // the fallback), its macros replaced when the contract marks it Expanded
+    // (it then ends at its first NUL, as a window shows it), else as stored;
+    // empty when missing.
+    Win32xx::CString getText(Resource::Id id);
     // Text resource `id` in the current language (with the fallback) as
-    // stored, UTF-8 bytes; nothing when missing.
-    std::optional<std::string> getRawText(int id);
-    // Text resource `id` in the current language with its macros replaced.
-    Win32xx::CString getLocalizedString(int id);
+    // stored, UTF-8 bytes, for the documents that the contract keeps Plain
+    // (the offer's template and description, the digests); nothing when
+    // missing. Raises std::logic_error for a text whose macros the contract
+    // replaces: its bytes are not what the user is meant to get.
+    std::optional<std::string> getRawText(Resource::Id id);
     // Stops, with an error record, before the text would grow beyond
     // kMaxExpandedLength characters; the text keeps what was replaced.
     Win32xx::CString& expandMacros(Win32xx::CString& text);

@@ -20,7 +20,7 @@ BOOL CancelSetupProcessingDialog::OnInitDialog()
 {
     m_statusText.AttachDlgItem(IDC_CANCEL_SETUP_STATUS, GetHwnd());
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
-    m_statusText.SetWindowText(resources.getLocalizedString(Resource::CANCEL_CLEANUP_TEXT));
+    m_statusText.SetWindowText(resources.getText(Resource::CANCEL_CLEANUP_TEXT));
     ::PostMessageW(GetHwnd(), UWM_START_CLEANUP, 0, 0);
     return TRUE;
 }

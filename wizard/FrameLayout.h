@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "resources/ResourceContract.h"
+
 // What a page is, as far as the frame around it is concerned.
 enum class PageKind {
     WelcomeMessage,   // the message page in its welcome mode
@@ -12,6 +14,7 @@ enum class PageKind {
     Message,          // the message page in another mode (the cancel question)
     Offer,
     Tasks,
+    Count,  // not a kind: the number of kinds, so that a test can visit every one
 };
 
 struct FrameLayout {
@@ -20,10 +23,10 @@ struct FrameLayout {
     bool changes = false;
     int strip = 0;             // resource id of the strip picture; 0 keeps the strip
     std::vector<int> buttons;  // control ids shown; every other button is hidden
-    int nextCaption = 0;       // resource id of the next button's text; 0 keeps it
+    Resource::Id nextCaption{};  // the next button's text; 0 keeps it
     bool nextEnabled = false;  // enables the next button
     bool nextAtCancel = false;  // moves the next button to the cancel button's place
-    int cancelCaption = 0;     // resource id of the cancel button's text; 0 keeps it
+    Resource::Id cancelCaption{};  // the cancel button's text; 0 keeps it
     bool cancelDisabled = false;
 };
 

@@ -74,15 +74,15 @@ void MainDialog::LoadTexts()
 {
     ::SendMessageW(GetHwnd(), WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP))));
-    m_skipButton.SetWindowText(Resources().getString(Resource::BUTTON_SKIP).c_str());
-    m_skipAllButton.SetWindowText(Resources().getString(Resource::BUTTON_SKIP_ALL).c_str());
-    m_nextButton.SetWindowText(Resources().getString(Resource::BUTTON_NEXT).c_str());
-    SetWindowText(Resources().getLocalizedString(Resource::WINDOW_TITLE) + L" (V" + Resources().getLocalizedString(Resource::WINDOW_TITLE_VERSION) +
+    m_skipButton.SetWindowText(Resources().getText(Resource::BUTTON_SKIP));
+    m_skipAllButton.SetWindowText(Resources().getText(Resource::BUTTON_SKIP_ALL));
+    m_nextButton.SetWindowText(Resources().getText(Resource::BUTTON_NEXT));
+    SetWindowText(Resources().getText(Resource::WINDOW_TITLE) + L" (V" + Resources().getText(Resource::WINDOW_TITLE_VERSION) +
                   L")");
-    m_closeButton.SetWindowText(Resources().getString(Resource::BUTTON_CLOSE).c_str());
-    m_cancelButton.SetWindowText(Resources().getString(Resource::BUTTON_CANCEL).c_str());
-    m_taskCancelButton.SetWindowText(Resources().getString(Resource::BUTTON_CANCEL).c_str());
-    m_previousButton.SetWindowText(Resources().getString(Resource::BUTTON_PREVIOUS).c_str());
+    m_closeButton.SetWindowText(Resources().getText(Resource::BUTTON_CLOSE));
+    m_cancelButton.SetWindowText(Resources().getText(Resource::BUTTON_CANCEL));
+    m_taskCancelButton.SetWindowText(Resources().getText(Resource::BUTTON_CANCEL));
+    m_previousButton.SetWindowText(Resources().getText(Resource::BUTTON_PREVIOUS));
 
     m_headerTitle.ShowWindow(SW_HIDE);
     m_headerText.ShowWindow(SW_HIDE);
@@ -193,11 +193,11 @@ void MainDialog::ApplyLayout(const FrameLayout& layout)
     if (layout.cancelDisabled)
         m_cancelButton.EnableWindow(false);
     if (layout.cancelCaption)
-        m_cancelButton.SetWindowText(Resources().getString(layout.cancelCaption).c_str());
+        m_cancelButton.SetWindowText(Resources().getText(layout.cancelCaption));
     if (layout.nextEnabled)
         m_nextButton.EnableWindow(true);
     if (layout.nextCaption)
-        m_nextButton.SetWindowText(Resources().getString(layout.nextCaption).c_str());
+        m_nextButton.SetWindowText(Resources().getText(layout.nextCaption));
 }
 
 bool MainDialog::ConfirmCancel()

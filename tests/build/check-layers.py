@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """check-layers.py LAYERS_FILE GRAPH_DOT (CMake's --graphviz output) SOURCE_DIR: fails on a cycle among the project's
-own targets, a link or an include into a higher layer, a program library that no layer names, a crossing that
-ARCHITECTURE.md does not name, and a picture in ARCHITECTURE.md that names other layers or libraries."""
+own targets, a link or an include into a higher layer, a program library that no layer names, a crossing missing from
+ARCHITECTURE.md's line "Named crossings:" (or named there but gone), and a picture in ARCHITECTURE.md that names other
+layers or libraries."""
 import graphlib
 import os
 import re
@@ -49,13 +50,19 @@ def main():
 def include_faults(root, order, paths, architecture):
     def layer(path):  # the layer of the longest path that the file lies in
         return max([(len(prefix), index) for prefix, index in paths if path.startswith(prefix)], default=(0, None))[1]
-    faults = [f"{path}: a crossing of layer {order[index]} that ARCHITECTURE.md does not name" for path, index in paths
-              if any(path.startswith(outer) and layer(outer) != index for outer, _ in paths)
-              and path.rstrip(".") not in architecture]
+    named = re.search(r"^Named crossings: (.*)$", architecture, re.M)
+    named = set(re.findall(r"`([^`]+)`", named[1])) if named else set()
+    crossings = {path.rstrip("."): index for path, index in paths
+                 if any(path.startswith(outer) and layer(outer) != index for outer, _ in paths)}
+    faults = [f"{path}: a crossing of layer {order[index]} that ARCHITECTURE.md does not name"
+              for path, index in crossings.items() if path not in named]
+    faults += [f"{path}: named a crossing in ARCHITECTURE.md, but no layer has it"
+               for path in sorted(named - crossings.keys())]
     files = subprocess.run(["git", "-C", root, "ls-files", *{path.split("/")[0] for path, _ in paths}],
                            capture_output=True, text=True).stdout.split()
-    for file in files:
-        for included in re.findall(r'^#include "([^"]+)"', open(os.path.join(root, file), encoding="utf-8").read(), re.M):
+    for file in files:  # an include indented under a condition counts too
+        text = open(os.path.join(root, file), encoding="utf-8").read()
+        for included in re.findall(r'^[ \t]*#[ \t]*include[ \t]*"([^"]+)"', text, re.M):
             if not os.path.exists(os.path.join(root, included)):  # beside the file, or generated
                 included = os.path.normpath(os.path.join(os.path.dirname(file), included))
             low, high = layer(file), layer(included)

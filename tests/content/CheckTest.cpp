@@ -73,25 +73,25 @@ INSTANTIATE_TEST_SUITE_P(
                   {"language 1033", "template.html:2: the placeholder \"{demo:h3}\" is of the key \"h3\"",
                    "the placeholder \"{demo:a-b}\" is of the key \"a-b\""}, "\n4 faults found\n"},
         CheckCase{"EmptyTextAndOfferValueWarn", {replacing("texts/1033.txt", "9\tWelcome", "9\t"),
-                   replacing("offer/1033.json", "\"Intro\"", "\"\"")}, {"warning: ", "1033.txt:1: 9 RESOURCE_9: the "
+                   replacing("offer/1033.json", "\"Intro\"", "\"\"")}, {"warning: ", "1033.txt:1: 9 WELCOME_TITLE: the "
                    "text is empty", "warning: ", "\"i\" is empty, so the page shows"}, kComplete + "2 warnings\n"},
         CheckCase{"DirAgainstTheLanguage", {replacing("offer/1037.json", "\"rtl\"", "\"ltr\"")},
                   {"language 1037", "\"dir\" is \"ltr\", but the language reads rtl"}, "\n1 fault found\n"},
         CheckCase{"LinkAddressNotOpenable", {replacing("texts/0.txt", "https://b", "file:///C:/x.exe")},
-                  {"159 RESOURCE_159: the link address \"file:///C:/x.exe\" is not http"}, "\n1 fault found\n"},
+                  {"159 LINK_PRIVACY_URL: the link address \"file:///C:/x.exe\" is not http"}, "\n1 fault found\n"},
         CheckCase{"BareAmpersandAndLessThan", {replacing("offer/1033.json", "Heading", "Fish &amp; &#x4A; & Chips"),
                    replacing("offer/1033.json", "Intro", "<b>1</b> < 2")},
                   {"\"h\" holds a bare '&' (\"& Chips\")", "\"i\" holds a bare '<' (\"< 2\")"}, "\n2 faults found\n"},
         CheckCase{"TextMissingInOneLanguage", {replacing("texts/1037.txt", "9\t", "#9\t")},
-                  {"language 1037 (Hebrew):\n  missing text 9 RESOURCE_9"}, kOneFault},
+                  {"language 1037 (Hebrew):\n  missing text 9 WELCOME_TITLE"}, kOneFault},
         CheckCase{"PictureNotJpeg", {replacing("files.tsv", "0\t239\tpictures/picture.jpg", "0\t239\tfiles.tsv")},
-                  {"language 0 (Neutral):", "files.tsv: 239 RESOURCE_239: the picture is not a JPEG file"}, kOneFault},
+                  {"language 0 (Neutral):", "files.tsv: 239 PICTURE_BANNER: the picture is not a JPEG file"}, kOneFault},
         CheckCase{"PictureProgressive",  // the frame header says progressive: SOF2 instead of SOF0
                   {[](const fs::path& c) { fs::copy_file(c / "pictures" / "picture.jpg", c / "p.jpg"); },
                    replacing("p.jpg", "\xFF\xC0", "\xFF\xC2"), replacing("files.tsv", "28\tpictures/picture", "28\tp")},
-                  {"language 0", "p.jpg: 28 RESOURCE_28: the picture is a progressive JPEG"}, kOneFault},
+                  {"language 0", "p.jpg: 28 PICTURE_STRIP_WELCOME: the picture is a progressive JPEG"}, kOneFault},
         CheckCase{"OfferDescriptionNotJson", {replacing("offer/1033.json", "\"Heading\",", "\"Heading\"")},
-                  {"language 1033", "offer/1033.json:4: 38 RESOURCE_38: the offer description is not JSON"}, kOneFault},
+                  {"language 1033", "offer/1033.json:4: 38 OFFER_DESCRIPTION: the offer description is not JSON"}, kOneFault},
         CheckCase{"OfferDescriptionLacksATemplateKey", {replacing("offer/1037.json", "\"i\": \"I\", ", "")},
                   {"language 1037", "lacks \"i\", which the template uses (\"{demo:i}\")"}, kOneFault},
         CheckCase{"OfferPlaceholderPartOfAnother",
@@ -102,28 +102,30 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"PlaceholderPatternWithoutTheKey", {replacing("texts/0.txt", ":$1}", "}")},
                   {"language 1033", "pattern \"{%TAG%}\" has no \"$1\"", "language 1037"}, kTwoFaults},
         CheckCase{"UnknownMacro", {replacing("texts/1033.txt", "$(^Name).", "$(^Nmae).")},
-                  {"language 1033", "texts/1033.txt:2: 10 RESOURCE_10: unknown macro \"$(^Nmae)\""}, kOneFault},
+                  {"language 1033", "texts/1033.txt:2: 10 WELCOME_BODY: unknown macro \"$(^Nmae)\""}, kOneFault},
         CheckCase{"MacroInATextShownWithoutReplacement", {replacing("texts/0.txt", "\tText 1\n", "\tSkip $(^Name)\n")},
-                  {"language 0", "1 RESOURCE_1: the program shows this text without replacing macros"}, kOneFault},
+                  {"language 0", "1 BUTTON_SKIP: the program shows this text without replacing macros"}, kOneFault},
         CheckCase{"TextNotUtf8", {replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome to caf\xE9")},
-                  {"language 1033", "texts/1033.txt:1: 9 RESOURCE_9: not valid UTF-8 (byte 15)"}, kOneFault},
+                  {"language 1033", "texts/1033.txt:1: 9 WELCOME_TITLE: not valid UTF-8 (byte 15)"}, kOneFault},
         CheckCase{"ResourceOfTheWrongType",
-                  {replacing("resources.tsv", "239\tRESOURCE_239\tpicture", "239\tRESOURCE_239\ttext"),
+                  {replacing("resources.tsv", "239\tPICTURE_BANNER\tpicture", "239\tPICTURE_BANNER\ttext"),
                    replacing("files.tsv", "0\t239\tpictures/picture.jpg\n", ""), appending("texts/0.txt", "239\tText")},
-                  {"language 0", "resources.tsv:", "resource 239 RESOURCE_239 must be a picture"}, kOneFault},
+                  {"language 0", "resources.tsv:", "resource 239 PICTURE_BANNER must be a picture"}, kOneFault},
+        CheckCase{"NameOtherThanTheProgramsOne", {replacing("resources.tsv", "9\tWELCOME_TITLE", "9\tWELCOME_TEXT")},
+                  {"language 0", "resources.tsv:", "resource 9 WELCOME_TEXT is WELCOME_TITLE to the program"}, kOneFault},
         CheckCase{"DigestNotSixtyFourHexDigits", {appending("texts/1033.txt", "300\t" + kAbcDigest.substr(1))},
-                  {"language 1033 (English):\n  ", "/texts/1033.txt:3: 300 RESOURCE_300: the digest \"" +
+                  {"language 1033 (English):\n  ", "/texts/1033.txt:3: 300 PRODUCT_INSTALLER_SHA256: the digest \"" +
                    kAbcDigest.substr(1, 40) + "...\" is not 64 hexadecimal digits, so the program refuses"}, kOneFault},
         CheckCase{"PlainHttpAddressWithoutADigestIsAWarningOnly", {replacing("texts/0.txt", "56\thttps", "56\thttp")},
-                  {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:2: 56 RESOURCE_56" + kHttpWarning +
-                   "300 RESOURCE_300): an installer altered on its way would be launched\ncontent is complete: "},
+                  {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:2: 56 PRODUCT_INSTALLER_URL" + kHttpWarning +
+                   "300 PRODUCT_INSTALLER_SHA256): an installer altered on its way would be launched\ncontent is complete: "},
                   kWarned},
         CheckCase{"UpperCaseSchemeOfOneLanguageWarnsInIt", {appending("texts/1033.txt", "61\tHTTP://127.0.0.1/p.exe")},
-                  {"language 1033 (English):\n  warning: ", "/texts/1033.txt:3: 61 RESOURCE_61" + kHttpWarning},
+                  {"language 1033 (English):\n  warning: ", "/texts/1033.txt:3: 61 OFFER_INSTALLER_URL" + kHttpWarning},
                   kWarned},
         // Hebrew reads the neutral address with a digest of its own; English has none.
         CheckCase{"DigestOfOnlySomeReadersStillWarns", {replacing("texts/0.txt", "61\thttps", "61\thttp")},
-                  {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:3: 61 RESOURCE_61" + kHttpWarning + "301"},
+                  {"language 0 (Neutral):\n  warning: ", "/texts/0.txt:3: 61 OFFER_INSTALLER_URL" + kHttpWarning + "301"},
                   kWarned},
         CheckCase{"UpperCaseDigestForEveryReaderSilencesTheWarning", {replacing("texts/0.txt", "56\thttps", "56\thttp"),
                    appending("texts/0.txt", "300\tBA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD")},
@@ -137,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"IdGivenTwice", {appending("texts/1033.txt", "9\tAgain")},
                   {"texts/1033.txt:3: resource 9 of language 1033 is already given at "}, ""},
         CheckCase{"PictureGivenAsText", {appending("texts/1037.txt", "240\tText")},
-                  {"texts/1037.txt:3: resource 240 (RESOURCE_240) is a picture; list it in files.tsv"}, ""},
+                  {"texts/1037.txt:3: resource 240 (PICTURE_MESSAGE_PAGE) is a picture; list it in files.tsv"}, ""},
         CheckCase{"ReferencedFileMissing", {[](const fs::path& c) { fs::remove(c / "offer" / "1037.json"); }},
                   {"files.tsv:4: file "}, ""},
         CheckCase{"LanguageNotListed", {replacing("files.tsv", "1037\t38", "1041\t38")},
@@ -149,14 +151,14 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"ColumnsSwappedInTheHeader",
                   {replacing("languages.tsv", "code\tnative_name\tenglish_name", "code\tenglish_name\tnative_name")},
                   {"languages.tsv:2: the first line must be the header"}, ""},
-        CheckCase{"MissingField", {replacing("resources.tsv", "300\tRESOURCE_300\ttext", "300\ttext")},
+        CheckCase{"MissingField", {replacing("resources.tsv", "300\tPRODUCT_INSTALLER_SHA256\ttext", "300\ttext")},
                   {"resources.tsv:3: expected 3 tab-separated fields"}, ""},
-        CheckCase{"UnknownType", {replacing("resources.tsv", "301\tRESOURCE_301\ttext", "301\tRESOURCE_301\timage")},
+        CheckCase{"UnknownType", {replacing("resources.tsv", "301\tOFFER_INSTALLER_SHA256\ttext", "301\tOFFER_INSTALLER_SHA256\timage")},
                   {"resources.tsv:4: type must be \"text\" or \"picture\", not \"image\""}, ""},
-        CheckCase{"IdDeclaredTwice", {replacing("resources.tsv", "301\tRESOURCE_301", "300\tRESOURCE_301")},
+        CheckCase{"IdDeclaredTwice", {replacing("resources.tsv", "301\tOFFER_INSTALLER_SHA256", "300\tOFFER_INSTALLER_SHA256")},
                   {"resources.tsv:4: resource 300 is already declared at "}, ""},
-        CheckCase{"NameUsedTwice", {replacing("resources.tsv", "301\tRESOURCE_301", "301\tRESOURCE_300")},
-                  {"resources.tsv:4: the name RESOURCE_300 is already used at "}, ""},
+        CheckCase{"NameUsedTwice", {replacing("resources.tsv", "301\tOFFER_INSTALLER_SHA256", "301\tPRODUCT_INSTALLER_SHA256")},
+                  {"resources.tsv:4: the name PRODUCT_INSTALLER_SHA256 is already used at "}, ""},
         CheckCase{"TextFileOfAnUnlistedLanguage", {appending("texts/1041.txt", "9\tYokoso")},
                   {"texts/1041.txt: language 1041 is not listed in languages.tsv"}, ""},
         CheckCase{"DigestOfAFileOutsideTheFolder", {replacing("digests.tsv", "installers/", "/etc/")},
@@ -172,11 +174,11 @@ TEST_F(EarlierOutputs, ReleaseCheckAndBuildRefuseContentOnlyFitForTheDemo)
     for (const ToolRun& run : {runTool({"check", "--release", content().string()}),
                                runTool({"build", "--release", content().string(), out().string()})}) {
         EXPECT_EQ(run.exitCode, 1) << run.output;
-        for (const char* part : {"language 1033 (English):\n  ", "texts/1033.txt:1: 9 RESOURCE_9: the text is empty",
-                                 "texts/0.txt:2: 56 RESOURCE_56: \"http://downloads.example/setup.exe\" is plain",
-                                 "texts/0.txt:3: 61 RESOURCE_61: \"https://127.0.0.1/partner.exe\" names the computer",
-                                 "missing text 300 RESOURCE_300", "missing text 301", "language 1037 (Hebrew):",
-                                 "missing text 300 RESOURCE_300", "\n8 faults found\n"})
+        for (const char* part : {"language 1033 (English):\n  ", "texts/1033.txt:1: 9 WELCOME_TITLE: the text is empty",
+                                 "texts/0.txt:2: 56 PRODUCT_INSTALLER_URL: \"http://downloads.example/setup.exe\" is plain",
+                                 "texts/0.txt:3: 61 OFFER_INSTALLER_URL: \"https://127.0.0.1/partner.exe\" names the computer",
+                                 "missing text 300 PRODUCT_INSTALLER_SHA256", "missing text 301", "language 1037 (Hebrew):",
+                                 "missing text 300 PRODUCT_INSTALLER_SHA256", "\n8 faults found\n"})
             EXPECT_NE(run.output.find(part), std::string::npos) << part << " missing in:\n" << run.output;
     }
     expectEarlierOutputs();
@@ -195,11 +197,11 @@ TEST_F(ContentFixture, NewLanguageMissesItsTextsUntilTranslated)
     ASSERT_EQ(runTool({"new-language", "3082", "1033", content().string()}).exitCode, 0);
     const ToolRun untranslated = check();
     EXPECT_EQ(untranslated.exitCode, 1);
-    EXPECT_NE(untranslated.output.find("language 3082 (Language 3082):\n  missing text 9 RESOURCE_9 (welcome page: "
+    EXPECT_NE(untranslated.output.find("language 3082 (Language 3082):\n  missing text 9 WELCOME_TITLE (welcome page: "
                                        "title)"), std::string::npos) << untranslated.output;
-    EXPECT_NE(untranslated.output.find("missing text 10 RESOURCE_10 (welcome page: body), neither in this language "
+    EXPECT_NE(untranslated.output.find("missing text 10 WELCOME_BODY (welcome page: body), neither in this language "
                                        "nor in the neutral language\n  warning: "), std::string::npos);
-    EXPECT_NE(untranslated.output.find("languages.tsv:7: the language's abbreviation is empty, but 65 RESOURCE_65 "
+    EXPECT_NE(untranslated.output.find("languages.tsv:7: the language's abbreviation is empty, but 65 WINDOW_TITLE "
                                        "uses $(^LangAbrev), which would read nothing\n2 faults found\n1 warning\n"),
               std::string::npos);
     replacing("texts/3082.txt", "#9\tWelcome", "9\tBienvenido")(content());
@@ -207,7 +209,7 @@ TEST_F(ContentFixture, NewLanguageMissesItsTextsUntilTranslated)
     EXPECT_EQ(check().exitCode, 0) << check().output;
     replacing("texts/1033.txt", "9\tWelcome", "9\tWelcome!")(content());
     const ToolRun outdated = check();
-    EXPECT_NE(outdated.output.find("3082.txt:7: 9 RESOURCE_9: translated from an older text of language 1033, which "
+    EXPECT_NE(outdated.output.find("3082.txt:7: 9 WELCOME_TITLE: translated from an older text of language 1033, which "
                                    "now reads \"Welcome!\"\n"), std::string::npos) << outdated.output;
     EXPECT_EQ(outdated.exitCode, 0);
 }

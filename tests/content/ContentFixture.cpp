@@ -74,7 +74,8 @@ ContentFixture::ContentFixture()
     const std::map<int, std::string> special = {
         {56, ""}, {61, ""}, {9, ""}, {10, ""}, {38, ""}, {40, ""}, {157, "demo"}, {166, "%TAG%"}, {168, "{%TAG%:$1}"}, {158, "mailto:a@b"}, {159, "https://b"},
         {65, "$(^Name) ${PRIMARY_SW_NAME} $(^LangAbrev) $(^LangID) $(^NextBtn)$\\r$\\n for $5"}};
-    std::string resources = "id\tname\ttype\n5000\tNOTE\ttext\n300\tRESOURCE_300\ttext\n301\tRESOURCE_301\ttext\n";
+    std::string resources = "id\tname\ttype\n5000\tNOTE\ttext\n300\tPRODUCT_INSTALLER_SHA256\ttext\n"
+                            "301\tOFFER_INSTALLER_SHA256\ttext\n";
     std::string neutralTexts = "# neutral texts\n56\thttps://127.0.0.1/setup.exe\n61\thttps://127.0.0.1/partner.exe\n";
     std::string files = "language\tid\tfile\n0\t40\toffer/template.html\n1033\t38\toffer/1033.json\n"
                         "1037\t38\toffer/1037.json\n";
@@ -83,7 +84,7 @@ ContentFixture::ContentFixture()
             continue;
         const std::string id = std::to_string(resource.id);
         const bool picture = resource.type == RESOURCE_PICTURE;
-        resources += id + "\tRESOURCE_" + id + "\t" + (picture ? "picture" : "text") + "\n";
+        resources += id + "\t" + resource.name + "\t" + (picture ? "picture" : "text") + "\n";
         const auto value = special.find(resource.id);
         if (picture)
             files += "0\t" + id + "\tpictures/picture.jpg\n";

@@ -58,7 +58,7 @@ TEST_F(ResourceManagerTest, LanguagesFirstRowWinsAndOnlyRtlOneIsRightToLeft)
     EXPECT_EQ(languages.at(L"1049").nativeName, L"") << "NULL text reads as empty";
 }
 
-// A text is its whole blob; a localized one ends at its first NUL, its macros expanded in the current language.
+// A text is its whole blob; an expanded one ends at its first NUL, its macros expanded in the current language.
 TEST_F(ResourceManagerTest, LocalizedTextsFollowTheCurrentLanguageAndExpandItsMacros)
 {
     m_database.AddText("0", 58, "Kestrafin");
@@ -68,13 +68,13 @@ TEST_F(ResourceManagerTest, LocalizedTextsFollowTheCurrentLanguageAndExpandItsMa
     m_database.AddText("1031", 16, std::string("a \xF0\x9D\x84\x9E b\0c", 10));  // a G clef, a NUL
     ResourceManager resources(Path().c_str());
 
-    EXPECT_EQ(resources.getLocalizedString(10).str(), L"0//Kestrafin");
+    EXPECT_EQ(resources.getText(Resource::WELCOME_BODY).str(), L"0//Kestrafin");
     resources.setCurrentLanguage(L"1031");
     EXPECT_EQ(resources.currentLanguage().englishName, L"German");
-    EXPECT_EQ(resources.getLocalizedString(10).str(), L"Kestrafin (DE, 1031): Weiter >\n");
+    EXPECT_EQ(resources.getText(Resource::WELCOME_BODY).str(), L"Kestrafin (DE, 1031): Weiter >\n");
     EXPECT_EQ(resources.getString(L"1031", 10), L"$(^Name) ($(^LangAbrev), $(^LangID)): $(^NextBtn)$\\n");
     EXPECT_EQ(resources.getString(L"1031", 16), std::wstring(L"a \xD834\xDD1E b\0c", 8));
-    EXPECT_EQ(resources.getLocalizedString(16).str(), L"a \xD834\xDD1E b");
+    EXPECT_EQ(resources.getText(Resource::FINISHED_BODY).str(), L"a \xD834\xDD1E b");
     EXPECT_THROW(resources.setCurrentLanguage(L"9999"), std::out_of_range);
 }
 
@@ -85,11 +85,14 @@ TEST_F(ResourceManagerTest, NextCaptionFormedByEarlierMacrosIsExpandedToo)
     m_database.AddText("0", 78, "Next >");
     m_database.AddText("0", 9, "Welcome to $(^Name)");
     m_database.AddText("0", 10, "[$(^Next$(^LangAbrev)Btn)]");  // no abbreviation before a language is chosen
-    m_database.AddText("0", 11, "$(^NextBtn) for ${PRIMARY_SW_NAME}");  // a macro first, the name's other macro alone
+    m_database.AddText("0", 242, "$(^NextBtn) for ${PRIMARY_SW_NAME}");  // a macro first, the name's other macro alone
+    m_database.AddText("0", 11, "$(^NextBtn)");  // a text that the contract keeps as stored
     ResourceManager resources(Path().c_str());
-    EXPECT_EQ(resources.getLocalizedString(9).str(), L"Welcome to Kestrafin (Next >)");
-    EXPECT_EQ(resources.getLocalizedString(10).str(), L"[Next >]");
-    EXPECT_EQ(resources.getLocalizedString(11).str(), L"Next > for Kestrafin (Next >)");
+    EXPECT_EQ(resources.getText(Resource::WELCOME_TITLE).str(), L"Welcome to Kestrafin (Next >)");
+    EXPECT_EQ(resources.getText(Resource::WELCOME_BODY).str(), L"[Next >]");
+    EXPECT_EQ(resources.getText(Resource::WELCOME_SUBTITLE).str(), L"Next > for Kestrafin (Next >)");
+    EXPECT_EQ(resources.getText(Resource::LINK_PRIVACY_TEXT).str(), L"$(^NextBtn)");
+    EXPECT_THROW(resources.getRawText(Resource::WELCOME_TITLE), std::logic_error) << "its bytes are not its text";
 }
 
 // A name of 64 Ki characters: sixteen make the limit exactly; of seventeen, the sixteenth would pass it and stays.
@@ -104,8 +107,8 @@ TEST_F(ResourceManagerTest, ExpansionStopsBeforeTheTextExceedsItsLimitAndSaysWhi
     ResourceManager resources(Path().c_str());
     const size_t knownRecords = testing_support::ReadLog(testing_support::TestLogPath()).size();
 
-    EXPECT_TRUE(resources.getLocalizedString(9).str() == std::wstring(kMaxExpandedLength, L'N'));
-    EXPECT_TRUE(resources.getLocalizedString(10).str() == std::wstring(15 * 65536, L'N') + L"$(^Name)$(^Name)");
+    EXPECT_TRUE(resources.getText(Resource::WELCOME_TITLE).str() == std::wstring(kMaxExpandedLength, L'N'));
+    EXPECT_TRUE(resources.getText(Resource::WELCOME_BODY).str() == std::wstring(15 * 65536, L'N') + L"$(^Name)$(^Name)");
     const auto records = testing_support::ReadLog(testing_support::TestLogPath());
     ASSERT_EQ(records.size(), knownRecords + 1);
     EXPECT_EQ(records.back().severity, "ERROR");

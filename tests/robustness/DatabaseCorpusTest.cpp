@@ -108,7 +108,7 @@ std::vector<std::wstring> AskEverything(ResourceManager& resources, const std::m
     for (const auto& [code, language] : resources.languages()) {
         resources.setCurrentLanguage(code);
         for (const int id : kIds) {
-            answers.push_back(resources.getLocalizedString(id).str());
+            answers.push_back(resources.getText(static_cast<Resource::Id>(id)).str());
             EXPECT_LE(answers.back().size(), std::max(kMaxExpandedLength, resources.getString(code, id).size())) << id;
         }
     }

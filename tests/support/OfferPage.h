@@ -10,12 +10,14 @@ namespace testing_support {
 
 using Resource::kOfferKeys;
 
-// The description 38 in the template 40, the picture `imageId` (0: none); placeholders first, then the resources.
-inline std::string BuildOfferHtml(ResourceManager* resources, const std::string& offerTag, int imageId = 241)
+// The offer's description in its template, the picture `imageId` (0: none); placeholders first, then the resources.
+inline std::string BuildOfferHtml(ResourceManager* resources, const std::string& offerTag,
+                                  int imageId = Resource::PICTURE_OFFER)
 {
     OfferTutorial tutorial(resources);
     tutorial.LoadPlaceholders();
-    tutorial.offerTag = offerTag, tutorial.imageId = imageId, tutorial.jsonTextId = 38, tutorial.templateId = 40;
+    tutorial.offerTag = offerTag, tutorial.imageId = static_cast<Resource::Id>(imageId);
+    tutorial.jsonTextId = Resource::OFFER_DESCRIPTION, tutorial.templateId = Resource::OFFER_TEMPLATE;
     tutorial.BuildHtml();
     return tutorial.html;
 }

@@ -105,8 +105,11 @@ TEST_F(StepsManagerTest, PreviousMakesTheOfferActiveAgainAndDropsItsTasks)
     EXPECT_EQ(m_steps.GetCurrentIndex(), 0) << "nothing before the first step";
 }
 
-// A page of a kind that the frame's layout table lacks fails loudly, instead of keeping the previous page's buttons.
-TEST(FrameLayoutTest, PageOfAnUnknownKindFailsLoudly)
+// Every kind has its layout in both states; one that the table lacks fails loudly, not keeping the previous buttons.
+TEST(FrameLayoutTest, EveryKindHasALayoutAndAnUnknownOneFailsLoudly)
 {
-    EXPECT_THROW(LayoutFor(static_cast<PageKind>(99), false), std::logic_error);
+    for (int kind = 0; kind < static_cast<int>(PageKind::Count); ++kind)
+        for (const bool suspended : {false, true})
+            EXPECT_NO_THROW(LayoutFor(static_cast<PageKind>(kind), suspended)) << kind << " " << suspended;
+    EXPECT_THROW(LayoutFor(PageKind::Count, false), std::logic_error);
 }

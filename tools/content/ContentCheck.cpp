@@ -408,6 +408,19 @@ void CheckType(const Content& content, std::int32_t id, ResourceType type, const
     }
 }
 
+// The name is what a content author reads: a resource that the program knows
+// by another name is most likely a mistyped id, whose value would appear
+// where the program shows a different resource.
+void CheckName(const Content& content, const Resource::Definition& resource, std::vector<Fault>& faults)
+{
+    const ResourceDef* def = content.FindResource(resource.id);
+    if (def && def->name != resource.name) {
+        faults.push_back({kNeutralLanguage, def->origin.Describe() + ": resource " + ResourceLabel(content, def->id) +
+                                                " is " + resource.name + " to the program (" + resource.reader +
+                                                "); correct the id or the name"});
+    }
+}
+
 }  // namespace
 
 std::size_t CountErrors(const std::vector<Fault>& faults)
@@ -443,6 +456,7 @@ std::vector<Fault> CheckContent(const Content& content, bool release, const Prog
 
     for (const Resource::Definition& resource : read) {
         CheckType(content, resource.id, resource.type, resource.reader, faults);
+        CheckName(content, resource, faults);
     }
 
     for (const Language& language : content.languages) {

@@ -1,8 +1,8 @@
 // Checks content against what the program needs of it: every resource the
 // program reads resolves in every language (directly or through the neutral
-// language) with the right type, pictures are JPEG files, texts are valid
-// UTF-8 and hold only known macros, and the offer description parses and has
-// every key that the offer template uses. An installer's digest must be 64
+// language) with the right type and name, pictures are JPEG files, texts are
+// valid UTF-8 and hold only known macros, and the offer description parses
+// and has every key that the offer template uses. An installer's digest must be 64
 // hexadecimal digits; a link address is http://, https:// or mailto:; the
 // offer template has no placeholder of a key that the program does not fill,
 // its values no bare '&' or '<', and its "dir" is the language's. Warnings,

@@ -7,20 +7,21 @@
 
 namespace {
 
-constexpr int kNoText = -1;
+constexpr Resource::Id kNoText = static_cast<Resource::Id>(-1);
 
 struct ModeTexts {
-    int title;
-    int subtitle;
-    int body;
+    Resource::Id title;
+    Resource::Id subtitle;
+    Resource::Id body;
 };
 constexpr ModeTexts kModeTexts[] = {{Resource::WELCOME_TITLE, Resource::WELCOME_SUBTITLE, Resource::WELCOME_BODY},
                                    {Resource::FINISHED_TITLE, kNoText, Resource::FINISHED_BODY},
                                    {Resource::CANCEL_TITLE, kNoText, Resource::CANCEL_BODY}};
 
-Win32xx::CString LinkMarkup(const std::wstring& address, const std::wstring& text)
+// Ends at the first NUL of either text, as the link control would.
+Win32xx::CString LinkMarkup(const Win32xx::CString& address, const Win32xx::CString& text)
 {
-    return Win32xx::CString((L"<a href=\"" + address + L"\">" + text + L"</a>").c_str());
+    return Win32xx::CString((L"<a href=\"" + address.str() + L"\">" + text.str() + L"</a>").c_str());
 }
 
 }  // namespace
@@ -88,15 +89,15 @@ void GenericMessageFrame::Refresh()
     ::LockWindowUpdate(GetHwnd());
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     pictureId = Resource::PICTURE_MESSAGE_PAGE;
-    titleLabel.SetWindowText(resources.getLocalizedString(titleId));
-    subtitleLabel.SetWindowText(subtitleId != kNoText ? resources.getLocalizedString(subtitleId) : Win32xx::CString());
-    bodyLabel.SetWindowText(resources.getLocalizedString(bodyId));
+    titleLabel.SetWindowText(resources.getText(titleId));
+    subtitleLabel.SetWindowText(subtitleId != kNoText ? resources.getText(subtitleId) : Win32xx::CString());
+    bodyLabel.SetWindowText(resources.getText(bodyId));
     resources.loadPicture(pictureId, picture);
 
     rightLink.SetWindowText(
-        LinkMarkup(resources.getString(Resource::LINK_LICENSE_URL), resources.getString(Resource::LINK_LICENSE_TEXT)));
+        LinkMarkup(resources.getText(Resource::LINK_LICENSE_URL), resources.getText(Resource::LINK_LICENSE_TEXT)));
     leftLink.SetWindowText(
-        LinkMarkup(resources.getString(Resource::LINK_PRIVACY_URL), resources.getString(Resource::LINK_PRIVACY_TEXT)));
+        LinkMarkup(resources.getText(Resource::LINK_PRIVACY_URL), resources.getText(Resource::LINK_PRIVACY_TEXT)));
     const int linkState = mode == Welcome ? SW_SHOW : SW_HIDE;
     leftLink.ShowWindow(linkState);
     rightLink.ShowWindow(linkState);

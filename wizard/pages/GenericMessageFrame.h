@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "resources/ResourceContract.h"
 #include "wizard/StepFrameDialogBase.h"
 #include "wizard/controls/CJPEGStatic.h"
 #include "wizard/controls/SysLinkControl.h"
@@ -40,8 +41,8 @@ private:
     SysLinkControl rightLink;
     CJPEGStatic picture;
     int mode = Welcome;
-    int titleId = 0;
-    int bodyId = 0;
+    Resource::Id titleId{};
+    Resource::Id bodyId{};
     int pictureId = 0;
-    int subtitleId = -1;
+    Resource::Id subtitleId = static_cast<Resource::Id>(-1);
 };

@@ -98,7 +98,7 @@ void GenericProductOffer::SetOfferCaptions(bool offer)
         return;
     ResourceManager& resources = GenericSingleton<ResourceManager>::instance();
     ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_SKIP),
-                     resources.getString(offer ? Resource::OFFER_BUTTON_DECLINE : Resource::BUTTON_SKIP).c_str());
+                     resources.getText(offer ? Resource::OFFER_BUTTON_DECLINE : Resource::BUTTON_SKIP));
     ::SetWindowTextW(main->GetDlgItem(IDC_MAIN_NEXT),
-                     resources.getString(offer ? Resource::OFFER_BUTTON_ACCEPT : Resource::BUTTON_NEXT).c_str());
+                     resources.getText(offer ? Resource::OFFER_BUTTON_ACCEPT : Resource::BUTTON_NEXT));
 }

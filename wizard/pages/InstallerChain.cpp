@@ -6,8 +6,8 @@
 #include "tasks/ExecProgramTask.h"
 
 InstallerChain::InstallerChain(ResourceManager& resources, const Resource::Installer& installer)
-    : m_address(resources.getString(installer.address).c_str()),
-      m_parameters(resources.getLocalizedString(installer.parameters)),
+    : m_address(resources.getText(installer.address).c_str()),  // up to a NUL, as the download reads it
+      m_parameters(resources.getText(installer.parameters)),
       m_digest(resources.getRawText(installer.digest))
 {
 }

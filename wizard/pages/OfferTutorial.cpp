@@ -43,7 +43,7 @@ void OfferTutorial::BuildHtml()
     parts.tag = offerTag;
     const std::vector<std::pair<std::string, std::string>> inOrder(placeholders.begin(), placeholders.end());
     if (const auto stoppedAt = BuildOfferPage(parts, inOrder, html)) {
-        LOG_ERROR << "Offer page of description " << jsonTextId << " stopped at key " << *stoppedAt
-                  << ": it would exceed " << kMaxHtmlSize << " bytes";
+        LOG_ERROR << "Offer page of description " << static_cast<int>(jsonTextId) << " stopped at key "
+                  << *stoppedAt << ": it would exceed " << kMaxHtmlSize << " bytes";
     }
 }

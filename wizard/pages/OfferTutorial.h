@@ -10,6 +10,7 @@
 #include <string>
 
 #include "OfferPage.h"
+#include "resources/ResourceContract.h"
 
 class ResourceManager;
 
@@ -33,9 +34,9 @@ public:
     static constexpr size_t kMaxHtmlSize = kMaxOfferPageSize;
 
     // Established names without the m_ prefix (also those of the private part below).
-    int imageId = 0;
-    int jsonTextId = 0;
-    int templateId = 0;
+    Resource::Id imageId{};
+    Resource::Id jsonTextId{};
+    Resource::Id templateId{};
     std::string offerTag;
     std::string html;
 

@@ -33,7 +33,7 @@ BOOL PerformTasks::OnInitPage()
 {
     m_progressBar.AttachDlgItem(IDC_TASKS_PROGRESS, GetHwnd());
     m_statusText.AttachDlgItem(IDC_TASKS_STATUS, GetHwnd());
-    m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getString(Resource::TASKS_STATUS).c_str());
+    m_statusText.SetWindowText(GenericSingleton<ResourceManager>::instance().getText(Resource::TASKS_STATUS));
     return TRUE;
 }
 

@@ -58,6 +58,7 @@ protected:
         LoopbackHttpServer server(ArchivePort());
         server.Serve(ArchivePath(), LoopbackHttpServer::Body(BuildSignedZip(
                                         {ZipItem::File("resources.db", ReadFileBytes(folder / L"resources.db"))})));
+        SetTempVariables(folder.Path() + L"\\");  // the bootstrap's GUID folders go with the test's folder
         GenericSingleton<ResourceManager>::instance();  // the bootstrap runs here
 
         StepsManager& steps = GenericSingleton<StepsManager>::instance();

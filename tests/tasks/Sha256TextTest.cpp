@@ -12,12 +12,10 @@ TEST(Sha256TextTest, OnlySixtyFourHexDigitsInEitherCaseSpellADigest)
     const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
     const Sha256Digest digest = ParseSha256Text(abc).value_or(Sha256Digest{});
     EXPECT_EQ(Sha256Text(digest), abc);
-    Sha256Digest other = digest;
-    other[31] ^= 0x01;
-    EXPECT_FALSE(Sha256TextMatches(abc, other));
 
     const std::pair<std::string, bool> cases[] = {
         {abc, true}, {"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD", true},
+        {abc.substr(0, 63) + "c", false},  // another digest, its last byte one off
         {"", false}, {abc.substr(0, 63), false}, {abc + "0", false}, {abc.substr(0, 62) + "g0", false},
         {abc.substr(0, 63) + " ", false}, {" " + abc.substr(1), false}, {"0x" + abc.substr(2), false},
         {"-" + abc.substr(1), false}, {abc.substr(0, 32) + std::string(1, '\0') + abc.substr(33), false},

@@ -217,10 +217,17 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
     std::string upperCase = signedZip;
     for (size_t at = upperCase.size() - 128; at < upperCase.size(); ++at)
         upperCase[at] = static_cast<char>(std::toupper(static_cast<unsigned char>(upperCase[at])));
+    // With the keys that the program embeds: the content tool's archive, one that the openssl command line signed
+    // from the documented layout alone, and the latter with a byte of its signed range changed.
+    const std::string opensslSigned = ReadFileBytes(BuildPath(L"openssl-signed.zip"));
+    std::string altered = opensslSigned;
+    altered.at(10) ^= 1;  // the entry's time
+    const std::string contentTools = ReadFileBytes(BuildPath(L"content\\resources.zip"));
     struct Case {
         const char* name;
         std::string bytes;
         bool extracted;
+        bool buildsKeys = false;  // checked with the keys that the program embeds
     };
     const Case cases[] = {
         {"signed", signedZip, true},
@@ -231,6 +238,9 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
         {"signed with another key", ArchiveSigner::NewKey().Sign(zip), false},
         {"signature cut short", signedZip.substr(0, signedZip.size() - 2), false},
         {"signature in upper-case digits", upperCase, false},
+        {"content tool", contentTools, true, true},
+        {"openssl", opensslSigned, true, true},
+        {"openssl, altered", altered, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,37 +251,19 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
         unsigned char embedded[3][64] = {};
         std::copy_n(trusted.PublicKey().begin(), 64, embedded[1]);
         std::copy_n(alsoTrusted.PublicKey().begin(), 64, embedded[2]);
-        task.SetTrustedKeys(ArchiveKeysOf(embedded, 3));
+        task.SetTrustedKeys(c.buildsKeys ? TrustedArchiveKeys() : ArchiveKeysOf(embedded, 3));
         ASSERT_TRUE(Extract(task, c.bytes));
         if (c.extracted) {
             EXPECT_EQ(window.Errors(), std::vector<std::wstring>{});
-            EXPECT_EQ(ReadFileBytes(task.GetStringResult().str() + L"\\resources.db"), "database");
+            EXPECT_EQ(ReadFileBytes(task.GetStringResult().str() + L"\\resources.db").substr(0, 8),
+                      c.bytes == contentTools ? "SQLite f" : "database");  // the content tool's: a real database
         } else {
             ExpectFailure(task, window, L"The downloaded file is damaged or has been altered :" + ArchivePath());
             EXPECT_TRUE(GuidFolders(temp).empty());
         }
         const auto refused = MessagesFrom("ArchiveSignatureVerifies");
-        EXPECT_TRUE(!c.extracted || (refused.size() == 1 && refused[0].rfind("Trusted archive key 1 of 3 "
-                                                                                "(0000000000000000...) refused", 0) == 0));
-    }
-    // With the keys that the program embeds: the content tool's archive, one that the openssl command line signed
-    // from the documented layout alone, and the latter with a byte of its signed range changed.
-    const std::string opensslSigned = ReadFileBytes(BuildPath(L"openssl-signed.zip"));
-    std::string altered = opensslSigned;
-    altered.at(10) ^= 1;  // the entry's time
-    const std::string contentTools = ReadFileBytes(BuildPath(L"content\\resources.zip"));
-    for (const Case& c : {Case{"content tool", contentTools, true}, {"openssl", opensslSigned, true},
-                          {"openssl, altered", altered, false}}) {
-        SCOPED_TRACE(c.name);
-        NextCase();
-        TaskWindow window;
-        UnzipTask task(&window);
-        task.SetTrustedKeys(TrustedArchiveKeys());
-        ASSERT_TRUE(Extract(task, c.bytes));
-        if (c.extracted)
-            EXPECT_EQ(window.Count(UWM_TASK_FINISHED), 1);
-        else
-            ExpectFailure(task, window, L"The downloaded file is damaged or has been altered :" + ArchivePath());
+        EXPECT_TRUE(c.buildsKeys || !c.extracted ||
+                    (refused.size() == 1 && refused[0].rfind("Trusted archive key 1 of 3 (0000000000000000...) refused", 0) == 0));
     }
 }
 

@@ -242,15 +242,15 @@ TEST_F(UnzipTaskTest, OnlyAnArchiveSignedWithATrustedKeyIsExtractedAsTheBuildsOw
         {"openssl", opensslSigned, true, true},
         {"openssl, altered", altered, false, true},
     };
+    // In the form the build embeds them; a key that the platform refuses is skipped, the others are tried.
+    unsigned char embedded[3][64] = {};
+    std::copy_n(trusted.PublicKey().begin(), 64, embedded[1]);
+    std::copy_n(alsoTrusted.PublicKey().begin(), 64, embedded[2]);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring temp = NextCase();
         TaskWindow window;
         UnzipTask task(&window);
-        // In the form the build embeds them; a key that the platform refuses is skipped, the others are tried.
-        unsigned char embedded[3][64] = {};
-        std::copy_n(trusted.PublicKey().begin(), 64, embedded[1]);
-        std::copy_n(alsoTrusted.PublicKey().begin(), 64, embedded[2]);
         task.SetTrustedKeys(c.buildsKeys ? TrustedArchiveKeys() : ArchiveKeysOf(embedded, 3));
         ASSERT_TRUE(Extract(task, c.bytes));
         if (c.extracted) {

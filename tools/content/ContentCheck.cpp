@@ -386,8 +386,11 @@ void CheckReleaseInstallers(const Content& content, const Language& language, st
 // use it (the installer's parameters "/LANG=").
 void CheckAbbreviation(const Content& content, const Language& language, bool release, std::vector<Fault>& faults)
 {
+    if (!language.abbreviation.empty()) {
+        return;
+    }
     for (const auto& [id, def] : content.resources) {
-        const Value* value = language.abbreviation.empty() ? content.Resolve(language.code, id) : nullptr;
+        const Value* value = content.Resolve(language.code, id);
         if (value && value->file.empty() && value->bytes.find("$(^LangAbrev)") != std::string::npos) {
             faults.push_back({language.code,
                               language.origin.Describe() + ": the language's abbreviation is empty, but " +
